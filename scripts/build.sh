@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Configures and builds into build/ (or $BUILD_DIR). Extra arguments go to cmake.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build_dir=${BUILD_DIR:-build}
+jobs=${JOBS:-$(nproc)}
+
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} "$@"
+cmake --build "$build_dir" --parallel "$jobs"
