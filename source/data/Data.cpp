@@ -1,0 +1,6 @@
+#include "data/Data.h"
+
+namespace data
+{
+Data::~Data() = default;
+} // namespace data
