@@ -1,0 +1,100 @@
+#include "core/CTRXResource.h"
+
+#include "core/CurrentLanguageModel.h"
+
+#include <cstdio>
+#include <limits>
+#include <sys/stat.h>
+
+namespace
+{
+// The interface language chosen at start-up: 1 is Japanese, anything else English.
+juce::String tableLanguageCode()
+{
+    return w40388_application::CurrentLanguageModel::getInstance()->isJapanese() ? "ja" : "en";
+}
+} // namespace
+
+CTRXResource::CTRXResource() : CTRXResource(platform::ResourceLookup(tableLanguageCode()))
+{
+}
+
+CTRXResource::CTRXResource(const platform::ResourceLookup& resourceLookup) : lookup(resourceLookup)
+{
+    load();
+}
+
+CTRXResource::~CTRXResource() = default;
+
+int CTRXResource::loadBundleResource(const juce::String& name, const juce::String& type, void* buffer, int capacity,
+                                     int* size) const
+{
+    int fileSize = -1;
+    int bytesRead = 0;
+
+    const auto file = lookup.findResource(name, type);
+    const auto path = file.getFullPathName();
+
+    struct stat status;
+    if (path.isNotEmpty() && ::stat(path.toRawUTF8(), &status) == 0 && S_ISREG(status.st_mode))
+    {
+        fileSize = status.st_size > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
+                                                                    : static_cast<int>(status.st_size);
+
+        const int toRead = juce::jmin(fileSize, capacity);
+        if (buffer != nullptr && toRead > 0)
+        {
+            if (auto* stream = std::fopen(path.toRawUTF8(), "rb"))
+            {
+                bytesRead = static_cast<int>(std::fread(buffer, 1, static_cast<size_t>(toRead), stream));
+                std::fclose(stream);
+            }
+        }
+    }
+
+    if (size != nullptr)
+        *size = fileSize;
+
+    return bytesRead;
+}
+
+void CTRXResource::load()
+{
+    int size = -1;
+    loadBundleResource(tableName, tableType, nullptr, 0, &size);
+    if (size <= 0)
+        return;
+
+    if (readBufferCapacity < size)
+    {
+        readBuffer.free();
+        readBuffer.malloc(static_cast<size_t>(size));
+        readBufferCapacity = size;
+    }
+
+    // Only the bytes really read are parsed: a file that could not be opened, or shrank since its
+    // size was taken, must not hand uninitialised memory to the parser.
+    const int bytesRead = loadBundleResource(tableName, tableType, readBuffer.get(), size, nullptr);
+    if (bytesRead <= 0)
+        return;
+
+    const auto text = juce::String::fromUTF8(readBuffer.get(), bytesRead);
+    root = juce::XmlDocument::parse(text);
+}
+
+juce::String CTRXResource::getText(const juce::String& key) const
+{
+    if (root == nullptr)
+        return {};
+
+    for (const auto* entry : root->getChildIterator())
+    {
+        if (entry->isTextElement())
+            continue;
+
+        if (entry->getTagName().equalsIgnoreCase(key))
+            return entry->getStringAttribute("Text");
+    }
+
+    return {};
+}
