@@ -1,0 +1,165 @@
+#include "midi/AnalyzedInformation.h"
+#include "midi/SysExMessages.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using w40388_midi::AnalyzedInformation;
+using Bytes = std::vector<juce::uint8>;
+
+constexpr juce::uint32 family = 343;
+
+AnalyzedInformation analyze(const Bytes& message, juce::uint32 familyId = family)
+{
+    return w40388_midi::analyzeSysExMessage(message.data(), static_cast<juce::uint32>(message.size()), familyId);
+}
+
+Bytes makerAnswer(juce::uint8 function, size_t length = 8, juce::uint8 formatAndChannel = 0x30)
+{
+    Bytes message(length, 0x00);
+    const Bytes head{0xF0, 0x42, formatAndChannel, 0x00, 0x01, 0x57, function};
+    std::copy(head.begin(), head.begin() + static_cast<long>(std::min(length, head.size())), message.begin());
+    message.back() = 0xF7;
+    return message;
+}
+
+Bytes dataOf(const AnalyzedInformation& info)
+{
+    const auto* begin = static_cast<const juce::uint8*>(info.data.getData());
+    return Bytes(begin, begin + info.data.getSize());
+}
+
+struct KindCase
+{
+    const char* name;
+    Bytes message;
+    AnalyzedInformation::Kind kind;
+};
+
+class AnalyzedInformationKinds : public ::testing::TestWithParam<KindCase>
+{
+};
+
+TEST_P(AnalyzedInformationKinds, ClassifiesMessage)
+{
+    const AnalyzedInformation info = analyze(GetParam().message);
+    EXPECT_EQ(GetParam().kind, info.kind);
+    if (info.kind != AnalyzedInformation::IdentityReply && info.kind != AnalyzedInformation::SlotHeader)
+    {
+        EXPECT_EQ(0u, info.data.getSize());
+    }
+}
+
+Bytes identityReply(size_t length)
+{
+    Bytes message{0xF0, 0x7E, 0x00, 0x06, 0x02, 0x13, 0x57, 0x01, 0x00, 0x00, 0x01, 0x02, 0x03, 0x04, 0xF7};
+    message.resize(length, 0x00);
+    message.back() = 0xF7;
+    return message;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, AnalyzedInformationKinds,
+    ::testing::Values(
+        KindCase{"Ack", makerAnswer(0x23), AnalyzedInformation::Ack},
+        KindCase{"AckOnAnotherChannel", makerAnswer(0x23, 8, 0x3F), AnalyzedInformation::Ack},
+        KindCase{"AckWithSearchFormatByte", makerAnswer(0x23, 8, 0x50), AnalyzedInformation::None},
+        KindCase{"AckOfAnotherFamily", Bytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x58, 0x23, 0xF7},
+                 AnalyzedInformation::None},
+        KindCase{"AckTooShort", Bytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x23}, AnalyzedInformation::None},
+        KindCase{"AckWithAnyByte3AndTopBitOfFunction", Bytes{0xF0, 0x42, 0x30, 0x55, 0x01, 0x57, 0xA3, 0xF7},
+                 AnalyzedInformation::Ack},
+        KindCase{"Nak", makerAnswer(0x24), AnalyzedInformation::Nak},
+        KindCase{"Function25", makerAnswer(0x25), AnalyzedInformation::None},
+        KindCase{"Function26", makerAnswer(0x26, 12), AnalyzedInformation::Function26},
+        KindCase{"UserCommErrorFirst", makerAnswer(0x27), AnalyzedInformation::UserCommError},
+        KindCase{"UserCommErrorLast", makerAnswer(0x2F), AnalyzedInformation::UserCommError},
+        KindCase{"Function30", makerAnswer(0x30), AnalyzedInformation::None},
+        KindCase{"Function46", makerAnswer(0x46), AnalyzedInformation::None},
+        KindCase{"Function47", makerAnswer(0x47), AnalyzedInformation::Function47},
+        KindCase{"Function48", makerAnswer(0x48), AnalyzedInformation::Function48},
+        KindCase{"SlotData", makerAnswer(0x4A, 30), AnalyzedInformation::SlotData},
+        KindCase{"Function4B", makerAnswer(0x4B), AnalyzedInformation::None},
+        KindCase{"Function22", makerAnswer(0x22), AnalyzedInformation::None},
+        KindCase{"SlotHeader8Bytes", makerAnswer(0x49, 8), AnalyzedInformation::BrokenHeader},
+        KindCase{"SlotHeader9Bytes", makerAnswer(0x49, 9), AnalyzedInformation::BrokenHeader},
+        KindCase{"SlotHeader11Bytes", makerAnswer(0x49, 11), AnalyzedInformation::BrokenHeader},
+        KindCase{"SlotHeader47Bytes", makerAnswer(0x49, 47), AnalyzedInformation::BrokenHeader},
+        KindCase{"SlotHeader49Bytes", makerAnswer(0x49, 49), AnalyzedInformation::SlotHeader},
+        KindCase{"IdentityReplyAnyMaker", identityReply(15), AnalyzedInformation::IdentityReply},
+        KindCase{"IdentityReply14Bytes", identityReply(14), AnalyzedInformation::None},
+        KindCase{"IdentityReply16Bytes", identityReply(16), AnalyzedInformation::None},
+        KindCase{"IdentityRequest", Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}, AnalyzedInformation::None},
+        KindCase{"RealTimeUniversal", Bytes{0xF0, 0x7F, 0x00, 0x06, 0x02, 0x42, 0x57, 0x01, 0, 0, 0, 0, 0, 0, 0xF7},
+                 AnalyzedInformation::None},
+        KindCase{"SearchReply", Bytes{0xF0, 0x42, 0x50, 0x01, 0, 0x03, 0x57, 0x01, 0, 0, 0, 0, 0, 0, 0xF7},
+                 AnalyzedInformation::None},
+        KindCase{"OtherMaker", Bytes{0xF0, 0x41, 0x30, 0x00, 0x01, 0x57, 0x23, 0xF7}, AnalyzedInformation::None},
+        KindCase{"LoneStart", Bytes{0xF0}, AnalyzedInformation::None},
+        KindCase{"Empty", Bytes{}, AnalyzedInformation::None}),
+    [](const ::testing::TestParamInfo<KindCase>& info) { return std::string(info.param.name); });
+
+TEST(AnalyzedInformation, IdentityReplyKeepsAllFifteenBytes)
+{
+    const Bytes reply = identityReply(15);
+    EXPECT_EQ(reply, dataOf(analyze(reply)));
+    Bytes wrongSubId = reply;
+    wrongSubId[4] = 0x01;
+    EXPECT_EQ(AnalyzedInformation::None, analyze(wrongSubId).kind);
+    Bytes wrongGroup = reply;
+    wrongGroup[3] = 0x07;
+    EXPECT_EQ(AnalyzedInformation::None, analyze(wrongGroup).kind);
+}
+
+TEST(AnalyzedInformation, EmptySlotAnswerGivesThirtyTwoZeroBytes)
+{
+    const AnalyzedInformation info = analyze(Bytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04, 0x03, 0xF7});
+    EXPECT_EQ(AnalyzedInformation::SlotHeader, info.kind);
+    EXPECT_EQ(Bytes(32, 0x00), dataOf(info));
+}
+
+TEST(AnalyzedInformation, FullSlotAnswerUnpacksHeaderFromByteTen)
+{
+    Bytes header(32);
+    for (size_t i = 0; i < header.size(); ++i)
+        header[i] = static_cast<juce::uint8>(0x04 + i * 9);
+    header[0] = 0x04;
+    header[1] = 0x83;
+    Bytes message{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x11, 0x22, 0x33};
+    message.resize(10 + 37);
+    const int count = 32;
+    w40388_midi::packSysExData(message.data() + 10, header.data(), &count);
+    message.push_back(0xF7);
+    ASSERT_EQ(48u, message.size());
+
+    const AnalyzedInformation info = analyze(message);
+    EXPECT_EQ(AnalyzedInformation::SlotHeader, info.kind);
+    EXPECT_EQ(header, dataOf(info));
+}
+
+TEST(AnalyzedInformation, FamilyComesFromTheCaller)
+{
+    EXPECT_EQ(AnalyzedInformation::None, analyze(makerAnswer(0x23), 344).kind);
+    Bytes otherFamily = makerAnswer(0x23);
+    otherFamily[4] = 0x7F;
+    otherFamily[5] = 0x7F;
+    EXPECT_EQ(AnalyzedInformation::Ack, analyze(otherFamily, 0x7F7F).kind);
+}
+
+TEST(AnalyzedInformation, CopiesOwnTheirData)
+{
+    AnalyzedInformation original = analyze(identityReply(15));
+    const AnalyzedInformation copy = original;
+    original.data.fillWith(0);
+    EXPECT_EQ(AnalyzedInformation::IdentityReply, copy.kind);
+    EXPECT_EQ(identityReply(15), dataOf(copy));
+    EXPECT_EQ(AnalyzedInformation::None, w40388_midi::noAnswer.kind);
+    EXPECT_EQ(0u, w40388_midi::noAnswer.data.getSize());
+}
+
+TEST(AnalyzedInformation, NullBytesAreNoAnswer)
+{
+    EXPECT_EQ(AnalyzedInformation::None, w40388_midi::analyzeSysExMessage(nullptr, 15, family).kind);
+}
+} // namespace

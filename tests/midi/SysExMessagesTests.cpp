@@ -1,0 +1,130 @@
+#include "midi/SysExMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <numeric>
+
+namespace
+{
+using w40388_midi::SysExBytes;
+
+SysExBytes pack(const SysExBytes& input)
+{
+    // One guard byte past the expected size shows that packing stays inside its output.
+    const int count = static_cast<int>(input.size());
+    SysExBytes output(static_cast<size_t>(w40388_midi::getPackedSize(count)) + 1, 0xEE);
+    w40388_midi::packSysExData(output.data(), input.data(), &count);
+    EXPECT_EQ(0xEE, output.back());
+    output.pop_back();
+    return output;
+}
+
+TEST(SysExPacking, PacksTopBitsIntoLeadingByte)
+{
+    EXPECT_EQ((SysExBytes{0x05, 0x01, 0x02, 0x03}), pack({0x81, 0x02, 0x83}));
+    EXPECT_EQ((SysExBytes{0x41, 0x70, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x01, 0x7F}),
+              pack({0xF0, 0x01, 0x02, 0x03, 0x04, 0x05, 0x86, 0xFF}));
+}
+
+TEST(SysExPacking, OutputSizeGrowsByOneByteForEachGroupOfSeven)
+{
+    EXPECT_EQ(0, w40388_midi::getPackedSize(0));
+    EXPECT_EQ(0, w40388_midi::getPackedSize(-3));
+    EXPECT_EQ(2, w40388_midi::getPackedSize(1));
+    EXPECT_EQ(8, w40388_midi::getPackedSize(7));
+    EXPECT_EQ(10, w40388_midi::getPackedSize(8));
+    EXPECT_EQ(1331, w40388_midi::getPackedSize(1164));
+    EXPECT_EQ(8u, pack(SysExBytes(7, 0x80)).size());
+    EXPECT_EQ((SysExBytes{0x7F, 0, 0, 0, 0, 0, 0, 0}), pack(SysExBytes(7, 0x80)));
+}
+
+TEST(SysExPacking, WritesNothingForZeroOrNegativeCount)
+{
+    SysExBytes output(4, 0xEE);
+    const SysExBytes input{0x81, 0x82};
+    for (const int count : {0, -1})
+    {
+        w40388_midi::packSysExData(output.data(), input.data(), &count);
+        EXPECT_EQ(SysExBytes(4, 0xEE), output);
+    }
+}
+
+TEST(SysExPacking, UnpackingRestoresEveryByteValue)
+{
+    SysExBytes input(256 + 5);
+    std::iota(input.begin(), input.end(), 0);
+    const SysExBytes packed = pack(input);
+    for (const auto byte : packed)
+        ASSERT_LT(byte, 0x80);
+
+    SysExBytes unpacked(input.size() + 8, 0);
+    const int written = w40388_midi::unpackSysExData(unpacked.data(), static_cast<int>(unpacked.size()), packed.data(),
+                                                     static_cast<int>(packed.size()));
+    ASSERT_EQ(static_cast<int>(input.size()), written);
+    unpacked.resize(input.size());
+    EXPECT_EQ(input, unpacked);
+}
+
+TEST(SysExPacking, UnpackingStopsAtOutputCapacity)
+{
+    const SysExBytes packed = pack({0x81, 0x82, 0x83, 0x84});
+    SysExBytes unpacked(3, 0);
+    EXPECT_EQ(2, w40388_midi::unpackSysExData(unpacked.data(), 2, packed.data(), static_cast<int>(packed.size())));
+    EXPECT_EQ((SysExBytes{0x81, 0x82, 0x00}), unpacked);
+}
+
+TEST(SysExMessages, BuildsIdentityRequest)
+{
+    EXPECT_EQ((SysExBytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}), w40388_midi::makeIdentityRequest());
+}
+
+TEST(SysExMessages, BuildsSlotRequestsWithChannelAndFamily)
+{
+    EXPECT_EQ((SysExBytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x1B, 0x04, 0x03, 0xF7}),
+              w40388_midi::makeClearUserSlot(343, 0, 4, 3));
+    EXPECT_EQ((SysExBytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x1E, 0x01, 0x02, 0x05, 0xF7}),
+              w40388_midi::makeSwapUserSlots(343, 0, 1, 2, 5));
+    EXPECT_EQ((SysExBytes{0xF0, 0x42, 0x35, 0x00, 0x01, 0x57, 0x19, 0x02, 0x07, 0xF7}),
+              w40388_midi::makeUserSlotHeaderRequest(343, 5, 2, 7));
+    // Channel keeps its low nibble, family its two 7-bit halves, slots their low seven bits.
+    EXPECT_EQ((SysExBytes{0xF0, 0x42, 0x3F, 0x00, 0x7F, 0x7F, 0x1E, 0x03, 0x01, 0x7F, 0xF7}),
+              w40388_midi::makeSwapUserSlots(0xFFFF, 0x1F, 3, 0x81, 0xFF));
+}
+
+TEST(SysExMessages, BuildsUnitWriteWithLengthPrefixAndPackedData)
+{
+    const SysExBytes unit{0x80, 0x01, 0xFF};
+    const SysExBytes message = w40388_midi::makeUserSlotDataDump(343, 2, 3, 6, unit.data(), unit.size());
+    // Payload 03 00 00 00 00 00 00 | 00 80 01 FF packs to 00 03 00 00 00 00 00 00 | 0A 00 00 01 7F.
+    EXPECT_EQ((SysExBytes{0xF0, 0x42, 0x32, 0x00, 0x01, 0x57, 0x4A, 0x03, 0x06, 0x00, 0x03, 0x00,
+                          0x00, 0x00, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x01, 0x7F, 0xF7}),
+              message);
+}
+
+TEST(SysExMessages, UnitWriteOfWholeDataBlockHasExpectedSize)
+{
+    juce::MemoryBlock block(1156, true);
+    for (size_t i = 0; i < block.getSize(); ++i)
+        block[i] = static_cast<char>(i * 37);
+    const SysExBytes message = w40388_midi::makeUserSlotDataDump(343, 0, 4, 15, block);
+    ASSERT_EQ(1341u, message.size());
+    EXPECT_EQ(1341u, w40388_midi::getUserSlotDataDumpSize(1156));
+    EXPECT_EQ(0xF7, message.back());
+    for (size_t i = 1; i + 1 < message.size(); ++i)
+        ASSERT_LT(message[i], 0x80) << "at " << i;
+
+    SysExBytes payload(1164);
+    ASSERT_EQ(1164, w40388_midi::unpackSysExData(payload.data(), 1164, message.data() + 9, 1331));
+    EXPECT_EQ((SysExBytes{0x84, 0x04, 0, 0, 0, 0, 0, 0}), SysExBytes(payload.begin(), payload.begin() + 8));
+    EXPECT_EQ(0, std::memcmp(payload.data() + 8, block.getData(), block.getSize()));
+}
+
+TEST(SysExMessages, UnitWriteOfEmptyDataCarriesOnlyThePrefix)
+{
+    const SysExBytes message = w40388_midi::makeUserSlotDataDump(343, 0, 1, 0, juce::MemoryBlock());
+    EXPECT_EQ(
+        (SysExBytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x4A, 0x01, 0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x00, 0xF7}),
+        message);
+}
+} // namespace
