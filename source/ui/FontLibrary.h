@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/Singleton.h"
+
+#include <juce_graphics/juce_graphics.h>
+
+#include <array>
+#include <map>
+
+namespace ui
+{
+// The named fonts of the interface: one typeface, sized from six steps. Components ask for
+// their font by name ("ListName", "TextButton" ...), so that one place decides the look of
+// every text. Filled during start-up before any window exists. Message thread only.
+class FontLibrary : public Singleton<FontLibrary>, public juce::DeletedAtShutdown
+{
+public:
+    static constexpr int numSizeSteps = 6;
+
+    FontLibrary();
+    ~FontLibrary() override = default;
+
+    // The font registered under name (names are case-sensitive). An unknown name prints
+    // "Font not found: <name>" and gives the default font.
+    const juce::Font& getFont(const juce::String& name) const;
+
+    // Registers a copy of font under name; a name already registered keeps its first font.
+    void addFont(const juce::String& name, const juce::Font& font);
+
+    // Sets the height of the named font (the framework keeps heights within 0.1..10000).
+    // An unknown name prints "Font not found: <name>" and changes nothing.
+    void setFontHeight(const juce::String& name, int height);
+
+    bool hasFont(const juce::String& name) const { return fonts.count(name) != 0; }
+
+    // The start-up's font set: the default font becomes the typeface at height 16 and the
+    // sixteen names of the interface are registered, each at its size step.
+    void registerApplicationFonts();
+
+    // The typeface of every named font; start-up also hands it to the framework as the
+    // default sans-serif typeface.
+    juce::String typefaceName{"Arial Unicode MS"};
+    juce::Font defaultFont;
+    std::array<float, numSizeSteps> sizeSteps{{12.0f, 14.0f, 16.0f, 18.0f, 20.0f, 22.0f}};
+
+private:
+    // juce::String's operator< compares code points, so the map's order and lookups are
+    // case-sensitive.
+    std::map<juce::String, juce::Font> fonts;
+
+    JUCE_DECLARE_NON_COPYABLE(FontLibrary)
+};
+} // namespace ui
