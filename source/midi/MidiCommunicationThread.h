@@ -30,6 +30,12 @@ public:
 
     void run() override;
 
+    // Both bases keep listeners; these overloads tell them apart by the listener's type.
+    using AsyncNotifier<MidiCommunicationThreadListener>::addListener;
+    using AsyncNotifier<MidiCommunicationThreadListener>::removeListener;
+    using juce::Thread::addListener;
+    using juce::Thread::removeListener;
+
     // The job's MidiCommunicationResult code; 0 until the job has returned.
     int getResult() const { return result.load(); }
 
