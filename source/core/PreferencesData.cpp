@@ -1,0 +1,198 @@
+#include "core/PreferencesData.h"
+
+#include <climits>
+#include <cstdlib>
+
+namespace w40388_preferences
+{
+namespace
+{
+juce::File& folderOverride()
+{
+    static juce::File folder;
+    return folder;
+}
+
+juce::File defaultFolder()
+{
+    if (folderOverride() != juce::File())
+        return folderOverride();
+
+    return juce::File::getSpecialLocation(juce::File::userApplicationDataDirectory)
+        .getChildFile(preferencesFolderName);
+}
+
+bool isFileSpace(juce::juce_wchar c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+} // namespace
+
+PreferencesData::PreferencesData() : folder(defaultFolder())
+{
+    load();
+}
+
+PreferencesData::~PreferencesData()
+{
+    Save();
+}
+
+void PreferencesData::setFolderOverrideForTesting(const juce::File& newFolder)
+{
+    folderOverride() = newFolder;
+}
+
+juce::File PreferencesData::GetFilePath() const
+{
+    if (!folder.isDirectory())
+        folder.createDirectory();
+
+    return folder.getChildFile(preferencesFileName);
+}
+
+void PreferencesData::load()
+{
+    const auto file = GetFilePath();
+
+    if (file.existsAsFile())
+    {
+        root = juce::XmlDocument::parse(file);
+        // An empty file holds nothing worth keeping; anything else that does not parse does.
+        unreadableFilePending = root == nullptr && file.getSize() > 0;
+    }
+
+    if (root == nullptr)
+        root = std::make_unique<juce::XmlElement>(preferencesRootTag);
+}
+
+bool PreferencesData::keepUnreadableFileAside(const juce::File& file)
+{
+    if (!file.exists())
+        return true;
+
+    const auto aside = file.getSiblingFile(file.getFileName() + unreadableFileSuffix).getNonexistentSibling();
+    return file.moveFileTo(aside);
+}
+
+void PreferencesData::Save()
+{
+    const auto file = GetFilePath();
+    if (file == juce::File())
+        return;
+
+    if (unreadableFilePending)
+    {
+        // Never replace a file we could not read before it is kept aside: the user may want it back.
+        if (!keepUnreadableFileAside(file))
+            return;
+        unreadableFilePending = false;
+    }
+
+    juce::XmlElement::TextFormat format;
+    format.customEncoding = "UTF-8";
+    format.lineWrapLength = 60;
+    format.newLineChars = "\r\n";
+    // writeTo() writes a temporary file beside the target and renames it over the target.
+    root->writeTo(file, format);
+}
+
+const juce::XmlElement* PreferencesData::findChild(const juce::String& key) const
+{
+    for (const auto* child : root->getChildIterator())
+        if (!child->isTextElement() && child->getTagName().equalsIgnoreCase(key))
+            return child;
+
+    return nullptr;
+}
+
+const juce::String* PreferencesData::findValue(const juce::String& key) const
+{
+    const auto* child = findChild(key);
+    if (child == nullptr || !child->hasAttribute(preferencesValueAttribute))
+        return nullptr;
+
+    return &child->getStringAttribute(preferencesValueAttribute);
+}
+
+juce::String PreferencesData::GetString(const juce::String& key, const juce::String& defaultValue) const
+{
+    const auto* value = findValue(key);
+    return value != nullptr ? *value : defaultValue;
+}
+
+int PreferencesData::GetInt(const juce::String& key, int defaultValue) const
+{
+    const auto* value = findValue(key);
+    return value != nullptr ? parseInt(*value) : defaultValue;
+}
+
+bool PreferencesData::GetBool(const juce::String& key, bool defaultValue) const
+{
+    const auto* value = findValue(key);
+    return value != nullptr ? parseBool(*value) : defaultValue;
+}
+
+juce::XmlElement& PreferencesData::GetOrCreateChild(const juce::String& key)
+{
+    if (const auto* child = findChild(key))
+        return *const_cast<juce::XmlElement*>(child);
+
+    return *root->createNewChildElement(key);
+}
+
+void PreferencesData::SetString(const juce::String& key, const juce::String& value)
+{
+    GetOrCreateChild(key).setAttribute(preferencesValueAttribute, value);
+}
+
+void PreferencesData::SetInt(const juce::String& key, int value)
+{
+    SetString(key, juce::String(value));
+}
+
+void PreferencesData::SetBool(const juce::String& key, bool value)
+{
+    SetString(key, value ? "1" : "0");
+}
+
+void PreferencesData::SetDefaultString(const juce::String& key, const juce::String& value)
+{
+    if (findChild(key) == nullptr)
+        SetString(key, value);
+}
+
+void PreferencesData::SetDefaultInt(const juce::String& key, int value)
+{
+    if (findChild(key) == nullptr)
+        SetInt(key, value);
+}
+
+void PreferencesData::SetDefaultBool(const juce::String& key, bool value)
+{
+    if (findChild(key) == nullptr)
+        SetBool(key, value);
+}
+
+bool PreferencesData::parseBool(const juce::String& text)
+{
+    auto p = text.getCharPointer();
+    while (!p.isEmpty() && isFileSpace(*p))
+        ++p;
+
+    const auto first = *p;
+    return first == '1' || first == 'T' || first == 't' || first == 'Y' || first == 'y';
+}
+
+int PreferencesData::parseInt(const juce::String& text)
+{
+    // Leading white space, an optional sign, then digits up to the first non-digit; no digits
+    // give 0. Values beyond the int range are clamped rather than left undefined.
+    const long value = std::strtol(text.toRawUTF8(), nullptr, 10);
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+} // namespace w40388_preferences
