@@ -1,0 +1,6 @@
+#include "files/FileReader.h"
+
+namespace file
+{
+FileReader::~FileReader() = default;
+} // namespace file

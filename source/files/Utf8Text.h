@@ -1,0 +1,11 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <cstddef>
+
+// Decodes bytes as UTF-8 without reading past them: a lead byte at the very end
+// does not pull in the bytes that follow in memory, and malformed sequences are
+// taken leniently instead of tripping the framework's assertion. A zero byte ends
+// the text.
+juce::String decodeUtf8Text(const void* bytes, std::size_t numBytes);
