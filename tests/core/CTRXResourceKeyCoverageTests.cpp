@@ -1,0 +1,167 @@
+#include "core/CTRXResource.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+#include <string>
+
+#ifndef QTR_SOURCE_DIR
+#error "QTR_SOURCE_DIR must name the source folder"
+#endif
+
+namespace
+{
+// Drops // comments that are not inside a string literal, so that words quoted in comments are
+// not taken for keys.
+std::string withoutLineComments(const std::string& code)
+{
+    std::string result;
+    bool inString = false;
+    for (size_t i = 0; i < code.size(); ++i)
+    {
+        const char c = code[i];
+        if (inString)
+        {
+            result += c;
+            if (c == '\\' && i + 1 < code.size())
+                result += code[++i];
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        if (c == '/' && i + 1 < code.size() && code[i + 1] == '/')
+        {
+            while (i < code.size() && code[i] != '\n')
+                ++i;
+            result += '\n';
+            continue;
+        }
+        if (c == '"')
+            inString = true;
+        result += c;
+    }
+    return result;
+}
+
+void addLiterals(const std::string& code, std::set<std::string>& keys)
+{
+    static const std::regex literal(R"re("([^"\\]*)")re");
+    for (std::sregex_iterator it(code.begin(), code.end(), literal), end; it != end; ++it)
+        keys.insert((*it)[1]);
+}
+
+// The text keys one source file asks for: string literals handed to getText, and the entries of
+// arrays written directly below a "// Text keys" line.
+std::set<std::string> textKeysIn(const std::string& source)
+{
+    std::set<std::string> keys;
+
+    static const std::regex getTextCall(R"re(getText\s*\(\s*"([^"\\]*)"\s*\))re");
+    for (std::sregex_iterator it(source.begin(), source.end(), getTextCall), end; it != end; ++it)
+        keys.insert((*it)[1]);
+
+    static const std::regex marker(R"re((^|\n)[ \t]*// Text keys[ \t]*\r?\n)re");
+    for (std::sregex_iterator it(source.begin(), source.end(), marker), end; it != end; ++it)
+    {
+        const auto open = source.find('{', static_cast<size_t>(it->position() + it->length()));
+        if (open == std::string::npos)
+            continue;
+
+        int depth = 0;
+        auto close = open;
+        for (; close < source.size(); ++close)
+        {
+            if (source[close] == '{')
+                ++depth;
+            else if (source[close] == '}' && --depth == 0)
+                break;
+        }
+        addLiterals(withoutLineComments(source.substr(open, close - open)), keys);
+    }
+    return keys;
+}
+
+std::set<std::string> textKeysOfSources()
+{
+    std::set<std::string> keys;
+    const juce::File sourceFolder(QTR_SOURCE_DIR);
+    for (const auto& entry : juce::RangedDirectoryIterator(sourceFolder, true, "*.h;*.cpp", juce::File::findFiles))
+    {
+        const auto found = textKeysIn(entry.getFile().loadFileAsString().toStdString());
+        keys.insert(found.begin(), found.end());
+    }
+    return keys;
+}
+
+TEST(TextKeyScanner, FindsGetTextCallsAndMarkedTables)
+{
+    const std::string source = R"src(
+        label.setText(CTRXResource::getInstance()->getText("CommonOK"), juce::dontSendNotification);
+        auto title = resource->getText ( "AboutDialogTitle" );
+        auto computed = resource->getText(keyFor(code));
+        const char* notAKey = "LoadUserOscData";
+
+        // Text keys
+        const char* const errorKeys[] = {
+            "ReadErrorNoError", // "NotAKeyInAComment"
+            "ReadErrorOpenFile",
+        };
+        const char* const otherNames[] = {"UserListDragItem"};
+
+        // Text keys
+        const Entry table[] = {{1, "MenuFileExit", 'q'}, {2, "MenuEditUndo", 'z'}};
+    )src";
+
+    const std::set<std::string> expected{"CommonOK",         "AboutDialogTitle", "ReadErrorNoError",
+                                         "ReadErrorOpenFile", "MenuFileExit",     "MenuEditUndo"};
+    EXPECT_EQ(textKeysIn(source), expected);
+}
+
+juce::File shippedTable(const juce::String& language)
+{
+    return platform::ResourceLookup(language).findResource(CTRXResource::tableName, CTRXResource::tableType);
+}
+
+TEST(TextTables, EveryKeyTheCodeAsksForHasATextInBothLanguages)
+{
+    const auto keys = textKeysOfSources();
+    ASSERT_FALSE(keys.empty());
+
+    for (const char* language : {"en", "ja"})
+    {
+        ASSERT_EQ(shippedTable(language).getParentDirectory().getFileName(), juce::String(language) + ".lproj");
+        const CTRXResource table{platform::ResourceLookup{language}};
+        ASSERT_TRUE(table.hasTable()) << language;
+
+        for (const auto& key : keys)
+            EXPECT_TRUE(table.getText(key).trim().isNotEmpty()) << language << " has no text for " << key;
+    }
+}
+
+TEST(TextTables, BothLanguagesHaveTheSameKeysOnceEach)
+{
+    std::set<std::string> keysOf[2];
+    const char* languages[] = {"en", "ja"};
+
+    for (int i = 0; i < 2; ++i)
+    {
+        const auto root = juce::XmlDocument::parse(shippedTable(languages[i]));
+        ASSERT_NE(root, nullptr) << languages[i];
+
+        std::set<std::string> lowerCaseKeys;
+        for (const auto* entry : root->getChildIterator())
+        {
+            const auto key = entry->getTagName();
+            EXPECT_TRUE(lowerCaseKeys.insert(key.toLowerCase().toStdString()).second)
+                << languages[i] << " repeats " << key;
+            EXPECT_TRUE(entry->getStringAttribute("Text").trim().isNotEmpty())
+                << languages[i] << " has an empty text for " << key;
+            keysOf[i].insert(key.toStdString());
+        }
+    }
+
+    EXPECT_EQ(keysOf[0], keysOf[1]);
+    EXPECT_GE(keysOf[0].size(), 29u + 19u); // at least the read-error and MIDI result keys
+}
+} // namespace
