@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/MidiPlatform.h"
+
+#include <mutex>
+#include <set>
+
+typedef struct _snd_seq snd_seq_t;
+
+namespace platform
+{
+// The MIDI system on Linux: the ALSA sequencer. A device is an ALSA client (its name is the
+// device name), an endpoint is one of its ports (the port's name). Sources are the ports
+// other programs may subscribe to for reading, destinations those they may subscribe to for
+// writing, numbered in the same order as JUCE's MidiInput / MidiOutput device lists, so that
+// an index means the same endpoint in both.
+//
+// Each client has its own sequencer connection and receive thread; each output port sends
+// System Exclusive messages on a thread of its own, paced so that a hardware interface's
+// small output buffer never overflows.
+//
+// Without a sequencer (no /dev/snd/seq) there are no endpoints, clients cannot be created,
+// and nothing is printed.
+class AlsaMidiBackend : public MidiBackend
+{
+public:
+    AlsaMidiBackend();
+    ~AlsaMidiBackend() override;
+
+    // True when the sequencer could be opened.
+    bool isAvailable();
+
+    int getNumberOfSources() override;
+    int getNumberOfDestinations() override;
+    MidiEndpointRef getSource(int index) override;
+    MidiEndpointRef getDestination(int index) override;
+    bool getEndpointName(MidiEndpointRef endpoint, juce::String& name) override;
+    bool getDeviceName(MidiEndpointRef endpoint, juce::String& name) override;
+    std::unique_ptr<MidiClient> createClient(const juce::String& name, MidiSetupChangedCallback setupChanged) override;
+
+    // Endpoint references pack the sequencer address; 0 stays "no endpoint".
+    static MidiEndpointRef makeEndpoint(int client, int port);
+    static bool splitEndpoint(MidiEndpointRef endpoint, int& client, int& port);
+
+    // Pacing of System Exclusive sends: the speed of a DIN MIDI cable.
+    static constexpr int sysExPieceSize = 256;
+    static constexpr int sysExBytesPerSecond = 3125;
+    static constexpr int maxQueuedBytes = 4096;
+
+private:
+    class Client;
+    class InputPort;
+    class OutputPort;
+    struct Connection;
+
+    std::vector<MidiEndpointRef> listEndpoints(bool sources);
+    bool openQueryHandle();
+    void forgetClient(int clientId);
+
+    std::mutex mutex;
+    snd_seq_t* queryHandle = nullptr;
+    std::set<int> ownClients;
+};
+} // namespace platform
