@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/Singleton.h"
+#include "data/UserData.h"
+
+#include <juce_events/juce_events.h>
+
+namespace w40388_data
+{
+// Owner of the live document. The slot lists show it, the undoable actions change it, the write
+// job sends it and updates slotIndex and state of its records; anything else only reads it.
+class DataCenter : public Singleton<DataCenter>, public juce::DeletedAtShutdown
+{
+public:
+    DataCenter();
+    ~DataCenter() override;
+
+    UserData userData;
+
+    JUCE_DECLARE_NON_COPYABLE(DataCenter)
+};
+} // namespace w40388_data
