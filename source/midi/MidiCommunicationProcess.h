@@ -51,8 +51,8 @@ protected:
     // Message thread: processChanged of every observer, in list order.
     void notifyListener(MidiCommunicationProcessObserver& observer) override;
 
-    // Stores the fraction done and notifies.
-    void setProgress(float value);
+    // Stores the fraction done and notifies. Virtual so that tests can record every step.
+    virtual void setProgress(float value);
 
     // True when the thread running the job has been asked to stop.
     bool shouldExit() const;
