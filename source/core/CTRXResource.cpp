@@ -78,8 +78,16 @@ void CTRXResource::load()
     if (bytesRead <= 0)
         return;
 
-    const auto text = juce::String::fromUTF8(readBuffer.get(), bytesRead);
-    root = juce::XmlDocument::parse(text);
+    // A table saved by an editor that writes a byte-order mark must still load.
+    const char* bytes = readBuffer.get();
+    int length = bytesRead;
+    if (length >= 3 && juce::CharPointer_UTF8::isByteOrderMark(bytes))
+    {
+        bytes += 3;
+        length -= 3;
+    }
+
+    root = juce::XmlDocument::parse(juce::String::fromUTF8(bytes, length));
 }
 
 juce::String CTRXResource::getText(const juce::String& key) const

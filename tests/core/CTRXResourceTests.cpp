@@ -103,6 +103,14 @@ TEST_F(CTRXResourceTest, LoadsTheTableOfTheRequestedLanguageOrEnglish)
     EXPECT_EQ(load("de")->getText("CommonYes"), "Yes");
 }
 
+TEST_F(CTRXResourceTest, ByteOrderMarkBeforeTheTableIsSkipped)
+{
+    const char table[] = "\xef\xbb\xbf<Strings><CommonOK Text=\"OK\"/></Strings>";
+    writeTable("en", juce::MemoryBlock(table, sizeof(table) - 1));
+
+    EXPECT_EQ(load("en")->getText("CommonOK"), "OK");
+}
+
 TEST_F(CTRXResourceTest, UnusableTablesGiveEmptyTexts)
 {
     const auto missing = load("en");
