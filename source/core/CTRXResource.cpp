@@ -15,9 +15,7 @@ juce::String tableLanguageCode()
 }
 } // namespace
 
-CTRXResource::CTRXResource() : CTRXResource(platform::ResourceLookup(tableLanguageCode()))
-{
-}
+CTRXResource::CTRXResource() : CTRXResource(platform::ResourceLookup(tableLanguageCode())) {}
 
 CTRXResource::CTRXResource(const platform::ResourceLookup& resourceLookup) : lookup(resourceLookup)
 {

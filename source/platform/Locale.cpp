@@ -17,13 +17,14 @@ bool isSet(const char* value)
 juce::String languageCodeOfLocaleName(const juce::String& localeName)
 {
     // language[_territory][.codeset][@modifier]; some systems write "ja-JP" as well.
-    const auto language = localeName.trim().upToFirstOccurrenceOf("_", false, false)
+    const auto language = localeName.trim()
+                              .upToFirstOccurrenceOf("_", false, false)
                               .upToFirstOccurrenceOf(".", false, false)
                               .upToFirstOccurrenceOf("@", false, false)
                               .upToFirstOccurrenceOf("-", false, false);
 
-    const bool plausible = language.length() >= 2 && language.length() <= 3
-                           && language.containsOnly("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    const bool plausible = language.length() >= 2 && language.length() <= 3 &&
+                           language.containsOnly("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
     if (!plausible)
         return defaultLanguageCode; // "C", "POSIX", "" and anything we cannot read
 

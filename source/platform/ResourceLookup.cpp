@@ -7,14 +7,11 @@ namespace
 // Names and language codes become path components: keep them to one plain component.
 bool isPlainComponent(const juce::String& text)
 {
-    return text.isNotEmpty() && text != "." && text != ".." && !text.containsAnyOf("/\\")
-           && !text.containsChar(0);
+    return text.isNotEmpty() && text != "." && text != ".." && !text.containsAnyOf("/\\") && !text.containsChar(0);
 }
 } // namespace
 
-ResourceLookup::ResourceLookup(const juce::String& language) : ResourceLookup(language, defaultResourcesFolder())
-{
-}
+ResourceLookup::ResourceLookup(const juce::String& language) : ResourceLookup(language, defaultResourcesFolder()) {}
 
 ResourceLookup::ResourceLookup(const juce::String& language, const juce::File& folder)
     : languageCode(language.trim().toLowerCase()), resourcesFolder(folder)

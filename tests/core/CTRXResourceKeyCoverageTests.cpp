@@ -113,7 +113,7 @@ TEST(TextKeyScanner, FindsGetTextCallsAndMarkedTables)
         const Entry table[] = {{1, "MenuFileExit", 'q'}, {2, "MenuEditUndo", 'z'}};
     )src";
 
-    const std::set<std::string> expected{"CommonOK",         "AboutDialogTitle", "ReadErrorNoError",
+    const std::set<std::string> expected{"CommonOK",          "AboutDialogTitle", "ReadErrorNoError",
                                          "ReadErrorOpenFile", "MenuFileExit",     "MenuEditUndo"};
     EXPECT_EQ(textKeysIn(source), expected);
 }

@@ -81,11 +81,12 @@ TEST_F(CTRXResourceTest, OnlyDirectChildrenOfTheRootAreEntries)
 
 TEST_F(CTRXResourceTest, TextsKeepSpacesLineBreaksAndNonAsciiCharacters)
 {
-    writeTable("ja", juce::String::fromUTF8("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Strings>\n"
-                                            "  <Modified Text=\" (edited)\"/>\n"
-                                            "  <Lines Text=\"one&#10;two &amp; &lt;three&gt;&#10;\"/>\n"
-                                            "  <Cancel Text=\"\xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3\xe3\x82\xbb\xe3\x83\xab\"/>\n"
-                                            "</Strings>\n"));
+    writeTable("ja", juce::String::fromUTF8(
+                         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Strings>\n"
+                         "  <Modified Text=\" (edited)\"/>\n"
+                         "  <Lines Text=\"one&#10;two &amp; &lt;three&gt;&#10;\"/>\n"
+                         "  <Cancel Text=\"\xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3\xe3\x82\xbb\xe3\x83\xab\"/>\n"
+                         "</Strings>\n"));
     const auto table = load("ja");
 
     EXPECT_EQ(table->getText("Modified"), " (edited)");
@@ -133,7 +134,8 @@ TEST(CTRXResourceSingleton, LanguageModelChoosesTheShippedTable)
 {
     auto* language = w40388_application::CurrentLanguageModel::getInstance();
     const auto previousLanguage = language->getLanguage();
-    const auto reload = [] {
+    const auto reload = []
+    {
         delete CTRXResource::getInstanceWithoutCreating();
         return CTRXResource::getInstance();
     };

@@ -58,8 +58,7 @@ TEST_F(ResourceLookupTest, MissingEverywhereGivesNoFile)
     addResource("ja", "Other.xml");
 
     EXPECT_EQ(platform::ResourceLookup("ja", folder).findResource("LocalizableStrings", "xml"), juce::File());
-    EXPECT_EQ(platform::ResourceLookup("ja", folder.getChildFile("absent")).findResource("Other", "xml"),
-              juce::File());
+    EXPECT_EQ(platform::ResourceLookup("ja", folder.getChildFile("absent")).findResource("Other", "xml"), juce::File());
 }
 
 TEST_F(ResourceLookupTest, TypeMustMatch)
@@ -91,8 +90,7 @@ TEST_F(ResourceLookupTest, NamesCannotLeaveTheLanguageFolder)
 
 TEST(ResourceLookupDefaults, ProgramTablesLieBesideTheExecutable)
 {
-    const auto expected =
-        juce::File::getSpecialLocation(juce::File::currentExecutableFile).getSiblingFile("Resources");
+    const auto expected = juce::File::getSpecialLocation(juce::File::currentExecutableFile).getSiblingFile("Resources");
     EXPECT_EQ(platform::ResourceLookup::defaultResourcesFolder(), expected);
 
     EXPECT_EQ(platform::ResourceLookup("ja").findResource("LocalizableStrings", "xml"),
