@@ -23,7 +23,7 @@ namespace midi
 // on the inputs' threads. The reply fields may be read from any thread; they are meaningful after
 // scanFinished.
 class MidiDeviceScanner : public ListenerHolder<MidiDeviceScannerListener>,
-                          public juce::Thread,
+                          private juce::Thread,
                           private MidiScanInputCallback,
                           private juce::AsyncUpdater
 {
@@ -42,6 +42,12 @@ public:
     MidiDeviceScanner();
     MidiDeviceScanner(std::unique_ptr<MidiScanDevices> devices, Timing timing);
     ~MidiDeviceScanner() override;
+
+    using ListenerHolder<MidiDeviceScannerListener>::addListener;
+    using ListenerHolder<MidiDeviceScannerListener>::removeListener;
+    // The search thread: running while the requests go out and the reply is awaited.
+    using juce::Thread::isThreadRunning;
+    using juce::Thread::waitForThreadToExit;
 
     // Begins a search for an instrument of familyId (and memberId, unless it is anyId). Blocks the
     // message thread for the two settle pauses. Ends in scanFinished of every listener; with no
