@@ -51,15 +51,25 @@ void addLiterals(const std::string& code, std::set<std::string>& keys)
         keys.insert((*it)[1]);
 }
 
-// The text keys one source file asks for: string literals handed to getText, and the entries of
-// arrays written directly below a "// Text keys" line.
+void addCallArguments(const std::string& source, const std::string& function, std::set<std::string>& keys)
+{
+    const std::regex call("\\b" + function + R"re(\s*\(\s*"([^"\\]*)"\s*\))re");
+    for (std::sregex_iterator it(source.begin(), source.end(), call), end; it != end; ++it)
+        keys.insert((*it)[1]);
+}
+
+// The text keys one source file asks for: string literals handed to getText or to a one-line
+// function of the same file that forwards its argument to getText, and the entries of arrays
+// written directly below a "// Text keys" line.
 std::set<std::string> textKeysIn(const std::string& source)
 {
     std::set<std::string> keys;
+    addCallArguments(source, "getText", keys);
 
-    static const std::regex getTextCall(R"re(getText\s*\(\s*"([^"\\]*)"\s*\))re");
-    for (std::sregex_iterator it(source.begin(), source.end(), getTextCall), end; it != end; ++it)
-        keys.insert((*it)[1]);
+    static const std::regex forwarder(
+        R"re(\b(\w+)\s*\([^()]*\)\s*(const\s*)?\{\s*return\s+[^;{}]*getText\s*\(\s*\w+\s*\)\s*;\s*\})re");
+    for (std::sregex_iterator it(source.begin(), source.end(), forwarder), end; it != end; ++it)
+        addCallArguments(source, (*it)[1], keys);
 
     static const std::regex marker(R"re((^|\n)[ \t]*// Text keys[ \t]*\r?\n)re");
     for (std::sregex_iterator it(source.begin(), source.end(), marker), end; it != end; ++it)
@@ -100,6 +110,13 @@ TEST(TextKeyScanner, FindsGetTextCallsAndMarkedTables)
         label.setText(CTRXResource::getInstance()->getText("CommonOK"), juce::dontSendNotification);
         auto title = resource->getText ( "AboutDialogTitle" );
         auto computed = resource->getText(keyFor(code));
+
+        juce::String text(const char* key)
+        {
+            return CTRXResource::getInstance()->getText(key);
+        }
+        button.setButtonText(text("CommonCancel"));
+        editor.setText(other("NotAKeyEither"));
         const char* notAKey = "LoadUserOscData";
 
         // Text keys
@@ -113,7 +130,7 @@ TEST(TextKeyScanner, FindsGetTextCallsAndMarkedTables)
         const Entry table[] = {{1, "MenuFileExit", 'q'}, {2, "MenuEditUndo", 'z'}};
     )src";
 
-    const std::set<std::string> expected{"CommonOK",          "AboutDialogTitle", "ReadErrorNoError",
+    const std::set<std::string> expected{"CommonOK",          "AboutDialogTitle", "CommonCancel", "ReadErrorNoError",
                                          "ReadErrorOpenFile", "MenuFileExit",     "MenuEditUndo"};
     EXPECT_EQ(textKeysIn(source), expected);
 }
