@@ -1,0 +1,283 @@
+#include "core/ApplicationUndoManager.h"
+#include "core/DataEditStatus.h"
+#include "data/DataCenter.h"
+#include "data/DataChangeBroadcaster.h"
+#include "data/SetUserDataAction.h"
+#include "data/SlotAction.h"
+#include "support/MessageLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace w40388_action;
+using w40388_data::SlotState;
+using w40388_data::UserData;
+
+namespace
+{
+juce::MemoryBlock unitBlock(int seed)
+{
+    juce::MemoryBlock block(1200);
+    for (size_t i = 0; i < block.getSize(); ++i)
+        block[i] = static_cast<char>((seed * 7 + static_cast<int>(i)) & 0xFF);
+    return block;
+}
+
+struct EditLog : application::DataEditStatusListener
+{
+    void dataEditStatusChanged(const bool& edited) override
+    {
+        values.push_back(edited);
+    }
+    std::vector<bool> values;
+};
+
+struct DataChangeCounter : data::DataChangeObserver
+{
+    void dataChanged() override
+    {
+        ++calls;
+    }
+    int calls = 0;
+};
+
+// Starts every test from empty live lists (spares included), a clear edited flag and an empty
+// undo history, with the edited-flag notifications recorded.
+class SlotActionTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        auto& live = liveData();
+        for (auto& r : live.oscData) r = {};
+        for (auto& r : live.modFXData) r = {};
+        for (auto& r : live.delFXData) r = {};
+        for (auto& r : live.revFXData) r = {};
+        undoManager().clearUndoHistory();
+        editStatus().setEdited(false);
+        test::drainMessageLoop();
+        editStatus().addListener(&editLog);
+    }
+
+    void TearDown() override
+    {
+        editStatus().removeListener(&editLog);
+        undoManager().clearUndoHistory();
+        editStatus().setEdited(false);
+        test::drainMessageLoop();
+    }
+
+    static UserData& liveData()
+    {
+        return w40388_data::DataCenter::getInstance()->userData;
+    }
+
+    static application::DataEditStatus& editStatus()
+    {
+        return *application::DataEditStatus::getInstance();
+    }
+
+    static juce::UndoManager& undoManager()
+    {
+        return *application::ApplicationUndoManager::getInstance();
+    }
+
+    bool performInTransaction(juce::UndoableAction* action, const juce::String& name)
+    {
+        undoManager().beginNewTransaction(name);
+        return undoManager().perform(action);
+    }
+
+    std::vector<bool> deliveredEditValues()
+    {
+        test::drainMessageLoop();
+        auto values = editLog.values;
+        editLog.values.clear();
+        return values;
+    }
+
+    EditLog editLog;
+};
+} // namespace
+
+TEST_F(SlotActionTest, ImportUndoAndRedoKeepRecordAndEditedFlagInStep)
+{
+    const w40388_data::UserOscData imported(unitBlock(1));
+    ASSERT_TRUE(performInTransaction(new SetUserOscDataAction(3, imported), "LoadUserOscData"));
+    EXPECT_EQ(liveData().oscData[3].unitData, imported.unitData);
+    EXPECT_EQ(liveData().oscData[3].state.load(), SlotState::Loaded);
+    EXPECT_TRUE(editStatus().isEdited());
+    EXPECT_EQ(deliveredEditValues(), std::vector<bool>{true});
+
+    ASSERT_TRUE(undoManager().undo());
+    EXPECT_EQ(liveData().oscData[3].state.load(), SlotState::Empty);
+    EXPECT_EQ(liveData().oscData[3].slotIndex.load(), -1);
+    EXPECT_TRUE(liveData().oscData[3].unitData.isEmpty());
+    EXPECT_FALSE(editStatus().isEdited());
+    EXPECT_EQ(deliveredEditValues(), std::vector<bool>{false});
+
+    ASSERT_TRUE(undoManager().redo());
+    EXPECT_EQ(liveData().oscData[3].unitData, imported.unitData);
+    EXPECT_TRUE(editStatus().isEdited());
+    EXPECT_EQ(deliveredEditValues(), std::vector<bool>{true});
+}
+
+TEST_F(SlotActionTest, AlreadyEditedFlagStaysSetWithoutNotificationAcrossPerformAndUndo)
+{
+    editStatus().setEdited(true);
+    EXPECT_EQ(deliveredEditValues(), std::vector<bool>{true});
+
+    ASSERT_TRUE(performInTransaction(new ClearUserModFXDataAction(15), "ClearUserModFXData"));
+    ASSERT_TRUE(undoManager().undo());
+    EXPECT_TRUE(editStatus().isEdited());
+    EXPECT_TRUE(deliveredEditValues().empty());
+}
+
+TEST_F(SlotActionTest, SecondOfTwoImportsUndoneLeavesTheFlagSet)
+{
+    ASSERT_TRUE(performInTransaction(new SetUserRevFXDataAction(0, w40388_data::UserRevFXData(unitBlock(2))),
+                                     "LoadUserRevFXData"));
+    ASSERT_TRUE(performInTransaction(new SetUserRevFXDataAction(1, w40388_data::UserRevFXData(unitBlock(3))),
+                                     "LoadUserRevFXData"));
+
+    ASSERT_TRUE(undoManager().undo());
+    EXPECT_TRUE(editStatus().isEdited());
+    EXPECT_EQ(liveData().revFXData[1].state.load(), SlotState::Empty);
+    EXPECT_EQ(liveData().revFXData[0].state.load(), SlotState::Loaded);
+
+    ASSERT_TRUE(undoManager().undo());
+    EXPECT_FALSE(editStatus().isEdited());
+    EXPECT_EQ(deliveredEditValues(), std::vector<bool>{false}) << "true then false before delivery: one call";
+}
+
+TEST_F(SlotActionTest, ClearRestoresTheWholeRecordOnUndo)
+{
+    w40388_data::UserDelFXData received;
+    received.header[0] = 0x02;
+    received.slotIndex = 5;
+    received.state = SlotState::Received;
+    liveData().delFXData[2] = received;
+
+    ASSERT_TRUE(performInTransaction(new ClearUserDelFXDataAction(2), "ClearUserDelFXData"));
+    EXPECT_EQ(liveData().delFXData[2].state.load(), SlotState::Empty);
+    EXPECT_EQ(liveData().delFXData[2].header[0], 0);
+
+    ASSERT_TRUE(undoManager().undo());
+    EXPECT_EQ(liveData().delFXData[2].state.load(), SlotState::Received);
+    EXPECT_EQ(liveData().delFXData[2].slotIndex.load(), 5);
+    EXPECT_EQ(liveData().delFXData[2].header[0], 0x02);
+}
+
+TEST_F(SlotActionTest, SetOnDelayAndReverbBeyondTheirSlotsWritesTheSpareButClearIsRefused)
+{
+    const w40388_data::UserDelFXData delay(unitBlock(4));
+    testing::internal::CaptureStdout();
+    SetUserDelFXDataAction setDelay(8, delay);
+    EXPECT_TRUE(setDelay.perform());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "User delay fx slot index error: 8\n");
+    EXPECT_EQ(liveData().delFXData[8].unitData, delay.unitData);
+
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(setDelay.undo());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "User delay fx slot index error: 8\n");
+    EXPECT_EQ(liveData().delFXData[8].state.load(), SlotState::Empty);
+
+    const w40388_data::UserRevFXData reverb(unitBlock(5));
+    testing::internal::CaptureStdout();
+    SetUserRevFXDataAction setReverb(15, reverb);
+    EXPECT_TRUE(setReverb.perform());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "User reverb fx slot index error: 15\n");
+    EXPECT_EQ(liveData().revFXData[8].unitData, reverb.unitData);
+
+    editStatus().setEdited(false);
+    ClearUserRevFXDataAction clearReverb(8);
+    ClearUserDelFXDataAction clearDelay(8);
+    EXPECT_FALSE(clearReverb.perform());
+    EXPECT_FALSE(clearDelay.perform());
+    EXPECT_FALSE(clearDelay.undo());
+    EXPECT_EQ(liveData().revFXData[8].unitData, reverb.unitData) << "a refused clear leaves the spare alone";
+    EXPECT_FALSE(editStatus().isEdited());
+}
+
+TEST_F(SlotActionTest, EverySlotActionRefusesSlot16AndNegativeIndices)
+{
+    const auto before = liveData();
+    const juce::uint32 minusOne = static_cast<juce::uint32>(-1);
+    std::vector<std::unique_ptr<juce::UndoableAction>> actions;
+    for (const auto slot : {16u, minusOne})
+    {
+        actions.emplace_back(new SetUserOscDataAction(slot, w40388_data::UserOscData(unitBlock(6))));
+        actions.emplace_back(new SetUserModFXDataAction(slot, w40388_data::UserModFXData(unitBlock(6))));
+        actions.emplace_back(new SetUserDelFXDataAction(slot, w40388_data::UserDelFXData(unitBlock(6))));
+        actions.emplace_back(new SetUserRevFXDataAction(slot, w40388_data::UserRevFXData(unitBlock(6))));
+        actions.emplace_back(new ClearUserOscDataAction(slot));
+        actions.emplace_back(new ClearUserModFXDataAction(slot));
+        actions.emplace_back(new ClearUserDelFXDataAction(slot));
+        actions.emplace_back(new ClearUserRevFXDataAction(slot));
+    }
+
+    testing::internal::CaptureStdout();
+    for (auto& action : actions)
+    {
+        EXPECT_FALSE(action->perform());
+        EXPECT_FALSE(action->undo());
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_FALSE(editStatus().isEdited());
+    EXPECT_EQ(liveData().delFXData[8].state.load(), SlotState::Empty);
+    EXPECT_EQ(liveData().oscData[15].state.load(), SlotState::Empty);
+}
+
+TEST_F(SlotActionTest, WholeDataActionReplacesUsableRecordsAndNeverTheSpares)
+{
+    liveData().oscData[0] = w40388_data::UserOscData(unitBlock(7));
+    liveData().oscData[16] = w40388_data::UserOscData(unitBlock(8));
+    liveData().revFXData[8] = w40388_data::UserRevFXData(unitBlock(9));
+
+    UserData received;
+    received.oscData[5].header[0] = 0x04;
+    received.oscData[5].slotIndex = 5;
+    received.oscData[5].state = SlotState::Received;
+    received.oscData[16] = w40388_data::UserOscData(unitBlock(10));
+    received.delFXData[8] = w40388_data::UserDelFXData(unitBlock(11));
+
+    ASSERT_TRUE(performInTransaction(new SetUserDataAction(received), "Receive UserData"));
+    EXPECT_EQ(liveData().oscData[0].state.load(), SlotState::Empty);
+    EXPECT_EQ(liveData().oscData[5].state.load(), SlotState::Received);
+    EXPECT_EQ(liveData().oscData[16].unitData, unitBlock(8));
+    EXPECT_EQ(liveData().delFXData[8].state.load(), SlotState::Empty);
+    EXPECT_EQ(liveData().revFXData[8].unitData, unitBlock(9));
+    EXPECT_TRUE(editStatus().isEdited());
+
+    ASSERT_TRUE(undoManager().undo());
+    EXPECT_EQ(liveData().oscData[0].unitData, unitBlock(7));
+    EXPECT_EQ(liveData().oscData[5].state.load(), SlotState::Empty);
+    EXPECT_EQ(liveData().oscData[16].unitData, unitBlock(8));
+    EXPECT_EQ(liveData().revFXData[8].unitData, unitBlock(9));
+    EXPECT_FALSE(editStatus().isEdited());
+}
+
+TEST_F(SlotActionTest, UndoHistoryCountsSlotAndWholeDataActionsBySize)
+{
+    ASSERT_TRUE(performInTransaction(new ClearUserOscDataAction(0), "ClearUserOscData"));
+    ASSERT_TRUE(performInTransaction(new SetUserDataAction(UserData()), "Receive UserData"));
+    EXPECT_EQ(undoManager().getNumberOfUnitsTakenUpByStoredCommands(), 132 + 6672);
+}
+
+TEST_F(SlotActionTest, PerformAndUndoBeforeDeliveryGiveOneDataChangedCall)
+{
+    DataChangeCounter counter;
+    auto* broadcaster = data::DataChangeBroadcaster::getInstance();
+    test::drainMessageLoop();
+    broadcaster->addListener(&counter);
+
+    ASSERT_TRUE(performInTransaction(new ClearUserOscDataAction(1), "ClearUserOscData"));
+    ASSERT_TRUE(undoManager().undo());
+    EXPECT_TRUE(test::runMessageLoopUntil([&counter] { return counter.calls > 0; }));
+    test::drainMessageLoop();
+    test::drainMessageLoop();
+    EXPECT_EQ(counter.calls, 1);
+
+    broadcaster->removeListener(&counter);
+}
