@@ -1,0 +1,184 @@
+#include "data/UnitDataBlock.h"
+#include "data/UnitHeader.h"
+#include "data/UserUnitData.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace
+{
+juce::MemoryBlock blockWithPayload(const UnitHeader& header, const std::string& payload)
+{
+    return UnitDataBlock::build(header, payload.data(), payload.size());
+}
+
+UnitHeader validHeader(UnitModule module)
+{
+    UnitHeader header;
+    header.setTarget(UnitPlatform::FeltanDigital, module);
+    header.setName("Unit");
+    return header;
+}
+} // namespace
+
+TEST(UnitHeaderTests, FormatUnitVersionCapsEachPartAt99)
+{
+    EXPECT_EQ(formatUnitVersion(1, 2, 3), "1.02-3");
+    EXPECT_EQ(formatUnitVersion(0, 0, 0), "0.00-0");
+    EXPECT_EQ(formatUnitVersion(99, 99, 99), "99.99-99");
+    EXPECT_EQ(formatUnitVersion(120, 5, 100), "99.05-99");
+    EXPECT_EQ(formatUnitVersion(255, 255, 255), "99.99-99");
+    EXPECT_EQ(formatUnitVersionWord(makeUnitVersionWord(1, 2, 3)), "1.02-3");
+    EXPECT_EQ(makeUnitVersionWord(1, 2, 3), 0x010203u);
+}
+
+TEST(UnitHeaderTests, KeyLookupsAreExactAndFollowTableOrder)
+{
+    EXPECT_EQ(unitModuleFromKey("global"), UnitModule::Global);
+    EXPECT_EQ(unitModuleFromKey("modfx"), UnitModule::ModulationEffect);
+    EXPECT_EQ(unitModuleFromKey("delfx"), UnitModule::DelayEffect);
+    EXPECT_EQ(unitModuleFromKey("revfx"), UnitModule::ReverbEffect);
+    EXPECT_EQ(unitModuleFromKey("osc"), UnitModule::Oscillator);
+    EXPECT_FALSE(unitModuleFromKey("Osc"));
+    EXPECT_FALSE(unitModuleFromKey("osc "));
+    EXPECT_EQ(unitPlatformFromKey("cantorel"), UnitPlatform::Cantorel);
+    EXPECT_EQ(unitPlatformFromKey("parvolin-vr"), UnitPlatform::ParvolinVr);
+    EXPECT_EQ(unitPlatformFromKey("feltan-digital"), UnitPlatform::FeltanDigital);
+    EXPECT_FALSE(unitPlatformFromKey(""));
+    EXPECT_EQ(paramTypeIndexFromKey("%"), 0);
+    EXPECT_EQ(paramTypeIndexFromKey(""), 1);
+    EXPECT_FALSE(paramTypeIndexFromKey("%%"));
+    EXPECT_EQ(moduleTag(0), "UGLB");
+    EXPECT_EQ(moduleTag(4), "UOSC");
+    EXPECT_EQ(moduleTag(5), "");
+    EXPECT_EQ(moduleTag(-1), "");
+}
+
+TEST(UnitHeaderTests, FieldsAreLittleEndianAtTheirOffsets)
+{
+    UnitHeader header;
+    header.setTarget(UnitPlatform::ParvolinVr, UnitModule::DelayEffect);
+    header.setApi(0x11223344);
+    header.setDevId(0xA1B2C3D4);
+    header.setNumParam(2);
+    EXPECT_EQ(header.getTarget(), 0x0202);
+    EXPECT_EQ(header.getModule(), 2);
+    EXPECT_EQ(header.getPlatform(), 2);
+
+    const auto* bytes = header.data();
+    EXPECT_EQ(bytes[0], 0x02);
+    EXPECT_EQ(bytes[1], 0x02);
+    EXPECT_EQ(std::memcmp(bytes + 2, "\x44\x33\x22\x11", 4), 0);
+    EXPECT_EQ(std::memcmp(bytes + 6, "\xD4\xC3\xB2\xA1", 4), 0);
+    EXPECT_EQ(bytes[32], 2);
+
+    header.setTarget(UnitPlatform::FeltanDigital, UnitModule::Oscillator);
+    EXPECT_EQ(header.getTarget(), 0x0304);
+}
+
+TEST(UnitHeaderTests, NameOfThirteenCharactersIsTerminatedAtByte31)
+{
+    UnitHeader header;
+    header.setName("ABCDEFGHIJKLMNOPQ");
+    EXPECT_EQ(header.getName(), "ABCDEFGHIJKLM");
+    EXPECT_EQ(std::memcmp(header.data() + 18, "ABCDEFGHIJKLM", 13), 0);
+    EXPECT_EQ(header.data()[31], 0);
+    EXPECT_TRUE(header.hasTerminatedName());
+
+    header.setName("X");
+    EXPECT_EQ(header.getName(), "X");
+    EXPECT_EQ(header.data()[19], 0);
+    EXPECT_EQ(header.data()[20], 0);
+}
+
+TEST(UnitHeaderTests, DescriptorsStayInsideTheHeader)
+{
+    UnitHeader header;
+    UnitParamDescriptor descriptor{-50, 100, 1, "ThirteenChars"};
+    ASSERT_TRUE(header.setParam(60, descriptor));
+    EXPECT_EQ(header.getParam(60), descriptor);
+    EXPECT_EQ(static_cast<std::int8_t>(header.data()[996]), -50);
+    EXPECT_EQ(header.data()[1011], 's');
+    for (std::size_t i = 1012; i < UnitHeader::size; ++i)
+        EXPECT_EQ(header.data()[i], 0) << i;
+
+    const UnitHeader before = header;
+    EXPECT_FALSE(header.setParam(61, descriptor));
+    EXPECT_EQ(header, before);
+
+    // The 61st descriptor survives into the data block.
+    const auto block = blockWithPayload(header, "UOSC");
+    EXPECT_EQ(UnitDataBlock::getHeader(block).getParam(60), descriptor);
+}
+
+TEST(UnitHeaderTests, BlockJoinsHeaderPayloadSizeAndZeroTail)
+{
+    UnitHeader header = validHeader(UnitModule::ReverbEffect);
+    std::memset(header.data() + 1020, 0xEE, 4); // replaced by the payload size
+    const auto block = blockWithPayload(header, "UREVpayload");
+
+    ASSERT_EQ(block.getSize(), 11u + 1156u);
+    const auto* bytes = static_cast<const std::uint8_t*>(block.getData());
+    EXPECT_EQ(std::memcmp(bytes, header.data(), 1020), 0);
+    EXPECT_EQ(std::memcmp(bytes + 1020, "\x0B\0\0\0", 4), 0);
+    EXPECT_EQ(std::memcmp(bytes + 1024, "UREVpayload", 11), 0);
+    for (std::size_t i = 1035; i < block.getSize(); ++i)
+        EXPECT_EQ(bytes[i], 0) << i;
+    EXPECT_EQ(UnitDataBlock::getPayloadSize(block), 11u);
+
+    std::string failure;
+    EXPECT_TRUE(UnitDataBlock::check(block, failure));
+}
+
+TEST(UnitHeaderTests, CheckRefusesWrongTagAndShortPayload)
+{
+    std::string failure;
+    const std::string tagText = "Binary magic bytes do not match the manifest's declared target module.";
+
+    EXPECT_FALSE(UnitDataBlock::check(blockWithPayload(validHeader(UnitModule::Oscillator), "UMODxx"), failure));
+    EXPECT_EQ(failure, tagText);
+
+    // An empty payload leaves the tag bytes in the zero tail.
+    const auto empty = blockWithPayload(validHeader(UnitModule::Global), "");
+    EXPECT_EQ(empty.getSize(), 1156u);
+    EXPECT_EQ(UnitDataBlock::getPayloadSize(empty), 0u);
+    failure.clear();
+    EXPECT_FALSE(UnitDataBlock::check(empty, failure));
+    EXPECT_EQ(failure, tagText);
+
+    // A tag that needs bytes of the tail never matches.
+    failure.clear();
+    EXPECT_FALSE(UnitDataBlock::check(blockWithPayload(validHeader(UnitModule::Oscillator), "UOS"), failure));
+    EXPECT_EQ(failure, tagText);
+}
+
+TEST(UnitHeaderTests, CheckRefusesInvalidHeaderWithSummary)
+{
+    UnitHeader header = validHeader(UnitModule::Oscillator);
+    header.setVersion(makeUnitVersionWord(1, 2, 3));
+    header.setApi(makeUnitVersionWord(2, 0, 1));
+    header.setDevId(0xABCD);
+    header.setPrgId(1);
+
+    std::string failure;
+    header.setTarget(0x0405); // platform 4 is beyond 0x3FF, module 5 unknown
+    EXPECT_FALSE(UnitDataBlock::check(blockWithPayload(header, "UOSC"), failure));
+    EXPECT_EQ(failure, "Unit binary header is invalid.\"Unit\" v1.02-3 api:2.00-1 did:0000ABCD uid:00000001");
+
+    header.setTarget(0x0305);
+    EXPECT_FALSE(UnitDataBlock::check(blockWithPayload(header, "UOSC"), failure));
+
+    header.setTarget(0x0304);
+    std::memset(header.data() + 18, 'N', 14); // name without terminator
+    failure.clear();
+    EXPECT_FALSE(UnitDataBlock::check(blockWithPayload(header, "UOSC"), failure));
+    EXPECT_EQ(failure, "Unit binary header is invalid.\"NNNNNNNNNNNNNN\" v1.02-3 api:2.00-1 did:0000ABCD uid:00000001");
+}
+
+TEST(UnitHeaderTests, UserUnitDataStartsEmptyAndUninitialized)
+{
+    const w40388_data::UserUnitData unit;
+    EXPECT_EQ(unit.unitData.getSize(), 0u);
+    EXPECT_EQ(unit.message, "Uninitialized data.");
+}

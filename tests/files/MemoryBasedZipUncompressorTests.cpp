@@ -1,0 +1,209 @@
+#include "files/MemoryBasedZipUncompressor.h"
+
+#include "support/files/UnitFileBuilder.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+std::string textOf(const juce::MemoryBlock& block)
+{
+    return std::string(static_cast<const char*>(block.getData()), block.getSize());
+}
+
+struct OpenedArchive
+{
+    explicit OpenedArchive(const juce::MemoryBlock& bytes) : file(bytes), archive(file.getFile()) {}
+
+    test::TemporaryUnitFile file;
+    MemoryBasedZipUncompressor archive;
+};
+
+juce::MemoryBlock zeros(std::size_t size)
+{
+    return juce::MemoryBlock(size, true);
+}
+} // namespace
+
+TEST(MemoryBasedZipUncompressorTests, FilesThatAreNoArchivesHaveNoEntries)
+{
+    for (const std::string& content : {std::string(), std::string("just some text, no zip here\n")})
+    {
+        OpenedArchive opened(test::toBlock(content));
+        EXPECT_EQ(opened.archive.getNumEntries(), 0);
+        EXPECT_TRUE(opened.archive.uncompressAll().wasOk());
+        EXPECT_EQ(opened.archive.getEntry(0), nullptr);
+    }
+
+    MemoryBasedZipUncompressor missing(juce::File::getSpecialLocation(juce::File::tempDirectory)
+                                           .getChildFile("no-such-unit-file.ftndigunit"));
+    EXPECT_EQ(missing.getNumEntries(), 0);
+    EXPECT_TRUE(missing.uncompressAll().wasOk());
+    EXPECT_FALSE(missing.uncompressEntry(0).wasOk());
+    EXPECT_EQ(missing.uncompressEntry(0).getErrorMessage(), "Failed to open the zip file for reading");
+    EXPECT_EQ(missing.createStreamForEntry(0), nullptr);
+}
+
+TEST(MemoryBasedZipUncompressorTests, StoresFilesButNotFolders)
+{
+    OpenedArchive opened(test::buildRawZip({test::folderEntry("U/"), test::storedEntry("U/a.txt", "stored text"),
+                                            test::deflatedEntry("U/b.bin", std::string(5000, 'z')),
+                                            test::storedEntry("U/empty", "")}));
+    auto& archive = opened.archive;
+    ASSERT_EQ(archive.getNumEntries(), 4);
+    ASSERT_TRUE(archive.uncompressAll().wasOk());
+
+    EXPECT_EQ(archive.getEntry(1)->filename, "U/a.txt");
+    EXPECT_FALSE(archive.getEntry(1)->isCompressed);
+    EXPECT_TRUE(archive.getEntry(2)->isCompressed);
+    EXPECT_EQ(archive.getEntry(2)->uncompressedSize, 5000u);
+
+    EXPECT_EQ(archive.getIndexOfFileName("U/"), 0);
+    EXPECT_EQ(archive.getFileData("U/").getSize(), 0u);
+    EXPECT_EQ(textOf(archive.getFileData("U/a.txt")), "stored text");
+    EXPECT_EQ(textOf(archive.getFileData("U/b.bin")), std::string(5000, 'z'));
+    EXPECT_EQ(archive.getIndexOfFileName("U/empty"), 3);
+    EXPECT_EQ(archive.getFileData("U/empty").getSize(), 0u);
+}
+
+TEST(MemoryBasedZipUncompressorTests, UnknownMethodIsInflatedLikeDeflate)
+{
+    auto entry = test::deflatedEntry("x", "inflate me");
+    entry.method = 12;
+    OpenedArchive opened(test::buildRawZip({entry}));
+    ASSERT_TRUE(opened.archive.uncompressAll().wasOk());
+    EXPECT_EQ(textOf(opened.archive.getFileData("x")), "inflate me");
+}
+
+TEST(MemoryBasedZipUncompressorTests, FirstOfDuplicateNamesWinsAndLookupsAreExact)
+{
+    OpenedArchive opened(test::buildRawZip(
+        {test::storedEntry("a", "first"), test::deflatedEntry("a", "second"), test::storedEntry("A", "upper")}));
+    auto& archive = opened.archive;
+    ASSERT_TRUE(archive.uncompressAll().wasOk());
+    EXPECT_EQ(archive.getIndexOfFileName("a"), 0);
+    EXPECT_EQ(textOf(archive.getFileData("a")), "first");
+    EXPECT_EQ(archive.getIndexOfFileName("A"), 2);
+    EXPECT_EQ(archive.getIndexOfFileName("b"), -1);
+    EXPECT_EQ(archive.getFileData("b").getSize(), 0u);
+}
+
+TEST(MemoryBasedZipUncompressorTests, EndRecordIsFoundOnlyNearTheEnd)
+{
+    const std::vector<test::RawZipEntry> entries{test::storedEntry("a", "1"), test::storedEntry("b", "2")};
+
+    test::RawZipLayout nearEnd;
+    nearEnd.commentSize = 1000;
+    EXPECT_EQ(OpenedArchive(test::buildRawZip(entries, nearEnd)).archive.getNumEntries(), 2);
+
+    test::RawZipLayout hidden;
+    hidden.commentSize = 1100;
+    EXPECT_EQ(OpenedArchive(test::buildRawZip(entries, hidden)).archive.getNumEntries(), 0);
+}
+
+TEST(MemoryBasedZipUncompressorTests, DamagedDirectoriesYieldWhatCanBeRead)
+{
+    const std::vector<test::RawZipEntry> entries{test::storedEntry("a", "1"), test::storedEntry("b", "2")};
+
+    test::RawZipLayout overcounted;
+    overcounted.entryCount = 5;
+    EXPECT_EQ(OpenedArchive(test::buildRawZip(entries, overcounted)).archive.getNumEntries(), 2);
+
+    test::RawZipLayout undercounted;
+    undercounted.entryCount = 1;
+    EXPECT_EQ(OpenedArchive(test::buildRawZip(entries, undercounted)).archive.getNumEntries(), 1);
+
+    for (const std::int32_t offset : {-1, std::numeric_limits<std::int32_t>::min(), 100000})
+    {
+        test::RawZipLayout badOffset;
+        badOffset.directoryOffset = offset;
+        EXPECT_EQ(OpenedArchive(test::buildRawZip(entries, badOffset)).archive.getNumEntries(), 0) << offset;
+    }
+
+    // Cut inside the directory: the end record is gone with it.
+    const auto whole = test::buildRawZip(entries);
+    EXPECT_EQ(OpenedArchive(juce::MemoryBlock(whole.getData(), whole.getSize() - 30)).archive.getNumEntries(), 0);
+}
+
+TEST(MemoryBasedZipUncompressorTests, EntryWithoutLocalHeaderReadsAsEmpty)
+{
+    auto entry = test::storedEntry("a", "data");
+    entry.withLocalHeader = false;
+    OpenedArchive opened(test::buildRawZip({entry}));
+    ASSERT_TRUE(opened.archive.uncompressAll().wasOk());
+    EXPECT_EQ(opened.archive.getIndexOfFileName("a"), 0);
+    EXPECT_EQ(opened.archive.getFileData("a").getSize(), 0u);
+
+    auto stream = opened.archive.createStreamForEntry(0);
+    ASSERT_NE(stream, nullptr);
+    EXPECT_TRUE(stream->isExhausted());
+    char byte = 0;
+    EXPECT_EQ(stream->read(&byte, 1), 0);
+}
+
+TEST(MemoryBasedZipUncompressorTests, EntryStreamClampsItsPosition)
+{
+    OpenedArchive opened(test::buildRawZip({test::storedEntry("a", "0123456789")}));
+    auto stream = opened.archive.createStreamForEntry(0);
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(stream->getTotalLength(), 10);
+    EXPECT_TRUE(stream->setPosition(7));
+    char bytes[8] = {};
+    EXPECT_EQ(stream->read(bytes, 8), 3);
+    EXPECT_EQ(std::string(bytes, 3), "789");
+    EXPECT_TRUE(stream->isExhausted());
+    EXPECT_TRUE(stream->setPosition(-5));
+    EXPECT_EQ(stream->getPosition(), 0);
+    EXPECT_TRUE(stream->setPosition(50));
+    EXPECT_EQ(stream->getPosition(), 10);
+}
+
+TEST(MemoryBasedZipUncompressorTests, RefusesEntriesDeclaredLargerThanTheLimit)
+{
+    auto huge = test::deflatedEntry("a", "tiny");
+    huge.declaredUncompressedSize = 0xFFFFFFFFu;
+    OpenedArchive declaredHuge(test::buildRawZip({huge}));
+    const auto result = declaredHuge.archive.uncompressAll();
+    EXPECT_TRUE(result.failed());
+    EXPECT_EQ(result.getErrorMessage(), "Zip entry \"a\" is larger than a unit file may hold");
+
+    auto stored = test::storedEntry("s", "tiny");
+    stored.declaredCompressedSize = MemoryBasedZipUncompressor::maxEntryBytes + 1;
+    EXPECT_TRUE(OpenedArchive(test::buildRawZip({stored})).archive.uncompressAll().failed());
+}
+
+TEST(MemoryBasedZipUncompressorTests, CountsBytesActuallyInflated)
+{
+    const auto limit = static_cast<std::size_t>(MemoryBasedZipUncompressor::maxEntryBytes);
+
+    // Declares nothing, inflates past the limit.
+    auto bomb = test::deflatedEntry("bomb", zeros(limit + 1));
+    bomb.declaredUncompressedSize = 0;
+    const auto result = OpenedArchive(test::buildRawZip({bomb})).archive.uncompressAll();
+    EXPECT_TRUE(result.failed());
+    EXPECT_EQ(result.getErrorMessage(), "Zip entry \"bomb\" inflates beyond what a unit file may hold");
+
+    // Declares a small size: reading stops there.
+    bomb.declaredUncompressedSize = 100;
+    OpenedArchive lying(test::buildRawZip({bomb}));
+    ASSERT_TRUE(lying.archive.uncompressAll().wasOk());
+    EXPECT_EQ(lying.archive.getFileData("bomb").getSize(), 100u);
+
+    // Exactly the limit is still accepted.
+    bomb = test::deflatedEntry("edge", zeros(limit));
+    bomb.declaredUncompressedSize = 0;
+    OpenedArchive edge(test::buildRawZip({bomb}));
+    ASSERT_TRUE(edge.archive.uncompressAll().wasOk());
+    EXPECT_EQ(edge.archive.getFileData("edge").getSize(), limit);
+}
+
+TEST(MemoryBasedZipUncompressorTests, WholeArchiveIsBoundedDuplicatesIncluded)
+{
+    const auto half = static_cast<std::size_t>(MemoryBasedZipUncompressor::maxArchiveBytes / 2);
+    const auto first = test::deflatedEntry("a", zeros(half));
+    const auto again = test::deflatedEntry("a", zeros(half + 1));
+
+    OpenedArchive opened(test::buildRawZip({first, again}));
+    EXPECT_TRUE(opened.archive.uncompressAll().failed());
+    EXPECT_TRUE(OpenedArchive(test::buildRawZip({first, first})).archive.uncompressAll().wasOk());
+}

@@ -1,0 +1,206 @@
+#include "files/UnitManifest.h"
+
+#include <boost/property_tree/json_parser.hpp>
+#include <boost/property_tree/ptree.hpp>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+namespace
+{
+// Header fields as raw JSON values; an override of "-" drops the field.
+std::string manifestWith(const std::map<std::string, std::string>& overrides = {})
+{
+    std::map<std::string, std::string> fields{
+        {"platform", "\"feltan-digital\""}, {"module", "\"osc\""}, {"api", "\"1.2-0\""},
+        {"dev_id", "0"},                    {"prg_id", "0"},       {"version", "\"1.0-0\""},
+        {"name", "\"A\""},                  {"num_param", "0"},
+    };
+    for (const auto& [key, value] : overrides)
+        fields[key] = value;
+
+    std::string json = "{\"header\":{";
+    const char* separator = "";
+    for (const auto& [key, value] : fields)
+    {
+        if (value == "-")
+            continue;
+        json += separator + ("\"" + key + "\":" + value);
+        separator = ",";
+    }
+    return json + "}}";
+}
+
+struct CheckResult
+{
+    std::unique_ptr<UnitHeader> header;
+    std::string message;
+};
+
+CheckResult check(const std::string& json)
+{
+    std::stringstream stream(json);
+    boost::property_tree::ptree tree;
+    boost::property_tree::read_json(stream, tree);
+    CheckResult result;
+    result.message = "previous text";
+    result.header = parseUnitManifest(tree, result.message);
+    return result;
+}
+
+std::string params(int count, const std::string& element)
+{
+    std::string list = "[";
+    for (int i = 0; i < count; ++i)
+        list += (i > 0 ? "," : "") + element;
+    return list + "]";
+}
+} // namespace
+
+TEST(UnitManifestTests, MinimalDelayEffectFillsOnlyItsFields)
+{
+    const auto result = check(manifestWith({{"module", "\"delfx\""}, {"num_param", "5"}, {"params", "[1]"}}));
+    ASSERT_NE(result.header, nullptr);
+    EXPECT_EQ(result.message, "");
+
+    UnitHeader expected;
+    expected.setTarget(0x0302);
+    expected.setApi(0x010200);
+    expected.setVersion(0x010000);
+    expected.data()[18] = 'A';
+    EXPECT_EQ(*result.header, expected);
+}
+
+TEST(UnitManifestTests, OscillatorDescriptorsAreStoredInOrder)
+{
+    const auto result = check(manifestWith(
+        {{"num_param", "\"3\""},
+         {"params", R"([["Depth", -5, 100, "%"], ["Rate", 0, "10", "%"], ["ABCDEFGHIJKLMNOP", -100, -100, ""]])"}}));
+    ASSERT_NE(result.header, nullptr);
+    EXPECT_EQ(result.message, "Warning: param name clipped to 13chars.\n");
+    EXPECT_EQ(result.header->getNumParam(), 3u);
+    EXPECT_EQ(result.header->getParam(0), (UnitParamDescriptor{-5, 100, 1, "Depth"}));
+    EXPECT_EQ(result.header->getParam(1), (UnitParamDescriptor{0, 10, 0, "Rate"}));
+    EXPECT_EQ(result.header->getParam(2), (UnitParamDescriptor{-100, -100, 2, "ABCDEFGHIJKLM"}));
+}
+
+TEST(UnitManifestTests, NamesAreClippedWithWarningsThatPrefixLaterFaults)
+{
+    auto result = check(manifestWith({{"name", "\"ABCDEFGHIJKLM\""}}));
+    ASSERT_NE(result.header, nullptr);
+    EXPECT_EQ(result.message, "");
+    EXPECT_EQ(result.header->getName(), "ABCDEFGHIJKLM");
+
+    result = check(manifestWith({{"name", "\"ABCDEFGHIJKLMN\""}}));
+    ASSERT_NE(result.header, nullptr);
+    EXPECT_EQ(result.message, "Warning: name clipped to 13chars.\n");
+    EXPECT_EQ(result.header->getName(), "ABCDEFGHIJKLM");
+
+    result = check(manifestWith({{"name", "\"ABCDEFGHIJKLMN\""}, {"num_param", "2"}, {"params", "[]"}}));
+    EXPECT_EQ(result.header, nullptr);
+    EXPECT_EQ(result.message,
+              "Warning: name clipped to 13chars.\nParameter descriptor count does not match num_param field.");
+}
+
+TEST(UnitManifestTests, VersionsWithLeadingZerosAreAccepted)
+{
+    const auto result = check(manifestWith({{"api", "\"01.02-03\""}, {"version", "\"99.99-99\""}}));
+    ASSERT_NE(result.header, nullptr);
+    EXPECT_EQ(result.header->getApi(), 0x010203u);
+    EXPECT_EQ(result.header->getVersion(), 0x636363u);
+}
+
+TEST(UnitManifestTests, NonOscillatorIgnoresParameterFields)
+{
+    const auto result = check(manifestWith(
+        {{"module", "\"modfx\""}, {"platform", "\"cantorel\""}, {"num_param", "2"}, {"params", "[[\"a\",0,0,\"\"]]"}}));
+    ASSERT_NE(result.header, nullptr);
+    EXPECT_EQ(result.header->getTarget(), 0x0101);
+    EXPECT_EQ(result.header->getNumParam(), 0u);
+    EXPECT_EQ(result.header->getParam(0), UnitParamDescriptor{});
+}
+
+struct RefusalCase
+{
+    std::map<std::string, std::string> overrides;
+    std::string message;
+};
+
+class UnitManifestRefusalTests : public testing::TestWithParam<RefusalCase>
+{
+};
+
+TEST_P(UnitManifestRefusalTests, RefusesWithExactMessage)
+{
+    const auto result = check(manifestWith(GetParam().overrides));
+    EXPECT_EQ(result.header, nullptr);
+    EXPECT_EQ(result.message, GetParam().message);
+}
+
+const std::string eightParams = params(8, R"(["p", 0, 1, "%"])");
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, UnitManifestRefusalTests,
+    testing::Values(
+        RefusalCase{{{"platform", "\"Feltan-digital\""}}, "Wrong target platform. (Feltan-digital)"},
+        RefusalCase{{{"module", "\"Osc\""}}, "Invalid module specifier. (Osc)"},
+        RefusalCase{{{"api", "\"1.2.3\""}}, "Invalid API version format. (1.2.3)"},
+        RefusalCase{{{"api", "\"1.2\""}}, "Invalid API version format. (1.2)"},
+        RefusalCase{{{"api", "\"1.2-3a\""}}, "Invalid API version format. (1.2-3a)"},
+        RefusalCase{{{"api", "\"v1.2-3\""}}, "Invalid API version format. (v1.2-3)"},
+        RefusalCase{{{"api", "\"1.99999999999-0\""}}, "Invalid API version format. (1.99999999999-0) : stoi"},
+        RefusalCase{{{"api", "\"1.100-0\""}}, "API version component out of range. (1.100-0)"},
+        RefusalCase{{{"version", "\"1.0\""}}, "Invalid version format. (1.0)"},
+        RefusalCase{{{"version", "\"3000000000.0-0\""}}, "Invalid version format. (3000000000.0-0) : stoi"},
+        RefusalCase{{{"version", "\"100.0-0\""}}, "version component out of range. (100.0-0)"},
+        RefusalCase{{{"name", "\"\""}}, "Invalid name format. Expected printable ASCII.\n"},
+        RefusalCase{{{"name", "\"a\\tb\""}}, "Invalid name format. Expected printable ASCII.\n"},
+        RefusalCase{{{"name", "\"caf\\u00e9\""}}, "Invalid name format. Expected printable ASCII.\n"},
+        RefusalCase{{{"name", "\"a\\u007f\""}}, "Invalid name format. Expected printable ASCII.\n"},
+        RefusalCase{{{"dev_id", "\"x\""}}, "conversion of data to type \"j\" failed"},
+        RefusalCase{{{"prg_id", "-"}}, "No such node (header.prg_id)"},
+        RefusalCase{{{"num_param", "2"}}, "No such node (header.params)"},
+        RefusalCase{{{"num_param", "2"}, {"params", "[[\"a\",0,0,\"\"]]"}},
+                    "Parameter descriptor count does not match num_param field."},
+        RefusalCase{{{"num_param", "1"}, {"params", "[[\"a\",0,0]]"}}, "Parameter descriptor #0 has invalid length."},
+        RefusalCase{{{"num_param", "2"}, {"params", "[[\"a\",0,0,\"\"],\"abcd\"]"}},
+                    "Parameter descriptor #1 has invalid length."},
+        RefusalCase{{{"num_param", "1"}, {"params", "[[\"\",0,0,\"\"]]"}},
+                    "Invalid param name format. Expected printable ASCII.\n"},
+        RefusalCase{{{"num_param", "2"}, {"params", "[[\"a\",-100,100,\"\"],[\"b\",-101,0,\"\"]]"}},
+                    "Minimum value in parameter descriptor #1 exceeds value limits.\n"},
+        RefusalCase{{{"num_param", "1"}, {"params", "[[\"a\",0,101,\"\"]]"}},
+                    "Maximum value in parameter descriptor #0 exceeds value limits.\n"},
+        RefusalCase{{{"num_param", "1"}, {"params", "[[\"a\",0,\"1.5\",\"\"]]"}},
+                    "conversion of data to type \"i\" failed"},
+        RefusalCase{{{"num_param", "1"}, {"params", "[[\"a\",0,1,\"dB\"]]"}},
+                    "Invalid type identifier in parameter descriptor #0."},
+        RefusalCase{{{"num_param", "62"}, {"params", "[]"}}, "Too many parameter descriptors. (62, at most 61)"},
+        RefusalCase{{{"num_param", "4294967295"}}, "Too many parameter descriptors. (4294967295, at most 61)"},
+        RefusalCase{{{"num_param", "7"}, {"params", eightParams}},
+                    "Parameter descriptor count does not match num_param field."}));
+
+TEST(UnitManifestTests, SixtyOneDescriptorsFit)
+{
+    const auto result = check(manifestWith({{"num_param", "61"}, {"params", params(61, R"(["p", 1, 2, ""])")}}));
+    ASSERT_NE(result.header, nullptr);
+    EXPECT_EQ(result.header->getParam(60), (UnitParamDescriptor{1, 2, 2, "p"}));
+}
+
+TEST(UnitManifestTests, BoundsRefuseDeepOrLargeTextBeforeParsing)
+{
+    std::string message;
+    EXPECT_TRUE(checkManifestBounds(std::string(64, '[') + std::string(64, ']'), message));
+    EXPECT_FALSE(checkManifestBounds(std::string(65, '[') + std::string(65, ']'), message));
+    EXPECT_EQ(message, "Manifest is nested too deeply. (more than 64 levels)");
+
+    // Brackets in strings, escaped quotes included, do not count.
+    EXPECT_TRUE(checkManifestBounds("{\"a\":\"\\\"" + std::string(100, '[') + "\"}", message));
+    // Closing brackets do not let the depth run below zero and hide later nesting.
+    EXPECT_FALSE(checkManifestBounds(std::string(10, ']') + std::string(65, '{'), message));
+
+    EXPECT_TRUE(checkManifestBounds(std::string(maxManifestBytes, ' '), message));
+    EXPECT_FALSE(checkManifestBounds(std::string(maxManifestBytes + 1, ' '), message));
+    EXPECT_EQ(message, "Manifest is too large. (1048577 bytes, at most 1048576)");
+}

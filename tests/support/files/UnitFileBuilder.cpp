@@ -1,0 +1,248 @@
+#include "support/files/UnitFileBuilder.h"
+
+#include "data/UnitDataBlock.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace test
+{
+namespace
+{
+std::string jsonQuoted(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (const char c : text)
+    {
+        if (c == '"' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string platformKey(UnitPlatform platform)
+{
+    const int index = static_cast<int>(platform) - 1;
+    return index >= 0 && index < static_cast<int>(platformKeys.size()) ? std::string(platformKeys[index]) : "";
+}
+
+std::uint32_t parseVersion(const std::string& text)
+{
+    unsigned major = 0, minor = 0, patch = 0;
+    std::sscanf(text.c_str(), "%u.%u-%u", &major, &minor, &patch);
+    return makeUnitVersionWord(major, minor, patch);
+}
+
+void put16(juce::MemoryOutputStream& out, std::uint32_t value)
+{
+    out.writeShort(static_cast<short>(value & 0xFFFF));
+}
+
+void put32(juce::MemoryOutputStream& out, std::uint32_t value)
+{
+    out.writeInt(static_cast<int>(value));
+}
+
+juce::MemoryBlock inflate(const RawZipEntry& entry)
+{
+    juce::MemoryInputStream stored(entry.stored, false);
+    juce::GZIPDecompressorInputStream inflater(&stored, false, juce::GZIPDecompressorInputStream::deflateFormat);
+    juce::MemoryBlock data;
+    inflater.readIntoMemoryBlock(data);
+    return data;
+}
+} // namespace
+
+std::string makeManifestJson(const UnitFileOptions& options)
+{
+    std::string json = "{\n  \"header\": {\n";
+    json += "    \"platform\": " + jsonQuoted(platformKey(options.platform)) + ",\n";
+    json += "    \"module\": " + jsonQuoted(std::string(moduleKeys[static_cast<std::size_t>(options.module)])) + ",\n";
+    json += "    \"api\": " + jsonQuoted(options.api) + ",\n";
+    json += "    \"dev_id\": " + std::to_string(options.devId) + ",\n";
+    json += "    \"prg_id\": " + std::to_string(options.prgId) + ",\n";
+    json += "    \"version\": " + jsonQuoted(options.version) + ",\n";
+    json += "    \"name\": " + jsonQuoted(options.name);
+    if (options.module == UnitModule::Oscillator)
+        json += ",\n    \"num_param\": 0,\n    \"params\": []";
+    return json + "\n  }\n}\n";
+}
+
+juce::MemoryBlock makePayload(const UnitFileOptions& options)
+{
+    juce::MemoryBlock payload(options.payloadSize, true);
+    auto* bytes = static_cast<std::uint8_t*>(payload.getData());
+    for (std::size_t i = 0; i < options.payloadSize; ++i)
+        bytes[i] = static_cast<std::uint8_t>((i * 7 + 3) & 0xFF);
+
+    const auto tag = moduleTag(static_cast<int>(options.module));
+    std::memcpy(bytes, tag.data(), std::min(tag.size(), options.payloadSize));
+    return payload;
+}
+
+juce::MemoryBlock makeUnitDataBlock(const UnitFileOptions& options)
+{
+    UnitHeader header;
+    header.setTarget(options.platform, options.module);
+    header.setApi(parseVersion(options.api));
+    header.setDevId(options.devId);
+    header.setPrgId(options.prgId);
+    header.setVersion(parseVersion(options.version));
+    header.setName(options.name);
+
+    const auto payload = makePayload(options);
+    return UnitDataBlock::build(header, payload.getData(), payload.getSize());
+}
+
+juce::MemoryBlock buildUnitFile(const UnitFileOptions& options)
+{
+    return buildUnitFile(makeManifestJson(options), makePayload(options), options.topFolder);
+}
+
+juce::MemoryBlock buildUnitFile(const std::string& manifestJson, const juce::MemoryBlock& payload,
+                                const std::string& topFolder)
+{
+    return buildZip({{topFolder + "/manifest.json", toBlock(manifestJson)}, {topFolder + "/payload.bin", payload}});
+}
+
+juce::MemoryBlock buildZip(const std::vector<ZipMember>& members)
+{
+    juce::ZipFile::Builder builder;
+    for (const auto& member : members)
+        builder.addEntry(new juce::MemoryInputStream(member.data, true), member.compress ? 9 : 0,
+                         juce::String::fromUTF8(member.name.c_str()), juce::Time(2024, 0, 1, 12, 0));
+
+    juce::MemoryOutputStream out;
+    builder.writeToStream(out, nullptr);
+    return out.getMemoryBlock();
+}
+
+RawZipEntry storedEntry(const std::string& name, const juce::MemoryBlock& data)
+{
+    RawZipEntry entry;
+    entry.name = name;
+    entry.stored = data;
+    return entry;
+}
+
+RawZipEntry storedEntry(const std::string& name, const std::string& text)
+{
+    return storedEntry(name, toBlock(text));
+}
+
+RawZipEntry deflatedEntry(const std::string& name, const juce::MemoryBlock& data)
+{
+    RawZipEntry entry;
+    entry.name = name;
+    entry.stored = deflateRaw(data);
+    entry.method = 8;
+    entry.declaredUncompressedSize = static_cast<std::uint32_t>(data.getSize());
+    return entry;
+}
+
+RawZipEntry deflatedEntry(const std::string& name, const std::string& text)
+{
+    return deflatedEntry(name, toBlock(text));
+}
+
+RawZipEntry folderEntry(const std::string& name)
+{
+    return storedEntry(name, juce::MemoryBlock());
+}
+
+juce::MemoryBlock buildRawZip(const std::vector<RawZipEntry>& entries, const RawZipLayout& layout)
+{
+    juce::MemoryOutputStream out;
+    std::vector<std::uint32_t> localOffsets;
+
+    const auto sizesOf = [](const RawZipEntry& entry) {
+        const auto storedSize = static_cast<std::uint32_t>(entry.stored.getSize());
+        std::uint32_t uncompressed = storedSize;
+        if (entry.declaredUncompressedSize)
+            uncompressed = *entry.declaredUncompressedSize;
+        else if (entry.method != 0)
+            uncompressed = static_cast<std::uint32_t>(inflate(entry).getSize());
+        return std::make_pair(entry.declaredCompressedSize.value_or(storedSize), uncompressed);
+    };
+
+    for (const auto& entry : entries)
+    {
+        localOffsets.push_back(static_cast<std::uint32_t>(out.getPosition()));
+        const auto [compressed, uncompressed] = sizesOf(entry);
+        put32(out, entry.withLocalHeader ? 0x04034b50 : 0);
+        put16(out, 20);         // version needed
+        put16(out, 0);          // flags
+        put16(out, entry.method);
+        put32(out, 0);          // time and date
+        put32(out, 0);          // CRC-32, not checked by the reader
+        put32(out, compressed);
+        put32(out, uncompressed);
+        put16(out, static_cast<std::uint32_t>(entry.name.size()));
+        put16(out, 0);          // extra field length
+        out.write(entry.name.data(), entry.name.size());
+        out.write(entry.stored.getData(), entry.stored.getSize());
+    }
+
+    const auto directoryOffset = static_cast<std::uint32_t>(out.getPosition());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+    {
+        const auto& entry = entries[i];
+        const auto [compressed, uncompressed] = sizesOf(entry);
+        put32(out, 0x02014b50);
+        put16(out, 20);         // version made by
+        put16(out, 20);         // version needed
+        put16(out, 0);          // flags
+        put16(out, entry.method);
+        put32(out, 0);          // time and date
+        put32(out, 0);          // CRC-32
+        put32(out, compressed);
+        put32(out, uncompressed);
+        put16(out, static_cast<std::uint32_t>(entry.name.size()));
+        put16(out, 0);          // extra field length
+        put16(out, 0);          // comment length
+        put16(out, 0);          // disk number
+        put16(out, 0);          // internal attributes
+        put32(out, 0);          // external attributes
+        put32(out, localOffsets[i]);
+        out.write(entry.name.data(), entry.name.size());
+    }
+    const auto directorySize = static_cast<std::uint32_t>(out.getPosition()) - directoryOffset;
+
+    const std::uint16_t count = layout.entryCount.value_or(static_cast<std::uint16_t>(entries.size()));
+    put32(out, 0x06054b50);
+    put16(out, 0);
+    put16(out, 0);
+    put16(out, count);
+    put16(out, count);
+    put32(out, directorySize);
+    put32(out, layout.directoryOffset ? static_cast<std::uint32_t>(*layout.directoryOffset) : directoryOffset);
+    put16(out, static_cast<std::uint32_t>(layout.commentSize));
+    for (std::size_t i = 0; i < layout.commentSize; ++i)
+        out.writeByte('c');
+
+    return out.getMemoryBlock();
+}
+
+juce::MemoryBlock deflateRaw(const juce::MemoryBlock& data)
+{
+    juce::MemoryOutputStream out;
+    {
+        juce::GZIPCompressorOutputStream deflater(out, 9, juce::GZIPCompressorOutputStream::windowBitsRaw);
+        deflater.write(data.getData(), data.getSize());
+        deflater.flush();
+    }
+    return out.getMemoryBlock();
+}
+
+juce::MemoryBlock toBlock(const std::string& text)
+{
+    return juce::MemoryBlock(text.data(), text.size());
+}
+
+TemporaryUnitFile::TemporaryUnitFile(const juce::MemoryBlock& bytes, const juce::String& extension)
+    : temporary(extension)
+{
+    temporary.getFile().replaceWithData(bytes.getData(), bytes.getSize());
+}
+} // namespace test
