@@ -1,0 +1,313 @@
+#include "midi/AnalyzedInformation.h"
+#include "midi/SysExMessages.h"
+#include "support/midi/SimulatedInstrumentFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+
+namespace
+{
+using Bytes = std::vector<juce::uint8>;
+using test::SimulatedInstrument;
+using Fault = SimulatedInstrument::Fault;
+using Request = SimulatedInstrument::Request;
+using w40388_midi::AnalyzedInformation;
+
+constexpr int waitMs = 5000;
+constexpr juce::uint32 family = 343;
+
+// The computer's side: sends to the instrument's destination and collects the packets of its source.
+class SimulatedInstrumentRoundTrip : public test::SimulatedInstrumentTest
+{
+protected:
+    void SetUp() override
+    {
+        test::SimulatedInstrumentTest::SetUp();
+        input = bus->openSource(instrument->getSourceIndex(),
+                                [this](const std::uint8_t* data, int size)
+                                {
+                                    {
+                                        const std::lock_guard<std::mutex> guard(packetLock);
+                                        packets.emplace_back(data, data + size);
+                                    }
+                                    packetArrived.notify_all();
+                                });
+        ASSERT_NE(nullptr, input);
+    }
+
+    void TearDown() override
+    {
+        input.reset();
+        test::SimulatedInstrumentTest::TearDown();
+    }
+
+    void send(const Bytes& message)
+    {
+        ASSERT_TRUE(
+            bus->sendToDestination(instrument->getDestinationIndex(), message.data(), static_cast<int>(message.size()))
+                .wasOk());
+    }
+
+    // Sends the request and returns the first `count` packets that come back.
+    std::vector<Bytes> exchange(const Bytes& request, size_t count = 1)
+    {
+        const size_t before = instrument->getReceivedCount();
+        send(request);
+        EXPECT_TRUE(instrument->waitForReceivedCount(before + 1, waitMs));
+        return waitForPackets(count);
+    }
+
+    std::vector<Bytes> waitForPackets(size_t count)
+    {
+        std::unique_lock<std::mutex> guard(packetLock);
+        EXPECT_TRUE(
+            packetArrived.wait_for(guard, std::chrono::milliseconds(waitMs), [&] { return packets.size() >= count; }));
+        std::vector<Bytes> taken(packets.begin(), packets.begin() + static_cast<long>(std::min(count, packets.size())));
+        packets.erase(packets.begin(), packets.begin() + static_cast<long>(taken.size()));
+        return taken;
+    }
+
+    // Everything the instrument has sent so far and the bus has delivered.
+    std::vector<Bytes> takeDeliveredPackets()
+    {
+        EXPECT_TRUE(instrument->waitUntilAnswersDelivered(waitMs));
+        const std::lock_guard<std::mutex> guard(packetLock);
+        return std::exchange(packets, {});
+    }
+
+    static Bytes ack(juce::uint8 channelByte = 0x30) { return {0xF0, 0x42, channelByte, 0x00, 0x01, 0x57, 0x23, 0xF7}; }
+    static Bytes nak() { return {0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x24, 0xF7}; }
+
+    static AnalyzedInformation analyze(const Bytes& message)
+    {
+        return w40388_midi::analyzeSysExMessage(message.data(), static_cast<juce::uint32>(message.size()), family);
+    }
+
+    static juce::MemoryBlock makeUnit(size_t size, int seed)
+    {
+        juce::MemoryBlock unit(size);
+        for (size_t i = 0; i < size; ++i)
+            unit[i] = static_cast<char>((i * 13 + static_cast<size_t>(seed)) & 0xFF);
+        return unit;
+    }
+
+    static Bytes headerOf(const juce::MemoryBlock& unit)
+    {
+        const auto* bytes = static_cast<const juce::uint8*>(unit.getData());
+        return Bytes(bytes, bytes + 32);
+    }
+
+    static Bytes dataOf(const AnalyzedInformation& info)
+    {
+        const auto* bytes = static_cast<const juce::uint8*>(info.data.getData());
+        return Bytes(bytes, bytes + info.data.getSize());
+    }
+
+    std::unique_ptr<platform::MidiInputPort> input;
+    std::mutex packetLock;
+    std::condition_variable packetArrived;
+    std::vector<Bytes> packets;
+};
+
+TEST_F(SimulatedInstrumentRoundTrip, AnswersSearchWithEchoedOutputIndex)
+{
+    EXPECT_EQ((std::vector<Bytes>{
+                  {0xF0, 0x42, 0x50, 0x01, 0x00, 0x05, 0x57, 0x01, 0x03, 0x00, 0x01, 0x02, 0x03, 0x00, 0xF7}}),
+              exchange({0xF0, 0x42, 0x50, 0x00, 0x05, 0xF7}));
+    EXPECT_EQ((std::vector<Bytes>{{0xF0, 0x42, 0x50, 0x00, 0x05, 0xF7}}), instrument->getReceivedMessages());
+}
+
+TEST_F(SimulatedInstrumentRoundTrip, AnswersIdentityRequestOnItsChannel)
+{
+    instrument->setChannel(5);
+    const auto replies = exchange(w40388_midi::makeIdentityRequest());
+    ASSERT_EQ(1u, replies.size());
+    EXPECT_EQ((Bytes{0xF0, 0x7E, 0x05, 0x06, 0x02, 0x42, 0x57, 0x01, 0x03, 0x00, 0x01, 0x02, 0x03, 0x00, 0xF7}),
+              replies[0]);
+    EXPECT_EQ(AnalyzedInformation::IdentityReply, analyze(replies[0]).kind);
+
+    // Maker messages are answered on the instrument's channel only.
+    send(w40388_midi::makeClearUserSlot(family, 0, 4, 0));
+    EXPECT_EQ((std::vector<Bytes>{ack(0x35)}), exchange(w40388_midi::makeClearUserSlot(family, 5, 4, 0)));
+    EXPECT_EQ(3u, instrument->getReceivedCount());
+}
+
+TEST_F(SimulatedInstrumentRoundTrip, WrittenUnitIsReadBackAsItsHeader)
+{
+    const juce::MemoryBlock unit = makeUnit(1156, 7);
+    EXPECT_EQ((std::vector<Bytes>{ack()}), exchange(w40388_midi::makeUserSlotDataDump(family, 0, 4, 3, unit)));
+    EXPECT_EQ(unit, instrument->getSlot(4, 3));
+
+    const auto answers = exchange(w40388_midi::makeUserSlotHeaderRequest(family, 0, 4, 3));
+    ASSERT_EQ(1u, answers.size());
+    ASSERT_EQ(48u, answers[0].size());
+    EXPECT_EQ((Bytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04, 0x03}),
+              Bytes(answers[0].begin(), answers[0].begin() + 9));
+    const AnalyzedInformation info = analyze(answers[0]);
+    EXPECT_EQ(AnalyzedInformation::SlotHeader, info.kind);
+    EXPECT_EQ(headerOf(unit), dataOf(info));
+
+    EXPECT_EQ((std::vector<Bytes>{{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04, 0x02, 0xF7}}),
+              exchange(w40388_midi::makeUserSlotHeaderRequest(family, 0, 4, 2)));
+}
+
+TEST_F(SimulatedInstrumentRoundTrip, SwapsAndClearsSlots)
+{
+    const juce::MemoryBlock first = makeUnit(64, 1);
+    const juce::MemoryBlock second = makeUnit(80, 2);
+    instrument->setSlot(1, 2, first);
+    instrument->setSlot(1, 5, second);
+
+    EXPECT_EQ((std::vector<Bytes>{ack()}), exchange(w40388_midi::makeSwapUserSlots(family, 0, 1, 2, 5)));
+    EXPECT_EQ(second, instrument->getSlot(1, 2));
+    EXPECT_EQ(first, instrument->getSlot(1, 5));
+
+    EXPECT_EQ((std::vector<Bytes>{ack()}), exchange(w40388_midi::makeClearUserSlot(family, 0, 1, 5)));
+    EXPECT_TRUE(instrument->isSlotEmpty(1, 5));
+    EXPECT_EQ(second, instrument->getSlot(1, 2));
+}
+
+TEST_F(SimulatedInstrumentRoundTrip, RefusesSlotsItDoesNotHaveAndBrokenWrites)
+{
+    EXPECT_EQ((std::vector<Bytes>{nak()}), exchange(w40388_midi::makeClearUserSlot(family, 0, 2, 8)));
+    EXPECT_EQ((std::vector<Bytes>{nak()}), exchange(w40388_midi::makeUserSlotHeaderRequest(family, 0, 0, 0)));
+    Bytes cutWrite = w40388_midi::makeUserSlotDataDump(family, 0, 3, 0, makeUnit(100, 3));
+    cutWrite.erase(cutWrite.end() - 5, cutWrite.end() - 1);
+    EXPECT_EQ((std::vector<Bytes>{nak()}), exchange(cutWrite));
+    EXPECT_TRUE(instrument->isSlotEmpty(3, 0));
+}
+
+TEST_F(SimulatedInstrumentRoundTrip, RecordsEveryReceivedMessageExactly)
+{
+    const Bytes clear = w40388_midi::makeClearUserSlot(family, 0, 4, 1);
+    const Bytes foreign{0xF0, 0x43, 0x10, 0x4C, 0xF7};
+    send({0x90, 0x3C, 0x40});
+    send(foreign);
+    send(clear);
+    ASSERT_TRUE(instrument->waitForReceivedCount(3, waitMs));
+    EXPECT_EQ((std::vector<Bytes>{{0x90, 0x3C, 0x40}, foreign, clear}), instrument->getReceivedMessages());
+    EXPECT_EQ((std::vector<Bytes>{ack()}), takeDeliveredPackets());
+    instrument->clearReceivedMessages();
+    EXPECT_EQ(0u, instrument->getReceivedCount());
+}
+
+TEST_F(SimulatedInstrumentRoundTrip, NoAnswerFaultCarriesOutSilentlyOnce)
+{
+    instrument->setSlot(4, 0, makeUnit(40, 4));
+    instrument->addFault({Request::Clear}, Fault::noAnswer());
+    send(w40388_midi::makeClearUserSlot(family, 0, 4, 0));
+    ASSERT_TRUE(instrument->waitForReceivedCount(1, waitMs));
+    EXPECT_EQ(std::vector<Bytes>{}, takeDeliveredPackets());
+    EXPECT_TRUE(instrument->isSlotEmpty(4, 0));
+    EXPECT_EQ((std::vector<Bytes>{ack()}), exchange(w40388_midi::makeClearUserSlot(family, 0, 4, 0)));
+}
+
+TEST_F(SimulatedInstrumentRoundTrip, NakFaultRefusesOnlyTheMatchedSlot)
+{
+    instrument->addFault({Request::Clear, 1, 3}, Fault::nak(), -1);
+    instrument->setSlot(1, 3, makeUnit(40, 5));
+    EXPECT_EQ((std::vector<Bytes>{ack()}), exchange(w40388_midi::makeClearUserSlot(family, 0, 1, 2)));
+    EXPECT_EQ((std::vector<Bytes>{nak()}), exchange(w40388_midi::makeClearUserSlot(family, 0, 1, 3)));
+    EXPECT_EQ((std::vector<Bytes>{nak()}), exchange(w40388_midi::makeClearUserSlot(family, 0, 1, 3)));
+    EXPECT_FALSE(instrument->isSlotEmpty(1, 3));
+    EXPECT_EQ((std::vector<Bytes>{ack()}), exchange(w40388_midi::makeClearUserSlot(family, 0, 4, 3)));
+}
+
+TEST_F(SimulatedInstrumentRoundTrip, HeaderAnswerOfWrongLengthIsBroken)
+{
+    instrument->addFault({Request::SlotHeader}, Fault::headerAnswerOfLength(47));
+    const auto answers = exchange(w40388_midi::makeUserSlotHeaderRequest(family, 0, 2, 6));
+    ASSERT_EQ(1u, answers.size());
+    ASSERT_EQ(47u, answers[0].size());
+    EXPECT_EQ((Bytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x02, 0x06}),
+              Bytes(answers[0].begin(), answers[0].begin() + 9));
+    EXPECT_EQ(0xF7, answers[0].back());
+    EXPECT_EQ(AnalyzedInformation::BrokenHeader, analyze(answers[0]).kind);
+}
+
+TEST_F(SimulatedInstrumentRoundTrip, UserCommErrorFaultAnswersWithItsFunction)
+{
+    instrument->addFault({Request::DataDump}, Fault::userCommError(0x2A));
+    EXPECT_EQ((std::vector<Bytes>{{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x2A, 0xF7}}),
+              exchange(w40388_midi::makeUserSlotDataDump(family, 0, 4, 0, makeUnit(32, 6))));
+    EXPECT_TRUE(instrument->isSlotEmpty(4, 0));
+}
+
+TEST_F(SimulatedInstrumentRoundTrip, IdentityFaultsNameAnotherMakerOrFamily)
+{
+    instrument->addFault({Request::Identity}, Fault::otherMaker());
+    instrument->addFault({Request::Identity}, Fault::otherFamily());
+    const Bytes request = w40388_midi::makeIdentityRequest();
+    EXPECT_EQ((std::vector<Bytes>{
+                  {0xF0, 0x7E, 0x00, 0x06, 0x02, 0x41, 0x57, 0x01, 0x03, 0x00, 0x01, 0x02, 0x03, 0x00, 0xF7}}),
+              exchange(request));
+    EXPECT_EQ((std::vector<Bytes>{
+                  {0xF0, 0x7E, 0x00, 0x06, 0x02, 0x42, 0x58, 0x01, 0x03, 0x00, 0x01, 0x02, 0x03, 0x00, 0xF7}}),
+              exchange(request));
+
+    instrument->addFault({Request::Clear}, Fault::otherFamily());
+    const auto answer = exchange(w40388_midi::makeClearUserSlot(family, 0, 4, 0));
+    EXPECT_EQ((std::vector<Bytes>{{0xF0, 0x42, 0x30, 0x00, 0x01, 0x58, 0x23, 0xF7}}), answer);
+    EXPECT_EQ(AnalyzedInformation::None, analyze(answer[0]).kind);
+}
+
+TEST_F(SimulatedInstrumentRoundTrip, OtherChannelFaultChangesOnlyTheAnswersNibble)
+{
+    instrument->addFault({Request::Swap}, Fault::otherChannel(9));
+    const auto answer = exchange(w40388_midi::makeSwapUserSlots(family, 0, 3, 0, 1));
+    EXPECT_EQ((std::vector<Bytes>{ack(0x39)}), answer);
+    EXPECT_EQ(AnalyzedInformation::Ack, analyze(answer[0]).kind);
+}
+
+TEST_F(SimulatedInstrumentRoundTrip, DelayedAnswerDoesNotHoldUpLaterTraffic)
+{
+    // Far longer than the test: the answer is still waiting when the instrument goes away.
+    instrument->addFault({Request::Clear, 4, 0}, Fault::delay(600000));
+    send(w40388_midi::makeClearUserSlot(family, 0, 4, 0));
+    EXPECT_EQ((std::vector<Bytes>{nak()}), exchange(w40388_midi::makeClearUserSlot(family, 0, 4, 99)));
+    EXPECT_EQ(2u, instrument->getReceivedCount());
+    EXPECT_EQ((std::vector<Bytes>{nak()}), instrument->getSentPackets());
+    EXPECT_FALSE(instrument->waitUntilAnswersDelivered(0));
+}
+
+TEST_F(SimulatedInstrumentRoundTrip, UnawaitedAnswersComeBeforeTheRealOne)
+{
+    instrument->addFault({Request::SlotHeader}, Fault::unawaitedAnswersFirst());
+    const auto answers = exchange(w40388_midi::makeUserSlotHeaderRequest(family, 0, 3, 7), 5);
+    ASSERT_EQ(5u, answers.size());
+    std::vector<AnalyzedInformation::Kind> kinds;
+    for (const auto& answer : answers)
+        kinds.push_back(analyze(answer).kind);
+    EXPECT_EQ((std::vector<AnalyzedInformation::Kind>{AnalyzedInformation::Function26, AnalyzedInformation::Function47,
+                                                      AnalyzedInformation::Function48, AnalyzedInformation::SlotData,
+                                                      AnalyzedInformation::SlotHeader}),
+              kinds);
+    EXPECT_EQ((Bytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x26, 0xF7}), answers[0]);
+}
+
+TEST_F(SimulatedInstrumentRoundTrip, StrayBytesComeBeforeTheAnswer)
+{
+    instrument->addFault({Request::Any}, Fault::strayBytesFirst());
+    EXPECT_EQ((std::vector<Bytes>{{0x12, 0x34, 0xF7, 0x90, 0x3C, 0x40, 0xF8, 0x7F}, ack()}),
+              exchange(w40388_midi::makeClearUserSlot(family, 0, 2, 0), 2));
+}
+
+TEST_F(SimulatedInstrumentRoundTrip, EndlessSysExNeverCloses)
+{
+    instrument->addFault({Request::Clear}, Fault::endlessSysEx(3000));
+    send(w40388_midi::makeClearUserSlot(family, 0, 4, 5));
+    ASSERT_TRUE(instrument->waitForReceivedCount(1, waitMs));
+    const auto pieces = takeDeliveredPackets();
+    ASSERT_EQ(3u, pieces.size());
+    EXPECT_EQ((Bytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x4A}), Bytes(pieces[0].begin(), pieces[0].begin() + 7));
+    size_t total = 0;
+    for (const auto& piece : pieces)
+    {
+        total += piece.size();
+        EXPECT_EQ(piece.end(), std::find_if(piece.begin() + 1, piece.end(), [](juce::uint8 b) { return b >= 0x80; }));
+    }
+    EXPECT_EQ(3007u, total);
+}
+} // namespace
