@@ -10,7 +10,9 @@
 // through the window's peer as real input does, and a driver for modal dialogs.
 namespace test::gui
 {
-// True when a display (Xvfb or a real one) is connected.
+// True when a display (Xvfb or a real one) is connected. Call it (or QTR_REQUIRE_DISPLAY)
+// before putting anything on the desktop: it also makes X errors non-fatal, as they are in
+// the program.
 bool displayAvailable();
 
 // The folder "snapshots" in the build directory (beside bin/), created on demand.
@@ -90,6 +92,20 @@ private:
     bool hasActed = false;
     juce::String title;
     juce::Component::SafePointer<juce::Component> actedOn;
+};
+
+// Puts a component on the desktop as its own window for the scope, at the given size,
+// so that it can be clicked, typed at and painted as on screen.
+class ScopedOnDesktop
+{
+public:
+    ScopedOnDesktop(juce::Component& component, int width, int height);
+    ~ScopedOnDesktop();
+
+private:
+    juce::Component::SafePointer<juce::Component> component;
+
+    JUCE_DECLARE_NON_COPYABLE(ScopedOnDesktop)
 };
 
 // A stand-in application object, so code that asks the running application for its

@@ -1,0 +1,51 @@
+#include "ui/ApplicationServices.h"
+
+#include "core/CTRXResource.h"
+#include "core/DataEditStatus.h"
+#include "core/PreferencesData.h"
+#include "core/PreferencesDataChangeBroadcaster.h"
+#include "ui/AlertDialogComponent.h"
+#include "ui/FontLibrary.h"
+#include "ui/ModalDialog.h"
+
+namespace w40388_application
+{
+int applyListFontHeights()
+{
+    const auto listHeight =
+        w40388_preferences::PreferencesData::getInstance()->GetInt(w40388_preferences::listHeightKey, 0);
+    const auto fontHeight = static_cast<int>(static_cast<float>(listHeight) * 0.6f);
+
+    auto* fonts = ui::FontLibrary::getInstance();
+    for (const char* name : {"ListNumber", "ListName", "ListCategory"})
+        fonts->setFontHeight(name, fontHeight);
+
+    application::PreferencesDataChangeBroadcaster::getInstance()->sendPreferencesDataChanged();
+    return fontHeight;
+}
+
+int confirmDiscardChanges()
+{
+    if (!application::DataEditStatus::getInstance()->isEdited())
+        return 0;
+
+    const auto* texts = CTRXResource::getInstance();
+    const auto title = texts->getText("FileDiscardCheckTitle");
+    const auto message = texts->getText("FileDiscardCheckMessage");
+
+    AlertDialogComponent question(AlertDialogComponent::yesNoCancel, message);
+    // Another dialog already open counts as Cancel: the caller stays.
+    const auto answer = ui::runModalDialog(question, title).value_or(AlertDialogComponent::cancelled);
+
+    switch (answer)
+    {
+    case AlertDialogComponent::okOrYes:
+        return 0;
+    case AlertDialogComponent::cancelled:
+    case AlertDialogComponent::no:
+        return 1;
+    default:
+        return 2;
+    }
+}
+} // namespace w40388_application

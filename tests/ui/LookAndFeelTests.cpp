@@ -1,0 +1,127 @@
+#include "core/CurrentLanguageModel.h"
+#include "ui/DefaultLookAndFeel.h"
+#include "ui/FontLibrary.h"
+#include "ui/ProgramListLookAndFeel.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+class LookAndFeelTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ui::FontLibrary::getInstance()->registerApplicationFonts();
+        language()->setLanguage(w40388_application::CurrentLanguageModel::english);
+    }
+
+    void TearDown() override { language()->setLanguage(w40388_application::CurrentLanguageModel::english); }
+
+    static w40388_application::CurrentLanguageModel* language()
+    {
+        return w40388_application::CurrentLanguageModel::getInstance();
+    }
+
+    static juce::Colour pixelAt(const juce::Image& image, int x, int y) { return image.getPixelAt(x, y); }
+};
+
+TEST_F(LookAndFeelTest, MenuBarItemWidthsFollowTheLanguage)
+{
+    w40388_ui::DefaultLookAndFeel lookAndFeel;
+    juce::MenuBarComponent menuBar;
+
+    const std::pair<int, int> english[] = {{0, 40}, {1, 40}, {2, 80}, {3, 50}, {7, 40}, {-1, 40}};
+    for (const auto& [item, width] : english)
+        EXPECT_EQ(lookAndFeel.getMenuBarItemWidth(menuBar, item, "MIDI"), width) << "English item " << item;
+
+    language()->setLanguage(w40388_application::CurrentLanguageModel::japanese);
+    const std::pair<int, int> japanese[] = {{0, 60}, {1, 40}, {2, 80}, {3, 50}, {4, 40}, {-1, 40}};
+    for (const auto& [item, width] : japanese)
+        EXPECT_EQ(lookAndFeel.getMenuBarItemWidth(menuBar, item, "File"), width) << "Japanese item " << item;
+}
+
+TEST_F(LookAndFeelTest, MenuBarItemIsHighlightedOnlyWhileItsMenuIsOpen)
+{
+    w40388_ui::DefaultLookAndFeel lookAndFeel;
+    juce::MenuBarComponent menuBar;
+
+    const auto drawItem = [&](bool mouseOver, bool menuOpen) {
+        juce::Image image(juce::Image::ARGB, 40, 20, true);
+        juce::Graphics g(image);
+        lookAndFeel.drawMenuBarItem(g, 40, 20, 0, "", mouseOver, menuOpen, mouseOver, menuBar);
+        return pixelAt(image, 2, 2);
+    };
+
+    EXPECT_EQ(drawItem(false, false).getARGB(), 0xFF222222u);
+    EXPECT_EQ(drawItem(true, false).getARGB(), 0xFF222222u);
+    EXPECT_EQ(drawItem(true, true).getARGB(), 0xFF333333u);
+}
+
+TEST_F(LookAndFeelTest, FontsComeFromTheNamedFonts)
+{
+    w40388_ui::DefaultLookAndFeel lookAndFeel;
+    ui::FontLibrary::getInstance()->setFontHeight("TextButton", 27);
+    juce::TextButton button;
+
+    EXPECT_FLOAT_EQ(lookAndFeel.getTextButtonFont(button, 100).getHeight(), 27.0f);
+    EXPECT_FLOAT_EQ(lookAndFeel.getAlertWindowTitleFont().getHeight(), 18.0f);
+    EXPECT_EQ(lookAndFeel.getDefaultMenuBarHeight(), 20);
+    ui::FontLibrary::getInstance()->setFontHeight("TextButton", 16);
+}
+
+TEST_F(LookAndFeelTest, ScrollbarIndentsDependOnItsThickness)
+{
+    using List = w40388_ui::ProgramListLookAndFeel;
+
+    const auto narrow = List::scrollbarShape(0, 0, 12, 200, true, 40, 60);
+    EXPECT_EQ(narrow.slotIndent, 0);
+    EXPECT_EQ(narrow.thumbIndent, 1);
+    EXPECT_EQ(narrow.slot, juce::Rectangle<float>(0, 0, 12, 200));
+    EXPECT_EQ(narrow.thumb, juce::Rectangle<float>(1, 41, 10, 58));
+    EXPECT_FLOAT_EQ(narrow.thumbCorner, 5.0f);
+
+    const auto wide = List::scrollbarShape(0, 0, 300, 16, false, 40, 60);
+    EXPECT_EQ(wide.slotIndent, 1);
+    EXPECT_EQ(wide.thumbIndent, 2);
+    EXPECT_EQ(wide.slot, juce::Rectangle<float>(1, 1, 298, 14));
+    EXPECT_EQ(wide.thumb, juce::Rectangle<float>(42, 2, 56, 12));
+    EXPECT_FLOAT_EQ(wide.slotCorner, 7.0f);
+
+    // 15 is not thicker than 15.
+    EXPECT_EQ(List::scrollbarShape(0, 0, 15, 100, true, 0, 10).slotIndent, 0);
+}
+
+TEST_F(LookAndFeelTest, ScrollbarWithoutThumbDrawsOnlyTheSlot)
+{
+    w40388_ui::ProgramListLookAndFeel lookAndFeel;
+    juce::ScrollBar bar(true);
+
+    const auto draw = [&](int thumbStart, int thumbSize) {
+        juce::Image image(juce::Image::ARGB, 12, 200, true);
+        juce::Graphics g(image);
+        lookAndFeel.drawScrollbar(g, bar, 0, 0, 12, 200, true, thumbStart, thumbSize, false, false);
+        return image;
+    };
+
+    const auto slotColour = juce::Colour(0xFF111111).overlaidWith(juce::Colour(0x22FFFFFF));
+    const auto withoutThumb = draw(0, 0);
+    EXPECT_EQ(pixelAt(withoutThumb, 3, 100), slotColour);
+    EXPECT_EQ(pixelAt(withoutThumb, 3, 20), slotColour);
+
+    const auto withThumb = draw(50, 100);
+    EXPECT_EQ(pixelAt(withThumb, 3, 100).getARGB(), 0xFF111111u);
+    EXPECT_EQ(pixelAt(withThumb, 3, 20), slotColour);
+}
+
+TEST_F(LookAndFeelTest, ScrollbarArrowsPointTheirWay)
+{
+    using List = w40388_ui::ProgramListLookAndFeel;
+    const auto up = List::scrollbarArrow(10, 20, 0).getBounds();
+    EXPECT_EQ(up, juce::Rectangle<float>(1, 4, 8, 10));
+    const auto left = List::scrollbarArrow(10, 20, 3).getBounds();
+    EXPECT_EQ(left, juce::Rectangle<float>(2, 2, 5, 16));
+    EXPECT_TRUE(List::scrollbarArrow(10, 20, 4).isEmpty());
+    EXPECT_TRUE(List::scrollbarArrow(10, 20, -1).isEmpty());
+}
+} // namespace
