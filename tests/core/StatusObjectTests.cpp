@@ -1,6 +1,7 @@
 #include "core/DataEditStatus.h"
 #include "core/LastSavedFileStatus.h"
 #include "core/ModalDialogState.h"
+#include "core/PreferencesDataChangeBroadcaster.h"
 #include "core/Singleton.h"
 #include "support/MessageLoop.h"
 
@@ -204,4 +205,38 @@ TEST(Singleton, DeletingAnObjectThatIsNotTheInstanceKeepsTheInstance)
     }
     EXPECT_EQ(Probe::getInstanceWithoutCreating(), instance);
     delete instance;
+}
+
+namespace
+{
+struct PreferencesChangeCounter : application::PreferencesDataChangeBroadcasterObserver
+{
+    void preferencesDataChanged() override
+    {
+        ++calls;
+    }
+    int calls = 0;
+};
+} // namespace
+
+TEST(PreferencesDataChangeBroadcaster, TriggersCoalesceAndChangeMessagesAreForwarded)
+{
+    application::PreferencesDataChangeBroadcaster broadcaster;
+    juce::ChangeBroadcaster source;
+    source.addChangeListener(&broadcaster);
+    PreferencesChangeCounter counter;
+    broadcaster.addListener(&counter);
+
+    broadcaster.sendPreferencesDataChanged();
+    broadcaster.sendPreferencesDataChanged();
+    test::drainMessageLoop();
+    EXPECT_EQ(counter.calls, 1);
+
+    source.sendChangeMessage();
+    EXPECT_TRUE(test::runMessageLoopUntil([&counter] { return counter.calls == 2; }));
+    test::drainMessageLoop();
+    EXPECT_EQ(counter.calls, 2);
+
+    source.removeChangeListener(&broadcaster);
+    broadcaster.removeListener(&counter);
 }

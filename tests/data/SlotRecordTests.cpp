@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <type_traits>
 
 using w40388_data::SlotState;
@@ -177,4 +178,34 @@ TEST(SlotFamily, GuardedAccessFallsBackToTheSpareAndSaysSo)
     w40388_data::RevFXSlotFamily::guardedRecord(data, 9);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "User modulation fx slot index error: -1\nUser reverb fx slot index error: 9\n");
+}
+
+// The write job updates slotIndex and state of live records on its own thread while the window
+// may still read them; run under ThreadSanitizer this must stay silent.
+TEST(SlotRecord, SlotIndexAndStateMayBeUpdatedFromAnotherThreadWhileRead)
+{
+    UserData data;
+    data.delFXData[3] = UserDelFXData(patternBlock(1200, 1));
+    auto& record = data.delFXData[3];
+
+    std::thread writer([&record] {
+        for (int i = 0; i < 2000; ++i)
+        {
+            record.slotIndex = i % 8;
+            record.state = (i % 2) == 0 ? SlotState::Loaded : SlotState::Received;
+        }
+    });
+    int consistentReads = 0;
+    for (int i = 0; i < 2000; ++i)
+    {
+        const UserDelFXData snapshot(record);
+        const auto index = snapshot.slotIndex.load();
+        const auto state = snapshot.state.load();
+        consistentReads += index >= -1 && index < 8 && (state == SlotState::Loaded || state == SlotState::Received);
+    }
+    writer.join();
+
+    EXPECT_EQ(consistentReads, 2000);
+    EXPECT_EQ(record.slotIndex.load(), 1999 % 8);
+    EXPECT_EQ(record.state.load(), SlotState::Received);
 }
