@@ -1,0 +1,269 @@
+#include "midi/MidiDeviceManager.h"
+#include "midi/SysExMessages.h"
+#include "support/MessageLoop.h"
+#include "support/midi/SimulatedInstrument.h"
+#include "support/midi/VirtualBusMidiScanDevices.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace
+{
+using Bytes = std::vector<juce::uint8>;
+using Instrument = test::SimulatedInstrument;
+
+const Bytes probe = {0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x7E, 0xF7};
+
+// Collects what arrives through the port layer's input.
+class PortRecorder : public CTRXMidiListener
+{
+public:
+    void OnSysExMessage(CTRXMidi*, CTRXMidiMessage* message) override
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        received.emplace_back(message->GetBytes(), message->GetBytes() + message->GetLength());
+    }
+
+    std::vector<Bytes> getReceived()
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return received;
+    }
+
+private:
+    std::mutex mutex;
+    std::vector<Bytes> received;
+};
+
+class ManagerListener : public midi::MidiDeviceManagerListener
+{
+public:
+    void scanFinished() override
+    {
+        ++calls;
+    }
+    int calls = 0;
+};
+
+class MidiDeviceManagerTest : public ::testing::Test
+{
+protected:
+    MidiDeviceManagerTest()
+    {
+        midi::MidiDeviceScanner::Timing timing;
+        timing.settleMs = 1;
+        timing.closeMs = 1;
+        timing.replyTimeoutMs = 300;
+        manager = std::make_unique<midi::MidiDeviceManager>(
+            bus, std::make_unique<test::VirtualBusMidiScanDevices>(bus), timing);
+        manager->familyId = w40388_midi::sysex::instrumentFamilyId;
+        manager->addListener(&listener);
+        midi::scanRunning = false;
+    }
+
+    ~MidiDeviceManagerTest() override
+    {
+        manager.reset();
+        midi::scanRunning = false;
+    }
+
+    void useManualPorts(const juce::String& in, const juce::String& out)
+    {
+        manager->automatic = false;
+        manager->inPortName = in;
+        manager->outPortName = out;
+    }
+
+    // The first automatic Connect starts the search; waits for its end.
+    void searchThroughConnect()
+    {
+        EXPECT_FALSE(manager->Connect());
+        EXPECT_TRUE(midi::scanRunning);
+        EXPECT_TRUE(test::runMessageLoopUntil([this] { return listener.calls == 1; }));
+        test::drainMessageLoop();
+        EXPECT_EQ(1, listener.calls);
+        EXPECT_TRUE(manager->scanDone);
+        EXPECT_FALSE(midi::scanRunning);
+    }
+
+    // True when the port layer's input hears `instrument` and its output reaches it.
+    bool isConnectedTo(Instrument& instrument)
+    {
+        PortRecorder recorder;
+        manager->getMidiPort().AddListener(&recorder);
+        instrument.sendPacket(probe);
+        instrument.waitUntilAnswersDelivered(5000);
+        bus->waitUntilIdle(5000);
+        manager->getMidiPort().RemoveListener(&recorder);
+        const bool hears = recorder.getReceived() == std::vector<Bytes>{probe};
+
+        const auto before = instrument.getReceivedCount();
+        manager->getMidiPort().SendMessage(probe.data(), static_cast<std::uint32_t>(probe.size()));
+        bus->waitUntilIdle(5000);
+        const auto received = instrument.getReceivedMessages();
+        const bool reaches = received.size() == before + 1 && received.back() == probe;
+        return hears && reaches;
+    }
+
+    void expectNothingOpen()
+    {
+        EXPECT_FALSE(manager->isConnected());
+        EXPECT_FALSE(manager->getMidiPort().IsInPortOpen());
+        EXPECT_FALSE(manager->getMidiPort().IsOutPortOpen());
+    }
+
+    std::shared_ptr<platform::VirtualMidiBus> bus = std::make_shared<platform::VirtualMidiBus>();
+    std::unique_ptr<midi::MidiDeviceManager> manager;
+    ManagerListener listener;
+};
+
+TEST_F(MidiDeviceManagerTest, AutomaticModeSearchesFirstThenOpensTheReplysInputAndTheEchoedOutput)
+{
+    bus->addDevice("Keys", {"Keys Out"}, {"Keys In 1", "Keys In 2"});
+    Instrument instrument(*bus);
+
+    searchThroughConnect();
+    expectNothingOpen();
+    ASSERT_EQ(1u, instrument.getReceivedCount());
+
+    EXPECT_TRUE(manager->Connect());
+    EXPECT_TRUE(manager->isConnected());
+    EXPECT_TRUE(isConnectedTo(instrument));
+    EXPECT_EQ(1, listener.calls);
+}
+
+TEST_F(MidiDeviceManagerTest, AutomaticModeWithoutAReplyFailsWithoutSearchingAgain)
+{
+    Instrument instrument(*bus);
+    instrument.addFault({Instrument::Request::Search}, Instrument::Fault::noAnswer(), -1);
+
+    searchThroughConnect();
+
+    EXPECT_FALSE(manager->Connect());
+    EXPECT_FALSE(manager->getScanner().isThreadRunning());
+    EXPECT_FALSE(midi::scanRunning);
+    test::drainMessageLoop();
+    EXPECT_EQ(1u, instrument.getReceivedCount());
+    EXPECT_EQ(1, listener.calls);
+    expectNothingOpen();
+}
+
+TEST_F(MidiDeviceManagerTest, AnOutputThatFailsToOpenClosesTheInputAgain)
+{
+    // The reply names output 5, which does not exist.
+    Instrument instrument(*bus);
+    auto fault = Instrument::Fault::noAnswer();
+    fault.before = {{0xF0, 0x42, 0x50, 0x01, 0x00, 0x05, 0x57, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF7}};
+    instrument.addFault({Instrument::Request::Search}, fault);
+
+    searchThroughConnect();
+    ASSERT_TRUE(manager->getScanner().isFound());
+    ASSERT_EQ(5, manager->getScanner().getFoundEchoId());
+
+    EXPECT_FALSE(manager->Connect());
+    expectNothingOpen();
+}
+
+TEST_F(MidiDeviceManagerTest, ManualModeOpensThePortsNamedExactly)
+{
+    bus->addDevice("Keys", {"Keys Out"}, {"Keys In"});
+    Instrument instrument(*bus);
+    useManualPorts("QTR-3 Digital - Out", "QTR-3 Digital - In");
+
+    EXPECT_TRUE(manager->Connect());
+    EXPECT_TRUE(isConnectedTo(instrument));
+    EXPECT_EQ(std::vector<Bytes>{probe}, instrument.getReceivedMessages()); // no search request
+}
+
+struct NamePair
+{
+    const char* in;
+    const char* out;
+};
+
+class MidiDeviceManagerManualMismatchTest : public MidiDeviceManagerTest,
+                                            public ::testing::WithParamInterface<NamePair>
+{
+};
+
+TEST_P(MidiDeviceManagerManualMismatchTest, NeverConnectsAndLeavesNothingOpen)
+{
+    Instrument instrument(*bus);
+    useManualPorts(GetParam().in, GetParam().out);
+
+    EXPECT_FALSE(manager->Connect());
+    expectNothingOpen();
+    EXPECT_FALSE(midi::scanRunning);
+    test::drainMessageLoop();
+    EXPECT_EQ(0u, instrument.getReceivedCount());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, MidiDeviceManagerManualMismatchTest,
+    ::testing::Values(NamePair{"", ""}, NamePair{"qtr-3 digital - Out", "QTR-3 Digital - In"},
+                      NamePair{"QTR-3 Digital - Out", "QTR-3 DIGITAL - IN"}, NamePair{"QTR-3 Digital - Out", ""},
+                      NamePair{"QTR-3 Digital", "QTR-3 Digital"}, NamePair{"QTR-3 Digital - Out ", "QTR-3 Digital - In"}));
+
+TEST_F(MidiDeviceManagerTest, ManualModeTakesTheFirstOfTwoPortsWithTheSameName)
+{
+    Instrument first(*bus);
+    Instrument second(*bus);
+    useManualPorts("QTR-3 Digital - Out", "QTR-3 Digital - In");
+
+    EXPECT_TRUE(manager->Connect());
+    EXPECT_TRUE(isConnectedTo(first));
+    EXPECT_EQ(0u, second.getReceivedCount());
+}
+
+TEST_F(MidiDeviceManagerTest, ManualModeWithoutAnySourceFails)
+{
+    bus->addDevice("Sink", {}, {"In"});
+    useManualPorts(" - ", "Sink - In");
+
+    EXPECT_FALSE(manager->Connect());
+    expectNothingOpen();
+}
+
+TEST_F(MidiDeviceManagerTest, OnceConnectedConnectKeepsTheOpenPorts)
+{
+    Instrument instrument(*bus);
+    useManualPorts("QTR-3 Digital - Out", "QTR-3 Digital - In");
+    ASSERT_TRUE(manager->Connect());
+
+    Instrument other(*bus, "Other");
+    useManualPorts("Other - Out", "Other - In");
+    EXPECT_TRUE(manager->Connect());
+    manager->automatic = true;
+    EXPECT_TRUE(manager->Connect());
+
+    EXPECT_FALSE(midi::scanRunning);
+    EXPECT_TRUE(isConnectedTo(instrument));
+    test::drainMessageLoop();
+    EXPECT_EQ(0u, other.getReceivedCount());
+}
+
+TEST_F(MidiDeviceManagerTest, DisconnectClosesBothPortsAndForgetsThePortListeners)
+{
+    Instrument instrument(*bus);
+    useManualPorts("QTR-3 Digital - Out", "QTR-3 Digital - In");
+    ASSERT_TRUE(manager->Connect());
+    PortRecorder recorder;
+    manager->getMidiPort().AddListener(&recorder);
+
+    manager->Disconnect();
+    expectNothingOpen();
+
+    // Reconnecting must not bring the old listener back.
+    ASSERT_TRUE(manager->Connect());
+    instrument.sendPacket(probe);
+    ASSERT_TRUE(instrument.waitUntilAnswersDelivered(5000));
+    ASSERT_TRUE(bus->waitUntilIdle(5000));
+    EXPECT_TRUE(recorder.getReceived().empty());
+    manager->Disconnect();
+    manager->Disconnect();
+    expectNothingOpen();
+}
+} // namespace
