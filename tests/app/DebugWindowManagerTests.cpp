@@ -1,0 +1,84 @@
+#include "app/DebugMainComponent.h"
+#include "app/DebugWindowManager.h"
+#include "support/MessageLoop.h"
+#include "support/gui/GuiTest.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using w40388_debug::DebugWindowManager;
+
+class DebugWindowManagerTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QTR_REQUIRE_DISPLAY();
+        delete DebugWindowManager::getInstanceWithoutCreating();
+    }
+
+    void TearDown() override { delete DebugWindowManager::getInstanceWithoutCreating(); }
+
+    static DebugWindowManager& manager() { return *DebugWindowManager::getInstance(); }
+};
+
+TEST_F(DebugWindowManagerTest, OpensOnePlainWindowAtMost)
+{
+    manager().openDebugWindow();
+    auto* window = manager().getDebugWindow();
+    ASSERT_NE(window, nullptr);
+
+    manager().openDebugWindow();
+    EXPECT_EQ(manager().getDebugWindow(), window);
+
+    EXPECT_EQ(window->getName(), "Debug Window");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isOnDesktop());
+    EXPECT_FALSE(window->isCurrentlyModal());
+    ASSERT_NE(dynamic_cast<DebugMainComponent*>(window->getContentComponent()), nullptr);
+    EXPECT_EQ(window->getContentComponent()->getWidth(), 600);
+    EXPECT_EQ(window->getContentComponent()->getHeight(), 400);
+    EXPECT_NE(window->getCloseButton(), nullptr);
+    EXPECT_EQ(window->getMinimiseButton(), nullptr);
+}
+
+TEST_F(DebugWindowManagerTest, ClosingDeletesTheWindowOnTheNextLoopPass)
+{
+    manager().openDebugWindow();
+    juce::Component::SafePointer<juce::Component> window(manager().getDebugWindow());
+
+    test::gui::click(*manager().getDebugWindow()->getCloseButton());
+    // The window is deleted on a later pass of the message loop, not inside the click.
+    EXPECT_NE(window, nullptr);
+    ASSERT_TRUE(test::runMessageLoopUntil([&] { return manager().getDebugWindow() == nullptr; }));
+    EXPECT_EQ(window, nullptr);
+
+    manager().openDebugWindow();
+    EXPECT_NE(manager().getDebugWindow(), nullptr);
+}
+
+TEST_F(DebugWindowManagerTest, CloseLeavesTheWindowUntilTheLoopRuns)
+{
+    manager().openDebugWindow();
+    manager().getDebugWindow()->closeButtonPressed();
+    EXPECT_NE(manager().getDebugWindow(), nullptr);
+
+    test::drainMessageLoop();
+    EXPECT_EQ(manager().getDebugWindow(), nullptr);
+}
+
+TEST_F(DebugWindowManagerTest, ShutdownDeletesAWindowStillOpen)
+{
+    manager().openDebugWindow();
+    juce::Component::SafePointer<juce::Component> window(manager().getDebugWindow());
+    manager().getDebugWindow()->closeButtonPressed();
+
+    delete DebugWindowManager::getInstanceWithoutCreating();
+
+    EXPECT_EQ(window, nullptr);
+    // The pending deletion went with the manager: the loop finds nothing to do.
+    test::drainMessageLoop();
+    EXPECT_EQ(DebugWindowManager::getInstanceWithoutCreating(), nullptr);
+}
+} // namespace
