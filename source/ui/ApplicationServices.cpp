@@ -4,12 +4,29 @@
 #include "core/DataEditStatus.h"
 #include "core/PreferencesData.h"
 #include "core/PreferencesDataChangeBroadcaster.h"
+#include "midi/MidiDeviceManager.h"
 #include "ui/AlertDialogComponent.h"
 #include "ui/FontLibrary.h"
 #include "ui/ModalDialog.h"
 
 namespace w40388_application
 {
+void applyMidiPortPreferences()
+{
+    using namespace w40388_preferences;
+    const auto* preferences = PreferencesData::getInstance();
+    auto* devices = midi::MidiDeviceManager::getInstance();
+
+    if (preferences->GetBool(midiPortAutoScanKey, true))
+    {
+        devices->automatic = true;
+        return;
+    }
+    devices->automatic = false;
+    devices->inPortName = preferences->GetString(midiInPortKey, {});
+    devices->outPortName = preferences->GetString(midiOutPortKey, {});
+}
+
 int applyListFontHeights()
 {
     const auto listHeight =

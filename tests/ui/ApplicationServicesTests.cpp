@@ -3,6 +3,8 @@
 #include "core/ModalDialogState.h"
 #include "core/PreferencesData.h"
 #include "core/PreferencesDataChangeBroadcaster.h"
+#include "midi/MidiDeviceManager.h"
+#include "platform/VirtualMidiBus.h"
 #include "support/MessageLoop.h"
 #include "support/gui/GuiTest.h"
 #include "support/gui/ScopedPreferences.h"
@@ -130,5 +132,70 @@ TEST_F(ConfirmDiscardChangesTest, NoEditsMeansGoOnAtOnceEvenWithADialogOpen)
     EXPECT_FALSE(driver.acted());
 
     ui::ModalDialogState::getInstance()->endModalDialog(wasOpen);
+}
+} // namespace
+
+namespace
+{
+class MidiPortPreferencesTest : public testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        // No test here may reach a real MIDI system.
+        platform::selectMidiBackend(std::make_shared<platform::VirtualMidiBus>());
+    }
+
+    void SetUp() override
+    {
+        devices()->automatic = true;
+        devices()->inPortName = "Earlier In";
+        devices()->outPortName = "Earlier Out";
+    }
+
+    static midi::MidiDeviceManager* devices() { return midi::MidiDeviceManager::getInstance(); }
+    static w40388_preferences::PreferencesData* stored() { return w40388_preferences::PreferencesData::getInstance(); }
+
+    test::gui::ScopedPreferences preferences;
+};
+
+TEST_F(MidiPortPreferencesTest, AutomaticModeKeepsThePortNames)
+{
+    stored()->SetString(w40388_preferences::midiInPortKey, "QTR-3 - MIDI In");
+    stored()->SetString(w40388_preferences::midiOutPortKey, "QTR-3 - MIDI Out");
+    devices()->automatic = false;
+
+    w40388_application::applyMidiPortPreferences();
+
+    EXPECT_TRUE(devices()->automatic);
+    EXPECT_EQ(devices()->inPortName, "Earlier In");
+    EXPECT_EQ(devices()->outPortName, "Earlier Out");
+    EXPECT_FALSE(devices()->isConnected());
+}
+
+TEST_F(MidiPortPreferencesTest, ManualModeTakesTheStoredPortNames)
+{
+    stored()->SetBool(w40388_preferences::midiPortAutoScanKey, false);
+    stored()->SetString(w40388_preferences::midiInPortKey, "QTR-3 - MIDI In");
+    stored()->SetString(w40388_preferences::midiOutPortKey, "QTR-3 - MIDI Out");
+
+    w40388_application::applyMidiPortPreferences();
+
+    EXPECT_FALSE(devices()->automatic);
+    EXPECT_EQ(devices()->inPortName, "QTR-3 - MIDI In");
+    EXPECT_EQ(devices()->outPortName, "QTR-3 - MIDI Out");
+    EXPECT_FALSE(devices()->isConnected());
+}
+
+TEST_F(MidiPortPreferencesTest, ManualModeWithoutStoredNamesLeavesThemEmpty)
+{
+    stored()->SetBool(w40388_preferences::midiPortAutoScanKey, false);
+
+    w40388_application::applyMidiPortPreferences();
+
+    EXPECT_FALSE(devices()->automatic);
+    EXPECT_EQ(devices()->inPortName, "");
+    EXPECT_EQ(devices()->outPortName, "");
+    EXPECT_FALSE(devices()->Connect());
 }
 } // namespace
