@@ -14,7 +14,8 @@ AboutComponent::AboutComponent()
     // A click on the version text is a click on the picture.
     versionLabel->setInterceptsMouseClicks(false, false);
 
-    backgroundImage = juce::ImageCache::getFromMemory(BinaryData::AboutBackground_png, BinaryData::AboutBackground_pngSize);
+    backgroundImage =
+        juce::ImageCache::getFromMemory(BinaryData::AboutBackground_png, BinaryData::AboutBackground_pngSize);
 
     // Outside the running program (in tests) there may be no application object.
     auto* application = juce::JUCEApplication::getInstance();

@@ -5,8 +5,8 @@
 
 namespace
 {
-constexpr int allEdges = juce::Button::ConnectedOnLeft | juce::Button::ConnectedOnRight |
-                         juce::Button::ConnectedOnTop | juce::Button::ConnectedOnBottom;
+constexpr int allEdges = juce::Button::ConnectedOnLeft | juce::Button::ConnectedOnRight | juce::Button::ConnectedOnTop |
+                         juce::Button::ConnectedOnBottom;
 constexpr int minimumEditorHeight = 56;
 
 std::unique_ptr<juce::TextButton> makeButton(juce::uint32 normalColour)
@@ -55,7 +55,7 @@ AlertDialogComponent::AlertDialogComponent(int dialogMode, const juce::String& m
     noButton->setBounds(106, 88, 88, 24);
 
     for (auto* child : std::initializer_list<juce::Component*>{messageEditor.get(), yesButton.get(), noButton.get(),
-                                                              cancelButton.get()})
+                                                               cancelButton.get()})
         child->setLookAndFeel(&lookAndFeel);
 
     messageEditor->setText(message, false);

@@ -32,8 +32,7 @@ public:
     juce::Font getMenuBarFont(juce::MenuBarComponent&, int itemIndex, const juce::String& itemText) override;
     int getDefaultMenuBarHeight() override;
     void drawMenuBarItem(juce::Graphics&, int width, int height, int itemIndex, const juce::String& itemText,
-                         bool isMouseOverItem, bool isMenuOpen, bool isMouseOverBar,
-                         juce::MenuBarComponent&) override;
+                         bool isMouseOverItem, bool isMenuOpen, bool isMouseOverBar, juce::MenuBarComponent&) override;
 
     juce::Font getLabelFont(juce::Label&) override;
 

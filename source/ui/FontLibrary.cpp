@@ -39,9 +39,7 @@ constexpr NamedFontStep applicationFonts[] = {
 };
 } // namespace
 
-FontLibrary::FontLibrary() : defaultFont(typefaceName, 18.0f, juce::Font::plain)
-{
-}
+FontLibrary::FontLibrary() : defaultFont(typefaceName, 18.0f, juce::Font::plain) {}
 
 const juce::Font& FontLibrary::getFont(const juce::String& name) const
 {
@@ -74,6 +72,7 @@ void FontLibrary::registerApplicationFonts()
 {
     defaultFont = juce::Font(typefaceName, 16.0f, juce::Font::plain);
     for (const auto& entry : applicationFonts)
-        addFont(entry.name, juce::Font(typefaceName, sizeSteps[static_cast<size_t>(entry.sizeStep)], juce::Font::plain));
+        addFont(entry.name,
+                juce::Font(typefaceName, sizeSteps[static_cast<size_t>(entry.sizeStep)], juce::Font::plain));
 }
 } // namespace ui

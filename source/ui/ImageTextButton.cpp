@@ -5,8 +5,7 @@
 namespace ui
 {
 ImageTextButton::ImageTextButton(const juce::String& componentName)
-    : juce::ImageButton(componentName),
-      textFont(FontLibrary::getInstance()->getFont("ImageTextButton")),
+    : juce::ImageButton(componentName), textFont(FontLibrary::getInstance()->getFont("ImageTextButton")),
       textColour(0xFFFFFFFF)
 {
 }

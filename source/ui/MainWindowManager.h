@@ -29,8 +29,7 @@ public:
     juce::DocumentWindow* getWindow() const noexcept { return mainWindow.get(); }
 
     // The main window as its own class; null while there is none.
-    template <typename Window = MainAppWindow>
-    Window* getMainWindow() const
+    template <typename Window = MainAppWindow> Window* getMainWindow() const
     {
         return dynamic_cast<Window*>(mainWindow.get());
     }

@@ -59,7 +59,8 @@ ProgramListLookAndFeel::ScrollbarShape ProgramListLookAndFeel::scrollbarShape(in
         shape.slotCorner = static_cast<float>(width - 2 * s) / 2.0f;
         if (thumbSize > 0)
         {
-            shape.thumb = juce::Rectangle<int>(x + t, thumbStartPosition + t, width - 2 * t, thumbSize - 2 * t).toFloat();
+            shape.thumb =
+                juce::Rectangle<int>(x + t, thumbStartPosition + t, width - 2 * t, thumbSize - 2 * t).toFloat();
             shape.thumbCorner = static_cast<float>(width - 2 * t) / 2.0f;
         }
     }
@@ -69,16 +70,16 @@ ProgramListLookAndFeel::ScrollbarShape ProgramListLookAndFeel::scrollbarShape(in
         shape.slotCorner = static_cast<float>(height - 2 * s) / 2.0f;
         if (thumbSize > 0)
         {
-            shape.thumb = juce::Rectangle<int>(thumbStartPosition + t, y + t, thumbSize - 2 * t, height - 2 * t).toFloat();
+            shape.thumb =
+                juce::Rectangle<int>(thumbStartPosition + t, y + t, thumbSize - 2 * t, height - 2 * t).toFloat();
             shape.thumbCorner = static_cast<float>(height - 2 * t) / 2.0f;
         }
     }
     return shape;
 }
 
-void ProgramListLookAndFeel::drawScrollbar(juce::Graphics& g, juce::ScrollBar& bar, int x, int y, int width,
-                                           int height, bool isScrollbarVertical, int thumbStartPosition,
-                                           int thumbSize, bool, bool)
+void ProgramListLookAndFeel::drawScrollbar(juce::Graphics& g, juce::ScrollBar& bar, int x, int y, int width, int height,
+                                           bool isScrollbarVertical, int thumbStartPosition, int thumbSize, bool, bool)
 {
     g.setColour(listBlack);
     g.fillRect(x, y, width, height);

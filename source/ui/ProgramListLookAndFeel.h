@@ -15,9 +15,8 @@ public:
 
     void drawScrollbarButton(juce::Graphics&, juce::ScrollBar&, int width, int height, int buttonDirection,
                              bool isScrollbarVertical, bool isMouseOverButton, bool isButtonDown) override;
-    void drawScrollbar(juce::Graphics&, juce::ScrollBar&, int x, int y, int width, int height,
-                       bool isScrollbarVertical, int thumbStartPosition, int thumbSize, bool isMouseOver,
-                       bool isMouseDown) override;
+    void drawScrollbar(juce::Graphics&, juce::ScrollBar&, int x, int y, int width, int height, bool isScrollbarVertical,
+                       int thumbStartPosition, int thumbSize, bool isMouseOver, bool isMouseDown) override;
     void drawTableHeaderBackground(juce::Graphics&, juce::TableHeaderComponent&) override;
 
     // Where the scroll bar's slot and thumb go; the thumb is empty when thumbSize is 0.

@@ -10,8 +10,7 @@
 namespace ui
 {
 // Observer of one list's selected rows; told asynchronously, on the message thread.
-template <typename ListTag>
-class SelectedRowsStatusObserver
+template <typename ListTag> class SelectedRowsStatusObserver
 {
 public:
     virtual ~SelectedRowsStatusObserver() = default;

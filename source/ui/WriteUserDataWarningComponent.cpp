@@ -7,8 +7,8 @@
 
 namespace
 {
-constexpr int allEdges = juce::Button::ConnectedOnLeft | juce::Button::ConnectedOnRight |
-                         juce::Button::ConnectedOnTop | juce::Button::ConnectedOnBottom;
+constexpr int allEdges = juce::Button::ConnectedOnLeft | juce::Button::ConnectedOnRight | juce::Button::ConnectedOnTop |
+                         juce::Button::ConnectedOnBottom;
 
 juce::String text(const char* key)
 {
@@ -60,8 +60,9 @@ WriteUserDataWarningComponent::WriteUserDataWarningComponent()
 
     for (auto* child : getChildren())
         child->setLookAndFeel(&lookAndFeel);
-    for (juce::Button* button : {static_cast<juce::Button*>(okButton.get()), static_cast<juce::Button*>(cancelButton.get()),
-                                 static_cast<juce::Button*>(dontWarnToggle.get())})
+    for (juce::Button* button :
+         {static_cast<juce::Button*>(okButton.get()), static_cast<juce::Button*>(cancelButton.get()),
+          static_cast<juce::Button*>(dontWarnToggle.get())})
         button->addListener(this);
 
     setSize(540, 180);
@@ -83,7 +84,7 @@ void WriteUserDataWarningComponent::buttonClicked(juce::Button* button)
     if (button == okButton.get())
     {
         w40388_preferences::PreferencesData::getInstance()->SetBool(w40388_preferences::warnBeforeWritingKey,
-                                                                   !dontWarnToggle->getToggleState());
+                                                                    !dontWarnToggle->getToggleState());
         closeDialog(1);
     }
     else if (button == cancelButton.get())

@@ -34,21 +34,22 @@ TEST_F(AboutComponentTest, ShowsTheRunningApplicationsVersion)
 TEST_F(AboutComponentTest, ClickOnThePictureClosesTheBox)
 {
     test::gui::TestApplication application("Librarian", "1.0.0");
-    const auto result = showAbout([](juce::Component& dialog) {
-        auto* about = test::gui::findDescendant<AboutComponent>(dialog);
-        ASSERT_NE(about, nullptr);
-        EXPECT_TRUE(test::gui::saveSnapshot(dialog, "about-box").existsAsFile());
-        // The lower right corner, on the version text.
-        test::gui::click(*about, {500, 380});
-    });
+    const auto result = showAbout(
+        [](juce::Component& dialog)
+        {
+            auto* about = test::gui::findDescendant<AboutComponent>(dialog);
+            ASSERT_NE(about, nullptr);
+            EXPECT_TRUE(test::gui::saveSnapshot(dialog, "about-box").existsAsFile());
+            // The lower right corner, on the version text.
+            test::gui::click(*about, {500, 380});
+        });
     EXPECT_EQ(result, 0);
 }
 
 TEST_F(AboutComponentTest, EscapeClosesTheBox)
 {
-    EXPECT_EQ(showAbout([](juce::Component& dialog) {
-                  test::gui::pressKey(dialog, juce::KeyPress(juce::KeyPress::escapeKey));
-              }),
+    EXPECT_EQ(showAbout([](juce::Component& dialog)
+                        { test::gui::pressKey(dialog, juce::KeyPress(juce::KeyPress::escapeKey)); }),
               0);
 }
 

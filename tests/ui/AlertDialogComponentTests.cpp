@@ -37,7 +37,8 @@ protected:
     static std::function<void(juce::Component&)> clickOn(const juce::String& buttonText,
                                                          const juce::String& snapshotName = {})
     {
-        return [buttonText, snapshotName](juce::Component& dialog) {
+        return [buttonText, snapshotName](juce::Component& dialog)
+        {
             if (snapshotName.isNotEmpty())
             {
                 EXPECT_TRUE(test::gui::saveSnapshot(dialog, snapshotName).existsAsFile());
@@ -95,8 +96,7 @@ TEST_F(AlertDialogTest, OkCancelPutsOkRightmost)
     EXPECT_EQ(ok->getY(), cancel->getY());
 
     EXPECT_EQ(answer(AlertDialogComponent::okCancel, message, clickOn(text("CommonOK"))), 1);
-    EXPECT_EQ(answer(AlertDialogComponent::okCancel, message,
-                     clickOn(text("CommonCancel"), "alert-dialog-ok-cancel")),
+    EXPECT_EQ(answer(AlertDialogComponent::okCancel, message, clickOn(text("CommonCancel"), "alert-dialog-ok-cancel")),
               0);
 }
 
@@ -107,9 +107,9 @@ TEST_F(AlertDialogTest, YesNoCancelAnswersEachButtonAndEscape)
     EXPECT_EQ(test::gui::findButton(alert, text("CommonNo"))->getX(), 120);
     EXPECT_EQ(test::gui::findButton(alert, text("CommonCancel"))->getX(), 312);
 
-    EXPECT_EQ(answer(AlertDialogComponent::yesNoCancel, message,
-                     clickOn(text("CommonYes"), "alert-dialog-yes-no-cancel")),
-              1);
+    EXPECT_EQ(
+        answer(AlertDialogComponent::yesNoCancel, message, clickOn(text("CommonYes"), "alert-dialog-yes-no-cancel")),
+        1);
     EXPECT_EQ(answer(AlertDialogComponent::yesNoCancel, message, clickOn(text("CommonNo"))), 2);
     EXPECT_EQ(answer(AlertDialogComponent::yesNoCancel, message, clickOn(text("CommonCancel"))), 0);
     EXPECT_EQ(answer(AlertDialogComponent::yesNoCancel, message, pressEscape), 0);

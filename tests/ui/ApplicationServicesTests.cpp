@@ -81,13 +81,15 @@ protected:
     {
         const juce::String buttonText = key != nullptr ? text(key) : juce::String();
         juce::String seenTitle;
-        test::gui::ModalDialogDriver driver([&](juce::Component& dialog) {
-            seenTitle = dialog.getName();
-            if (buttonText.isEmpty())
-                test::gui::pressKey(dialog, juce::KeyPress(juce::KeyPress::escapeKey));
-            else
-                EXPECT_TRUE(test::gui::clickButton(dialog, buttonText)) << buttonText;
-        });
+        test::gui::ModalDialogDriver driver(
+            [&](juce::Component& dialog)
+            {
+                seenTitle = dialog.getName();
+                if (buttonText.isEmpty())
+                    test::gui::pressKey(dialog, juce::KeyPress(juce::KeyPress::escapeKey));
+                else
+                    EXPECT_TRUE(test::gui::clickButton(dialog, buttonText)) << buttonText;
+            });
         const auto result = confirmDiscardChanges();
         EXPECT_TRUE(driver.acted());
         EXPECT_EQ(seenTitle, text("FileDiscardCheckTitle"));
@@ -111,8 +113,8 @@ TEST_F(ConfirmDiscardChangesTest, AnotherOpenDialogMeansStayWithoutAQuestion)
     ASSERT_FALSE(wasOpen);
 
     // Should a question come up after all, the driver answers Yes so the test cannot hang.
-    test::gui::ModalDialogDriver driver(
-        [](juce::Component& dialog) { test::gui::clickButton(dialog, text("CommonYes")); });
+    test::gui::ModalDialogDriver driver([](juce::Component& dialog)
+                                        { test::gui::clickButton(dialog, text("CommonYes")); });
     EXPECT_EQ(confirmDiscardChanges(), 1);
     EXPECT_FALSE(driver.acted());
     EXPECT_TRUE(ui::ModalDialogState::getInstance()->isOpen());
@@ -126,8 +128,8 @@ TEST_F(ConfirmDiscardChangesTest, NoEditsMeansGoOnAtOnceEvenWithADialogOpen)
     bool wasOpen = true;
     ui::ModalDialogState::getInstance()->beginModalDialog(wasOpen);
 
-    test::gui::ModalDialogDriver driver(
-        [](juce::Component& dialog) { test::gui::pressKey(dialog, juce::KeyPress(juce::KeyPress::escapeKey)); });
+    test::gui::ModalDialogDriver driver([](juce::Component& dialog)
+                                        { test::gui::pressKey(dialog, juce::KeyPress(juce::KeyPress::escapeKey)); });
     EXPECT_EQ(confirmDiscardChanges(), 0);
     EXPECT_FALSE(driver.acted());
 

@@ -31,21 +31,34 @@ TEST(FontLibrary, RegistersTheInterfaceFontsAtTheirSizeSteps)
     library.registerApplicationFonts();
 
     const std::pair<const char*, float> expected[] = {
-        {"ListNumber", 16},     {"ListName", 18},     {"ListCategory", 16},       {"MidiCommunicationDialogStatus", 18},
-        {"MidiCommunicationDialogDetail", 16},        {"HeaderModeButton", 12},   {"TabBarButton", 12},
-        {"PopupMenu", 16},      {"TextButton", 16},   {"ImageTextButton", 16},    {"Label", 16},
-        {"AlertWindow", 16},    {"AlertWindowTitle", 18}, {"AlertWindowMessage", 16}, {"TabButton", 18},
+        {"ListNumber", 16},
+        {"ListName", 18},
+        {"ListCategory", 16},
+        {"MidiCommunicationDialogStatus", 18},
+        {"MidiCommunicationDialogDetail", 16},
+        {"HeaderModeButton", 12},
+        {"TabBarButton", 12},
+        {"PopupMenu", 16},
+        {"TextButton", 16},
+        {"ImageTextButton", 16},
+        {"Label", 16},
+        {"AlertWindow", 16},
+        {"AlertWindowTitle", 18},
+        {"AlertWindowMessage", 16},
+        {"TabButton", 18},
         {"DialogText", 20},
     };
-    const auto output = capturedOutputOf([&] {
-        for (const auto& [name, height] : expected)
+    const auto output = capturedOutputOf(
+        [&]
         {
-            const auto& font = library.getFont(name);
-            EXPECT_FLOAT_EQ(font.getHeight(), height) << name;
-            EXPECT_EQ(font.getTypefaceName(), "Arial Unicode MS") << name;
-            EXPECT_EQ(font.getStyleFlags(), juce::Font::plain) << name;
-        }
-    });
+            for (const auto& [name, height] : expected)
+            {
+                const auto& font = library.getFont(name);
+                EXPECT_FLOAT_EQ(font.getHeight(), height) << name;
+                EXPECT_EQ(font.getTypefaceName(), "Arial Unicode MS") << name;
+                EXPECT_EQ(font.getStyleFlags(), juce::Font::plain) << name;
+            }
+        });
     EXPECT_EQ(output, "");
 }
 

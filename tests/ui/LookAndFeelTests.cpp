@@ -46,7 +46,8 @@ TEST_F(LookAndFeelTest, MenuBarItemIsHighlightedOnlyWhileItsMenuIsOpen)
     w40388_ui::DefaultLookAndFeel lookAndFeel;
     juce::MenuBarComponent menuBar;
 
-    const auto drawItem = [&](bool mouseOver, bool menuOpen) {
+    const auto drawItem = [&](bool mouseOver, bool menuOpen)
+    {
         juce::Image image(juce::Image::ARGB, 40, 20, true);
         juce::Graphics g(image);
         lookAndFeel.drawMenuBarItem(g, 40, 20, 0, "", mouseOver, menuOpen, mouseOver, menuBar);
@@ -97,7 +98,8 @@ TEST_F(LookAndFeelTest, ScrollbarWithoutThumbDrawsOnlyTheSlot)
     w40388_ui::ProgramListLookAndFeel lookAndFeel;
     juce::ScrollBar bar(true);
 
-    const auto draw = [&](int thumbStart, int thumbSize) {
+    const auto draw = [&](int thumbStart, int thumbSize)
+    {
         juce::Image image(juce::Image::ARGB, 12, 200, true);
         juce::Graphics g(image);
         lookAndFeel.drawScrollbar(g, bar, 0, 0, 12, 200, true, thumbStart, thumbSize, false, false);

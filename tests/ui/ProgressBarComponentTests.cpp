@@ -5,8 +5,7 @@
 
 namespace
 {
-template <typename SliderType>
-double valueAfterMouseAndWheel()
+template <typename SliderType> double valueAfterMouseAndWheel()
 {
     SliderType slider;
     slider.setSliderStyle(juce::Slider::LinearHorizontal);

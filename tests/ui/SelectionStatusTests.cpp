@@ -7,8 +7,7 @@
 
 namespace
 {
-template <typename Status>
-void forget()
+template <typename Status> void forget()
 {
     delete Status::getInstanceWithoutCreating();
 }

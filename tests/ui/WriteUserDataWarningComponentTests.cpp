@@ -28,21 +28,24 @@ protected:
     {
         PreferencesData::getInstance()->SetBool(warnBeforeWritingKey, storedWarn);
         WriteUserDataWarningComponent warning;
-        test::gui::ModalDialogDriver driver([=](juce::Component& dialog) {
-            if (tick)
+        test::gui::ModalDialogDriver driver(
+            [=](juce::Component& dialog)
             {
-                EXPECT_TRUE(test::gui::clickButton(dialog, "DontWarning"));
-            }
-            if (snapshotName.isNotEmpty())
-            {
-                EXPECT_TRUE(test::gui::saveSnapshot(dialog, snapshotName).existsAsFile());
-            }
-            if (buttonName.isEmpty())
-                test::gui::pressKey(dialog, juce::KeyPress(juce::KeyPress::escapeKey));
-            else
-                EXPECT_TRUE(test::gui::clickButton(dialog, buttonName)) << buttonName;
-        });
-        const auto result = ui::runModalDialog(warning, CTRXResource::getInstance()->getText("WriteUserDataWarningDialogTitle"));
+                if (tick)
+                {
+                    EXPECT_TRUE(test::gui::clickButton(dialog, "DontWarning"));
+                }
+                if (snapshotName.isNotEmpty())
+                {
+                    EXPECT_TRUE(test::gui::saveSnapshot(dialog, snapshotName).existsAsFile());
+                }
+                if (buttonName.isEmpty())
+                    test::gui::pressKey(dialog, juce::KeyPress(juce::KeyPress::escapeKey));
+                else
+                    EXPECT_TRUE(test::gui::clickButton(dialog, buttonName)) << buttonName;
+            });
+        const auto result =
+            ui::runModalDialog(warning, CTRXResource::getInstance()->getText("WriteUserDataWarningDialogTitle"));
         EXPECT_TRUE(driver.acted());
         return result.value_or(-1);
     }

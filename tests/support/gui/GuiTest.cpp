@@ -59,7 +59,8 @@ void ignoreXErrors()
 
 bool displayAvailable()
 {
-    static const bool available = [] {
+    static const bool available = []
+    {
         if (juce::SystemStats::getEnvironmentVariable("DISPLAY", {}).isEmpty())
             return false;
         if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
@@ -138,8 +139,7 @@ void wheel(juce::Component& component, float deltaY)
     details.isSmooth = false;
     details.isInertial = false;
     peer.handleMouseWheel(juce::MouseInputSource::InputSourceType::mouse,
-                          positionInPeer(component, component.getLocalBounds().getCentre()), nextEventTime(),
-                          details);
+                          positionInPeer(component, component.getLocalBounds().getCentre()), nextEventTime(), details);
 }
 
 bool pressKey(juce::Component& anyComponentInWindow, const juce::KeyPress& key)

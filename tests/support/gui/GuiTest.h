@@ -27,8 +27,7 @@ juce::File saveSnapshot(juce::Component& component, const juce::String& name);
 juce::Button* findButton(juce::Component& root, const juce::String& textOrName);
 
 // The first descendant of root (root included) of type T, depth first; null when none.
-template <typename T>
-T* findDescendant(juce::Component& root)
+template <typename T> T* findDescendant(juce::Component& root)
 {
     if (auto* found = dynamic_cast<T*>(&root))
         return found;
