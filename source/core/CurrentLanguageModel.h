@@ -20,30 +20,15 @@ public:
     CurrentLanguageModel() = default;
     ~CurrentLanguageModel() override = default;
 
-    juce::uint32 getLanguage() const noexcept
-    {
-        return language;
-    }
+    juce::uint32 getLanguage() const noexcept { return language; }
 
-    void setLanguage(juce::uint32 newLanguage) noexcept
-    {
-        language = newLanguage;
-    }
+    void setLanguage(juce::uint32 newLanguage) noexcept { language = newLanguage; }
 
-    bool isJapanese() const noexcept
-    {
-        return language == japanese;
-    }
+    bool isJapanese() const noexcept { return language == japanese; }
 
-    const juce::String& getFontName() const noexcept
-    {
-        return fontName;
-    }
+    const juce::String& getFontName() const noexcept { return fontName; }
 
-    void setFontName(const juce::String& newFontName)
-    {
-        fontName = newFontName;
-    }
+    void setFontName(const juce::String& newFontName) { fontName = newFontName; }
 
 private:
     juce::uint32 language = english;

@@ -26,10 +26,7 @@ public:
     DataEditStatus() = default;
     ~DataEditStatus() override = default;
 
-    bool isEdited() const noexcept
-    {
-        return edited;
-    }
+    bool isEdited() const noexcept { return edited; }
 
     // Stores the flag and notifies the observers, only when the value changes.
     void setEdited(bool newEdited);

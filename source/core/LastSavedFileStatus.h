@@ -25,10 +25,7 @@ public:
     LastSavedFileStatus() = default;
     ~LastSavedFileStatus() override = default;
 
-    const juce::String& getLastSavedFile() const noexcept
-    {
-        return lastSavedFile;
-    }
+    const juce::String& getLastSavedFile() const noexcept { return lastSavedFile; }
 
     // Stores the name and notifies the observers.
     void setLastSavedFile(const juce::String& newLastSavedFile);

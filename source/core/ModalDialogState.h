@@ -28,10 +28,7 @@ public:
     ModalDialogState() = default;
     ~ModalDialogState() override = default;
 
-    bool isOpen() const noexcept
-    {
-        return open;
-    }
+    bool isOpen() const noexcept { return open; }
 
     // Claims the flag when it is clear (wasOpen := false, observers notified); when another dialog
     // holds it, wasOpen := true and nothing changes.
@@ -56,20 +53,11 @@ private:
 class ScopedModalDialog
 {
 public:
-    ScopedModalDialog()
-    {
-        ModalDialogState::getInstance()->beginModalDialog(wasOpen);
-    }
+    ScopedModalDialog() { ModalDialogState::getInstance()->beginModalDialog(wasOpen); }
 
-    ~ScopedModalDialog()
-    {
-        ModalDialogState::getInstance()->endModalDialog(wasOpen);
-    }
+    ~ScopedModalDialog() { ModalDialogState::getInstance()->endModalDialog(wasOpen); }
 
-    bool isClaimed() const noexcept
-    {
-        return !wasOpen;
-    }
+    bool isClaimed() const noexcept { return !wasOpen; }
 
 private:
     bool wasOpen = true;

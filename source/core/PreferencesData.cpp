@@ -18,8 +18,7 @@ juce::File defaultFolder()
     if (folderOverride() != juce::File())
         return folderOverride();
 
-    return juce::File::getSpecialLocation(juce::File::userApplicationDataDirectory)
-        .getChildFile(preferencesFolderName);
+    return juce::File::getSpecialLocation(juce::File::userApplicationDataDirectory).getChildFile(preferencesFolderName);
 }
 
 bool isFileSpace(juce::juce_wchar c)

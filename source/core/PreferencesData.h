@@ -26,9 +26,10 @@ inline constexpr const char* mainWindowSplitPositionKey = "MainWindowSplitPositi
 inline constexpr const char* listHeightKey = "ListHeight";
 
 inline constexpr std::array<const char*, 13> preferenceKeys{
-    autoReceiveKey,         midiPortAutoScanKey,        midiInPortKey,          midiOutPortKey,
-    warnBeforeWritingKey,   warnBeforeImportingForOtherTargetKey, lastSavedFolderKey, mainWindowWidthKey,
-    mainWindowHeightKey,    mainWindowPositionXKey,     mainWindowPositionYKey, mainWindowSplitPositionKey,
+    autoReceiveKey,         midiPortAutoScanKey,    midiInPortKey,
+    midiOutPortKey,         warnBeforeWritingKey,   warnBeforeImportingForOtherTargetKey,
+    lastSavedFolderKey,     mainWindowWidthKey,     mainWindowHeightKey,
+    mainWindowPositionXKey, mainWindowPositionYKey, mainWindowSplitPositionKey,
     listHeightKey};
 
 inline constexpr const char* preferencesFileName = "PreferencesData.xml";
@@ -77,10 +78,7 @@ public:
     juce::File GetFilePath() const;
 
     // The root of the tree (its tag is the one the file had).
-    const juce::XmlElement& getRoot() const noexcept
-    {
-        return *root;
-    }
+    const juce::XmlElement& getRoot() const noexcept { return *root; }
 
     // Test seam: objects created after this call use the given folder in place of the user's
     // preferences folder; an empty juce::File restores the default. The program never calls it.

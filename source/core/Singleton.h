@@ -6,8 +6,7 @@
 // on the first getInstance() call. No locking: main thread only. Classes that the framework
 // should delete after shutdown also derive from juce::DeletedAtShutdown (in reverse order of
 // creation, so an object that uses another in its destructor must be created after it).
-template <typename T>
-class Singleton
+template <typename T> class Singleton
 {
 public:
     static T* getInstance()
@@ -21,10 +20,7 @@ public:
     }
 
     // The instance when it exists, else nullptr; never creates it.
-    static T* getInstanceWithoutCreating() noexcept
-    {
-        return instance;
-    }
+    static T* getInstanceWithoutCreating() noexcept { return instance; }
 
     virtual ~Singleton()
     {

@@ -5,9 +5,7 @@
 
 namespace w40388_action
 {
-SetUserDataAction::SetUserDataAction(const w40388_data::UserData& data) : newData(data)
-{
-}
+SetUserDataAction::SetUserDataAction(const w40388_data::UserData& data) : newData(data) {}
 
 SetUserDataAction::~SetUserDataAction() = default;
 

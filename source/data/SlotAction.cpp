@@ -18,8 +18,7 @@ SlotAction<Module>::SlotAction(juce::uint32 slotToUse, const Record& record, boo
 {
 }
 
-template <UnitModule Module>
-typename SlotAction<Module>::Record* SlotAction<Module>::findLiveRecord() const
+template <UnitModule Module> typename SlotAction<Module>::Record* SlotAction<Module>::findLiveRecord() const
 {
     auto& records = Family::records(w40388_data::DataCenter::getInstance()->userData);
 
@@ -35,8 +34,7 @@ typename SlotAction<Module>::Record* SlotAction<Module>::findLiveRecord() const
     return nullptr;
 }
 
-template <UnitModule Module>
-bool SlotAction<Module>::perform()
+template <UnitModule Module> bool SlotAction<Module>::perform()
 {
     auto* live = findLiveRecord();
     if (live == nullptr)
@@ -50,8 +48,7 @@ bool SlotAction<Module>::perform()
     return true;
 }
 
-template <UnitModule Module>
-bool SlotAction<Module>::undo()
+template <UnitModule Module> bool SlotAction<Module>::undo()
 {
     auto* live = findLiveRecord();
     if (live == nullptr)
@@ -63,8 +60,7 @@ bool SlotAction<Module>::undo()
     return true;
 }
 
-template <UnitModule Module>
-int SlotAction<Module>::getSizeInUnits()
+template <UnitModule Module> int SlotAction<Module>::getSizeInUnits()
 {
     return sizeInUnits;
 }

@@ -14,8 +14,7 @@ namespace w40388_action
 // list at 8 to 15 prints the list's index-error message and acts on the spare record; anything
 // else beyond the usable slots is refused (perform and undo return false, nothing changes).
 // Message thread only; the undo manager owns performed actions.
-template <UnitModule Module>
-class SlotAction : public juce::UndoableAction
+template <UnitModule Module> class SlotAction : public juce::UndoableAction
 {
 public:
     using Family = w40388_data::SlotFamily<Module>;
@@ -44,8 +43,7 @@ private:
 };
 
 // Puts a copy of a record into a slot.
-template <UnitModule Module>
-class SetSlotAction : public SlotAction<Module>
+template <UnitModule Module> class SetSlotAction : public SlotAction<Module>
 {
 public:
     SetSlotAction(juce::uint32 slot, const typename SlotAction<Module>::Record& record)
@@ -55,13 +53,10 @@ public:
 };
 
 // Empties a slot.
-template <UnitModule Module>
-class ClearSlotAction : public SlotAction<Module>
+template <UnitModule Module> class ClearSlotAction : public SlotAction<Module>
 {
 public:
-    explicit ClearSlotAction(juce::uint32 slot) : SlotAction<Module>(slot, {}, true)
-    {
-    }
+    explicit ClearSlotAction(juce::uint32 slot) : SlotAction<Module>(slot, {}, true) {}
 };
 
 using SetUserOscDataAction = SetSlotAction<UnitModule::Oscillator>;

@@ -29,8 +29,7 @@ constexpr const char* slotIndexErrorFormat(UnitModule module) noexcept
 
 // What tells the four slot lists apart: record type, list within UserData, number of usable slots
 // and index-error message. Code that serves all four lists is written once over this.
-template <UnitModule Module>
-struct SlotFamily
+template <UnitModule Module> struct SlotFamily
 {
     using Record = SlotRecord<Module>;
     static constexpr UnitModule module = Module;
@@ -50,10 +49,7 @@ struct SlotFamily
             return userData.revFXData;
     }
 
-    static const auto& records(const UserData& userData) noexcept
-    {
-        return records(const_cast<UserData&>(userData));
-    }
+    static const auto& records(const UserData& userData) noexcept { return records(const_cast<UserData&>(userData)); }
 
     // Prints the list's index-error message with the index to standard output.
     static void printIndexError(juce::int64 index)

@@ -5,8 +5,7 @@
 
 namespace w40388_data
 {
-template <UnitModule Module>
-SlotRecord<Module>::SlotRecord() = default;
+template <UnitModule Module> SlotRecord<Module>::SlotRecord() = default;
 
 template <UnitModule Module>
 SlotRecord<Module>::SlotRecord(const juce::MemoryBlock& unitDataBlock) : unitData(unitDataBlock)
@@ -25,8 +24,7 @@ SlotRecord<Module>::SlotRecord(const SlotRecord& other)
 {
 }
 
-template <UnitModule Module>
-SlotRecord<Module>& SlotRecord<Module>::operator=(const SlotRecord& other)
+template <UnitModule Module> SlotRecord<Module>& SlotRecord<Module>::operator=(const SlotRecord& other)
 {
     if (this != &other)
         unitData = other.unitData;
@@ -37,11 +35,9 @@ SlotRecord<Module>& SlotRecord<Module>::operator=(const SlotRecord& other)
     return *this;
 }
 
-template <UnitModule Module>
-SlotRecord<Module>::~SlotRecord() = default;
+template <UnitModule Module> SlotRecord<Module>::~SlotRecord() = default;
 
-template <UnitModule Module>
-juce::uint16 SlotRecord<Module>::getTarget() const noexcept
+template <UnitModule Module> juce::uint16 SlotRecord<Module>::getTarget() const noexcept
 {
     // Little-endian, like every word of the header.
     return static_cast<juce::uint16>(header[0] | (header[1] << 8));

@@ -32,8 +32,7 @@ constexpr int numUsableSlots(UnitModule module) noexcept
 // actions; the write job alone updates slotIndex and state of live records from its own thread
 // while a modal dialog keeps the message thread away from them. Those two fields are atomic so
 // that a repaint reading them meanwhile is well defined.
-template <UnitModule Module>
-class SlotRecord : public data::Data
+template <UnitModule Module> class SlotRecord : public data::Data
 {
 public:
     static constexpr UnitModule module = Module;

@@ -24,10 +24,7 @@ protected:
         folder.deleteRecursively();
     }
 
-    juce::File file() const
-    {
-        return folder.getChildFile("PreferencesData.xml");
-    }
+    juce::File file() const { return folder.getChildFile("PreferencesData.xml"); }
 
     void writeFile(const juce::String& text)
     {
@@ -35,10 +32,7 @@ protected:
         ASSERT_TRUE(file().replaceWithText(text));
     }
 
-    int numFiles() const
-    {
-        return folder.getNumberOfChildFiles(juce::File::findFiles);
-    }
+    int numFiles() const { return folder.getNumberOfChildFiles(juce::File::findFiles); }
 
     juce::File folder;
 };
@@ -59,11 +53,10 @@ TEST_F(PreferencesDataTest, StartsEmptyWithoutAFileAndRoundTripsThroughTheFile)
         prefs.SetInt("MainWindowPositionX", -40);
     } // the destructor saves
 
-    EXPECT_EQ(file().loadFileAsString(),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n\r\n<PreferencesData>\r\n"
-              "  <MidiPortAutoScan Value=\"1\"/>\r\n  <ListHeight Value=\"25\"/>\r\n"
-              "  <MidiInPort Value=\"QTR &quot;3&quot; &lt;1&gt; &amp; 2\"/>\r\n"
-              "  <MainWindowPositionX Value=\"-40\"/>\r\n</PreferencesData>\r\n");
+    EXPECT_EQ(file().loadFileAsString(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n\r\n<PreferencesData>\r\n"
+                                         "  <MidiPortAutoScan Value=\"1\"/>\r\n  <ListHeight Value=\"25\"/>\r\n"
+                                         "  <MidiInPort Value=\"QTR &quot;3&quot; &lt;1&gt; &amp; 2\"/>\r\n"
+                                         "  <MainWindowPositionX Value=\"-40\"/>\r\n</PreferencesData>\r\n");
 
     PreferencesData reloaded;
     EXPECT_TRUE(reloaded.GetBool("MidiPortAutoScan", false));

@@ -17,10 +17,7 @@ struct EditRecorder : application::DataEditStatusListener
     {
     }
 
-    void dataEditStatusChanged(const bool& edited) override
-    {
-        log.push_back(name + (edited ? ":true" : ":false"));
-    }
+    void dataEditStatusChanged(const bool& edited) override { log.push_back(name + (edited ? ":true" : ":false")); }
 
     std::vector<std::string>& log;
     std::string name;
@@ -28,10 +25,7 @@ struct EditRecorder : application::DataEditStatusListener
 
 struct ModalRecorder : ui::ModalDialogStateObserver
 {
-    void modalDialogStateChanged() override
-    {
-        seenOpen.push_back(ui::ModalDialogState::getInstance()->isOpen());
-    }
+    void modalDialogStateChanged() override { seenOpen.push_back(ui::ModalDialogState::getInstance()->isOpen()); }
 
     std::vector<bool> seenOpen;
 };

@@ -26,19 +26,13 @@ juce::MemoryBlock unitBlock(int seed)
 
 struct EditLog : application::DataEditStatusListener
 {
-    void dataEditStatusChanged(const bool& edited) override
-    {
-        values.push_back(edited);
-    }
+    void dataEditStatusChanged(const bool& edited) override { values.push_back(edited); }
     std::vector<bool> values;
 };
 
 struct DataChangeCounter : data::DataChangeObserver
 {
-    void dataChanged() override
-    {
-        ++calls;
-    }
+    void dataChanged() override { ++calls; }
     int calls = 0;
 };
 
@@ -68,20 +62,11 @@ protected:
         test::drainMessageLoop();
     }
 
-    static UserData& liveData()
-    {
-        return w40388_data::DataCenter::getInstance()->userData;
-    }
+    static UserData& liveData() { return w40388_data::DataCenter::getInstance()->userData; }
 
-    static application::DataEditStatus& editStatus()
-    {
-        return *application::DataEditStatus::getInstance();
-    }
+    static application::DataEditStatus& editStatus() { return *application::DataEditStatus::getInstance(); }
 
-    static juce::UndoManager& undoManager()
-    {
-        return *application::ApplicationUndoManager::getInstance();
-    }
+    static juce::UndoManager& undoManager() { return *application::ApplicationUndoManager::getInstance(); }
 
     bool performInTransaction(juce::UndoableAction* action, const juce::String& name)
     {
@@ -192,8 +177,10 @@ TEST_F(SlotActionTest, EverySlotActionRefusesSlot16AndNegativeIndices)
             std::make_unique<SetUserModFXDataAction>(slot, w40388_data::UserModFXData(unitBlock(6))),
             std::make_unique<SetUserDelFXDataAction>(slot, w40388_data::UserDelFXData(unitBlock(6))),
             std::make_unique<SetUserRevFXDataAction>(slot, w40388_data::UserRevFXData(unitBlock(6))),
-            std::make_unique<ClearUserOscDataAction>(slot),   std::make_unique<ClearUserModFXDataAction>(slot),
-            std::make_unique<ClearUserDelFXDataAction>(slot), std::make_unique<ClearUserRevFXDataAction>(slot)};
+            std::make_unique<ClearUserOscDataAction>(slot),
+            std::make_unique<ClearUserModFXDataAction>(slot),
+            std::make_unique<ClearUserDelFXDataAction>(slot),
+            std::make_unique<ClearUserRevFXDataAction>(slot)};
 
         testing::internal::CaptureStdout();
         for (const auto& action : actions)

@@ -26,8 +26,7 @@ juce::MemoryBlock patternBlock(size_t size, int seed)
     return block;
 }
 
-template <typename Record>
-void expectSame(const Record& actual, const Record& expected)
+template <typename Record> void expectSame(const Record& actual, const Record& expected)
 {
     EXPECT_EQ(actual.unitData, expected.unitData);
     EXPECT_EQ(actual.header, expected.header);
@@ -121,13 +120,15 @@ TEST(SlotFamily, GuardedAccessFallsBackToTheSpareAndSaysSo)
 TEST(SlotRecord, SlotIndexAndStateMayBeUpdatedFromAnotherThreadWhileRead)
 {
     UserDelFXData record(patternBlock(1200, 1));
-    std::thread writer([&record] {
-        for (int i = 0; i < 2000; ++i)
+    std::thread writer(
+        [&record]
         {
-            record.slotIndex = i % 8;
-            record.state = (i % 2) == 0 ? SlotState::Loaded : SlotState::Received;
-        }
-    });
+            for (int i = 0; i < 2000; ++i)
+            {
+                record.slotIndex = i % 8;
+                record.state = (i % 2) == 0 ? SlotState::Loaded : SlotState::Received;
+            }
+        });
     int consistentReads = 0;
     for (int i = 0; i < 2000; ++i)
     {
