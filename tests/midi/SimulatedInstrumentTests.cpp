@@ -188,7 +188,8 @@ TEST_F(SimulatedInstrumentRoundTrip, RecordsEveryReceivedMessageExactly)
     send(clear);
     ASSERT_TRUE(instrument->waitForReceivedCount(3, waitMs));
     EXPECT_EQ((std::vector<Bytes>{{0x90, 0x3C, 0x40}, foreign, clear}), instrument->getReceivedMessages());
-    EXPECT_EQ((std::vector<Bytes>{ack()}), takeDeliveredPackets());
+    instrument->sendPacket({0xF8});
+    EXPECT_EQ((std::vector<Bytes>{ack(), {0xF8}}), takeDeliveredPackets());
     instrument->clearReceivedMessages();
     EXPECT_EQ(0u, instrument->getReceivedCount());
 }
@@ -263,13 +264,16 @@ TEST_F(SimulatedInstrumentRoundTrip, OtherChannelFaultChangesOnlyTheAnswersNibbl
 
 TEST_F(SimulatedInstrumentRoundTrip, DelayedAnswerDoesNotHoldUpLaterTraffic)
 {
-    // Far longer than the test: the answer is still waiting when the instrument goes away.
+    // Far longer than the test: the answer waits until it is released.
     instrument->addFault({Request::Clear, 4, 0}, Fault::delay(600000));
     send(w40388_midi::makeClearUserSlot(family, 0, 4, 0));
     EXPECT_EQ((std::vector<Bytes>{nak()}), exchange(w40388_midi::makeClearUserSlot(family, 0, 4, 99)));
     EXPECT_EQ(2u, instrument->getReceivedCount());
     EXPECT_EQ((std::vector<Bytes>{nak()}), instrument->getSentPackets());
     EXPECT_FALSE(instrument->waitUntilAnswersDelivered(0));
+
+    instrument->releaseDelayedAnswers();
+    EXPECT_EQ((std::vector<Bytes>{ack()}), waitForPackets(1));
 }
 
 TEST_F(SimulatedInstrumentRoundTrip, UnawaitedAnswersComeBeforeTheRealOne)

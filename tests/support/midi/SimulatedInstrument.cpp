@@ -293,6 +293,17 @@ bool SimulatedInstrument::waitUntilAnswersDelivered(int timeoutMs)
     return bus.waitUntilIdle(static_cast<int>(std::max<juce::int64>(left, 0)));
 }
 
+void SimulatedInstrument::releaseDelayedAnswers()
+{
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        const juce::int64 now = toMs(Clock::now());
+        for (auto& answer : outgoing)
+            answer.dueMs = std::min(answer.dueMs, now);
+    }
+    senderWake.notify_all();
+}
+
 void SimulatedInstrument::sendPacket(Bytes packet)
 {
     schedule(0, {std::move(packet)});

@@ -157,6 +157,10 @@ public:
     // Waits until no answer is waiting for its time and the bus has delivered all it was given.
     bool waitUntilAnswersDelivered(int timeoutMs);
 
+    // Makes every answer that is waiting for its time due now. With a long delay this holds an
+    // answer until the test has done what it must do while the request is unanswered.
+    void releaseDelayedAnswers();
+
     // Sends one packet out of the instrument's source now, unasked.
     void sendPacket(Bytes packet);
 
