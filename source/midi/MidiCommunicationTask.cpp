@@ -1,0 +1,87 @@
+#include "midi/MidiCommunicationTask.h"
+
+#include "midi/CTRXMidi.h"
+#include "midi/CTRXMidiMessage.h"
+#include "midi/MidiCommunicationResult.h"
+#include "midi/MidiDeviceManager.h"
+
+#include <algorithm>
+
+namespace w40388_midi
+{
+MidiCommunicationTask::MidiCommunicationTask()
+{
+    midi::MidiDeviceManager::getInstance()->getMidiPort().AddListener(this);
+}
+
+MidiCommunicationTask::~MidiCommunicationTask()
+{
+    // Waits for a delivery in progress; none reaches this object afterwards.
+    midi::MidiDeviceManager::getInstance()->getMidiPort().RemoveListener(this);
+}
+
+void MidiCommunicationTask::OnMidiMessage(CTRXMidi*, CTRXMidiMessage*)
+{
+}
+
+void MidiCommunicationTask::OnSysExMessage(CTRXMidi*, CTRXMidiMessage* message)
+{
+    queue.push(message->GetBytes(), message->GetLength());
+}
+
+AnalyzedInformation MidiCommunicationTask::analyzeMessage(const juce::uint8* bytes, juce::uint32 length) const
+{
+    return analyzeSysExMessage(bytes, length, familyId());
+}
+
+juce::uint32 MidiCommunicationTask::familyId()
+{
+    return midi::MidiDeviceManager::getInstance()->familyId;
+}
+
+void MidiCommunicationTask::sendMessage(const SysExBytes& bytes)
+{
+    if (ctrxMidi != nullptr && !bytes.empty())
+        ctrxMidi->SendMessage(bytes.data(), static_cast<juce::uint32>(bytes.size()));
+}
+
+void MidiCommunicationTask::waitForAnswer(AnalyzedInformation& answer, const std::vector<int>& awaitedKinds,
+                                          juce::uint32 timeoutMs)
+{
+    // The deadline runs from the start of the wait; dropped messages do not extend it.
+    const auto deadline = midi::MidiMessageQueue::Clock::now() + std::chrono::milliseconds(timeoutMs) +
+                          std::chrono::microseconds(1);
+    juce::MemoryBlock message;
+
+    while (queue.takeBefore(message, deadline))
+    {
+        auto classified =
+            analyzeMessage(static_cast<const juce::uint8*>(message.getData()), static_cast<juce::uint32>(message.getSize()));
+        if (std::find(awaitedKinds.begin(), awaitedKinds.end(), classified.kind) != awaitedKinds.end())
+        {
+            answer = std::move(classified);
+            return;
+        }
+    }
+    answer = noAnswer;
+}
+
+int MidiCommunicationTask::failureCodeOf(int kind)
+{
+    using Kind = AnalyzedInformation::Kind;
+    namespace Result = midi::MidiCommunicationResult;
+
+    switch (kind)
+    {
+    case Kind::None:
+        return Result::timeout;
+    case Kind::Nak:
+        return Result::nakOnReceive;
+    case Kind::UserCommError:
+        return Result::userCommError;
+    case Kind::BrokenHeader:
+    default:
+        return Result::messageBroken;
+    }
+}
+} // namespace w40388_midi

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "midi/AnalyzedInformation.h"
+#include "midi/CTRXMidiListener.h"
+#include "midi/MidiMessageQueue.h"
+#include "midi/SysExMessages.h"
+
+#include <juce_core/juce_core.h>
+
+#include <vector>
+
+class CTRXMidi;
+class CTRXMidiMessage;
+
+namespace w40388_midi
+{
+// The user slots of all four lists (16 + 16 + 8 + 8): both jobs count progress in steps of one slot.
+constexpr int totalUserSlots = 48;
+
+// A request object of a MIDI job. For as long as it exists it listens on the device manager's
+// port layer and keeps a copy of every System Exclusive message that arrives; the job sends
+// its requests through it and waits for the answer of an awaited kind.
+//
+// Threads: created, used and destroyed on the job thread; OnSysExMessage runs on the port
+// layer's receive thread under the layer's listener lock and takes only the queue's lock.
+class MidiCommunicationTask : public CTRXMidiListener
+{
+public:
+    MidiCommunicationTask();
+    ~MidiCommunicationTask() override;
+
+    void OnMidiMessage(CTRXMidi* sender, CTRXMidiMessage* message) override;
+    void OnSysExMessage(CTRXMidi* sender, CTRXMidiMessage* message) override;
+
+    // The instrument family the device manager expects.
+    static juce::uint32 familyId();
+
+    // Classifies one complete received System Exclusive message for the expected family.
+    AnalyzedInformation analyzeMessage(const juce::uint8* bytes, juce::uint32 length) const;
+
+    // Sends one message through `ctrxMidi`.
+    void sendMessage(const SysExBytes& bytes);
+
+    // Takes queued messages, oldest first, until one of an awaited kind arrives; the others are
+    // dropped. `answer` becomes that message's classification, or the no-answer value once
+    // more than `timeoutMs` have passed since the wait began. Blocks without using the CPU.
+    void waitForAnswer(AnalyzedInformation& answer, const std::vector<int>& awaitedKinds, juce::uint32 timeoutMs);
+
+    // The MidiCommunicationResult code of an answer that is not the awaited success: no answer,
+    // a broken slot header, a refusal or a communication error.
+    static int failureCodeOf(int kind);
+
+    midi::MidiMessageQueue queue;
+    CTRXMidi* ctrxMidi = nullptr; // set by the creator
+    int channel = 0;              // set by the creator
+
+private:
+    JUCE_DECLARE_NON_COPYABLE(MidiCommunicationTask)
+};
+} // namespace w40388_midi

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "data/UserData.h"
+#include "midi/MidiCommunicationThread.h"
+#include "midi/MidiDeviceManager.h"
+#include "midi/SysExMessages.h"
+#include "support/MessageLoop.h"
+#include "support/midi/SimulatedInstrumentFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace test
+{
+// The simulated instrument with the device manager's port layer connected to it, as the
+// progress dialog leaves things before it starts a job.
+class ConnectedJobTest : public SimulatedInstrumentTest
+{
+protected:
+    void SetUp() override
+    {
+        SimulatedInstrumentTest::SetUp();
+        auto* manager = midi::MidiDeviceManager::getInstance();
+        manager->Disconnect();
+        manager->familyId = w40388_midi::sysex::instrumentFamilyId;
+        manager->automatic = false;
+        manager->inPortName = manager->getMidiPort().GetInPortName(instrument->getSourceIndex());
+        manager->outPortName = manager->getMidiPort().GetOutPortName(instrument->getDestinationIndex());
+        ASSERT_TRUE(manager->Connect());
+    }
+
+    void TearDown() override
+    {
+        midi::MidiDeviceManager::getInstance()->Disconnect();
+        SimulatedInstrumentTest::TearDown();
+    }
+
+    // Maker messages on the instrument's family and channel 0.
+    static constexpr juce::uint32 family = w40388_midi::sysex::instrumentFamilyId;
+    static std::vector<juce::uint8> identityRequest() { return {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}; }
+};
+
+// A job that records every progress value it stores, and that can ask its own thread to stop
+// when its progress reaches a given number of slots, as a Cancel click at that moment would.
+template <typename Job>
+class RecordingJob : public Job
+{
+public:
+    using Job::Job;
+
+    std::vector<float> steps;
+    int cancelAtStep = -1;
+
+    void setProgress(float value) override
+    {
+        steps.push_back(value);
+        if (cancelAtStep >= 0 && value == static_cast<float>(cancelAtStep / 48.0))
+            juce::Thread::getCurrentThread()->signalThreadShouldExit();
+        Job::setProgress(value);
+    }
+};
+
+// Runs a job on its own job thread as the progress dialog does and returns its result once
+// threadFinished has arrived on the message thread.
+inline int runJob(midi::MidiCommunicationProcess& job, int boundMs = 30000)
+{
+    struct Finished : midi::MidiCommunicationThreadListener
+    {
+        int calls = 0;
+        void threadFinished() override { ++calls; }
+    } finished;
+
+    midi::MidiCommunicationThread thread(job);
+    thread.addListener(&finished);
+    thread.startThread();
+    EXPECT_TRUE(runMessageLoopUntil([&] { return finished.calls > 0; }, boundMs));
+    drainMessageLoop();
+    EXPECT_EQ(finished.calls, 1);
+    thread.removeListener(&finished);
+    return thread.getResult();
+}
+
+// The progress values 0, then first/48 ... last/48, as a job stores them.
+inline std::vector<float> progressSteps(int first, int last)
+{
+    std::vector<float> steps{0.0f};
+    for (int step = first; step <= last; ++step)
+        steps.push_back(static_cast<float>(step / 48.0));
+    return steps;
+}
+} // namespace test
