@@ -1,22 +1,17 @@
 #include "ui/AlertDialogComponent.h"
 
 #include "core/CTRXResource.h"
+#include "ui/DialogButtonStyle.h"
 #include "ui/ModalDialog.h"
 
 namespace
 {
-constexpr int allEdges = juce::Button::ConnectedOnLeft | juce::Button::ConnectedOnRight | juce::Button::ConnectedOnTop |
-                         juce::Button::ConnectedOnBottom;
 constexpr int minimumEditorHeight = 56;
 
 std::unique_ptr<juce::TextButton> makeButton(juce::uint32 normalColour)
 {
     auto button = std::make_unique<juce::TextButton>();
-    button->setConnectedEdges(allEdges);
-    button->setColour(juce::TextButton::textColourOffId, juce::Colour(0xFFFFFFFF));
-    button->setColour(juce::TextButton::textColourOnId, juce::Colour(0xFFFFFFFF));
-    button->setColour(juce::TextButton::buttonOnColourId, juce::Colour(0x69999999));
-    button->setColour(juce::TextButton::buttonColourId, juce::Colour(normalColour));
+    ui::styleDialogButton(*button, normalColour);
     return button;
 }
 

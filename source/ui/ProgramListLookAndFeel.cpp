@@ -53,27 +53,22 @@ ProgramListLookAndFeel::ScrollbarShape ProgramListLookAndFeel::scrollbarShape(in
     const auto s = shape.slotIndent;
     const auto t = shape.thumbIndent;
 
-    if (isScrollbarVertical)
+    // Worked out as for a vertical bar (across, along), then turned for a horizontal one.
+    const auto across = isScrollbarVertical ? x : y;
+    const auto along = isScrollbarVertical ? y : x;
+    const auto thickness = isScrollbarVertical ? width : height;
+    const auto length = isScrollbarVertical ? height : width;
+    const auto oriented = [isScrollbarVertical](juce::Rectangle<int> r) {
+        return (isScrollbarVertical ? r : juce::Rectangle<int>(r.getY(), r.getX(), r.getHeight(), r.getWidth()))
+            .toFloat();
+    };
+
+    shape.slot = oriented({across + s, along + s, thickness - 2 * s, length - 2 * s});
+    shape.slotCorner = static_cast<float>(thickness - 2 * s) / 2.0f;
+    if (thumbSize > 0)
     {
-        shape.slot = juce::Rectangle<int>(x + s, y + s, width - 2 * s, height - 2 * s).toFloat();
-        shape.slotCorner = static_cast<float>(width - 2 * s) / 2.0f;
-        if (thumbSize > 0)
-        {
-            shape.thumb =
-                juce::Rectangle<int>(x + t, thumbStartPosition + t, width - 2 * t, thumbSize - 2 * t).toFloat();
-            shape.thumbCorner = static_cast<float>(width - 2 * t) / 2.0f;
-        }
-    }
-    else
-    {
-        shape.slot = juce::Rectangle<int>(x + s, y + s, width - 2 * s, height - 2 * s).toFloat();
-        shape.slotCorner = static_cast<float>(height - 2 * s) / 2.0f;
-        if (thumbSize > 0)
-        {
-            shape.thumb =
-                juce::Rectangle<int>(thumbStartPosition + t, y + t, thumbSize - 2 * t, height - 2 * t).toFloat();
-            shape.thumbCorner = static_cast<float>(height - 2 * t) / 2.0f;
-        }
+        shape.thumb = oriented({across + t, thumbStartPosition + t, thickness - 2 * t, thumbSize - 2 * t});
+        shape.thumbCorner = static_cast<float>(thickness - 2 * t) / 2.0f;
     }
     return shape;
 }

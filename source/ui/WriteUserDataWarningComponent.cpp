@@ -2,14 +2,12 @@
 
 #include "core/CTRXResource.h"
 #include "core/PreferencesData.h"
+#include "ui/DialogButtonStyle.h"
 #include "ui/FontLibrary.h"
 #include "ui/ModalDialog.h"
 
 namespace
 {
-constexpr int allEdges = juce::Button::ConnectedOnLeft | juce::Button::ConnectedOnRight | juce::Button::ConnectedOnTop |
-                         juce::Button::ConnectedOnBottom;
-
 juce::String text(const char* key)
 {
     return CTRXResource::getInstance()->getText(key);
@@ -35,20 +33,13 @@ WriteUserDataWarningComponent::WriteUserDataWarningComponent()
     okButton = std::make_unique<juce::TextButton>("OkButton");
     addAndMakeVisible(okButton.get());
     okButton->setButtonText(text("WriteUserDataWarningDialogOk"));
-    okButton->setConnectedEdges(allEdges);
-    okButton->setColour(juce::TextButton::buttonColourId, juce::Colour(0x49666666));
-    okButton->setColour(juce::TextButton::buttonOnColourId, juce::Colour(0x69999999));
-    okButton->setColour(juce::TextButton::textColourOffId, juce::Colour(0xFFFFFFFF));
-    okButton->setColour(juce::TextButton::textColourOnId, juce::Colour(0xFFFFFFFF));
+    ui::styleDialogButton(*okButton, 0x49666666);
     okButton->setBounds(318, 139, 127, 24);
 
     cancelButton = std::make_unique<juce::TextButton>("CancelButton");
     addAndMakeVisible(cancelButton.get());
     cancelButton->setButtonText(text("CommonCancel"));
-    cancelButton->setConnectedEdges(allEdges);
-    cancelButton->setColour(juce::TextButton::buttonColourId, juce::Colour(0x69999999));
-    cancelButton->setColour(juce::TextButton::textColourOffId, juce::Colour(0xFFFFFFFF));
-    cancelButton->setColour(juce::TextButton::textColourOnId, juce::Colour(0xFFFFFFFF));
+    ui::styleDialogButton(*cancelButton, 0x69999999);
     cancelButton->setBounds(453, 139, 72, 24);
 
     dontWarnToggle = std::make_unique<juce::ToggleButton>("DontWarning");
@@ -60,10 +51,9 @@ WriteUserDataWarningComponent::WriteUserDataWarningComponent()
 
     for (auto* child : getChildren())
         child->setLookAndFeel(&lookAndFeel);
-    for (juce::Button* button :
-         {static_cast<juce::Button*>(okButton.get()), static_cast<juce::Button*>(cancelButton.get()),
-          static_cast<juce::Button*>(dontWarnToggle.get())})
-        button->addListener(this);
+    okButton->addListener(this);
+    cancelButton->addListener(this);
+    dontWarnToggle->addListener(this);
 
     setSize(540, 180);
 }
