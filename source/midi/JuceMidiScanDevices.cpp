@@ -16,9 +16,7 @@ juce::StringArray namesOf(const juce::Array<juce::MidiDeviceInfo>& infos)
 class JuceScanInput : public MidiScanInput, private juce::MidiInputCallback
 {
 public:
-    JuceScanInput(int inputIndex, MidiScanInputCallback& target) : index(inputIndex), callback(target)
-    {
-    }
+    JuceScanInput(int inputIndex, MidiScanInputCallback& target) : index(inputIndex), callback(target) {}
 
     ~JuceScanInput() override
     {
@@ -33,10 +31,7 @@ public:
         return device != nullptr;
     }
 
-    void start() override
-    {
-        device->start();
-    }
+    void start() override { device->start(); }
 
 private:
     void handleIncomingMidiMessage(juce::MidiInput*, const juce::MidiMessage& message) override
@@ -52,14 +47,9 @@ private:
 class JuceScanOutput : public MidiScanOutput
 {
 public:
-    explicit JuceScanOutput(std::unique_ptr<juce::MidiOutput> output) : device(std::move(output))
-    {
-    }
+    explicit JuceScanOutput(std::unique_ptr<juce::MidiOutput> output) : device(std::move(output)) {}
 
-    void sendMessageNow(const juce::MidiMessage& message) override
-    {
-        device->sendMessageNow(message);
-    }
+    void sendMessageNow(const juce::MidiMessage& message) override { device->sendMessageNow(message); }
 
 private:
     std::unique_ptr<juce::MidiOutput> device;

@@ -11,8 +11,7 @@ MidiDeviceManager::MidiDeviceManager()
 }
 
 MidiDeviceManager::MidiDeviceManager(std::shared_ptr<platform::MidiBackend> midiBackend,
-                                     std::unique_ptr<MidiScanDevices> scanDevices,
-                                     MidiDeviceScanner::Timing scanTiming)
+                                     std::unique_ptr<MidiScanDevices> scanDevices, MidiDeviceScanner::Timing scanTiming)
     : backend(std::move(midiBackend)), scanner(std::move(scanDevices), scanTiming), midiPort(backend)
 {
     // Without a MIDI system there is no client; every later open then simply fails.

@@ -49,30 +49,21 @@ public:
     // Closes both ports and forgets the port layer's listeners; nothing when not connected.
     void Disconnect();
 
-    bool isConnected() const noexcept
-    {
-        return connected;
-    }
+    bool isConnected() const noexcept { return connected; }
 
-    MidiDeviceScanner& getScanner() noexcept
-    {
-        return scanner;
-    }
-    CTRXMidi& getMidiPort() noexcept
-    {
-        return midiPort;
-    }
+    MidiDeviceScanner& getScanner() noexcept { return scanner; }
+    CTRXMidi& getMidiPort() noexcept { return midiPort; }
 
     // The search has ended: scanDone, scanRunning cleared, then every listener in list order.
     void scanFinished() override;
 
     // Set directly by the application shell.
-    juce::uint32 familyId = anyId;  // the instrument family the search accepts
-    juce::uint32 memberId = anyId;  // anyId: any member
-    bool automatic = true;          // search for the instrument; false: use the named ports
-    bool scanDone = false;          // a search has ended since the flag was last cleared
-    juce::String inPortName;        // manual mode's input, as GetInPortName gives it
-    juce::String outPortName;       // manual mode's output, as GetOutPortName gives it
+    juce::uint32 familyId = anyId; // the instrument family the search accepts
+    juce::uint32 memberId = anyId; // anyId: any member
+    bool automatic = true;         // search for the instrument; false: use the named ports
+    bool scanDone = false;         // a search has ended since the flag was last cleared
+    juce::String inPortName;       // manual mode's input, as GetInPortName gives it
+    juce::String outPortName;      // manual mode's output, as GetOutPortName gives it
 
     // Recursive. Entered and left by the progress dialog around a job's connection and run.
     juce::CriticalSection communicationLock;

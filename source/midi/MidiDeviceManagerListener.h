@@ -7,8 +7,6 @@ class MidiDeviceManagerListener
 {
 public:
     virtual ~MidiDeviceManagerListener() = default;
-    virtual void scanFinished()
-    {
-    }
+    virtual void scanFinished() {}
 };
 } // namespace midi

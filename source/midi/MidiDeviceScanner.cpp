@@ -17,9 +17,7 @@ juce::uint32 readId(const juce::uint8* bytes)
 }
 } // namespace
 
-MidiDeviceScanner::MidiDeviceScanner() : MidiDeviceScanner(std::make_unique<JuceMidiScanDevices>(), Timing{})
-{
-}
+MidiDeviceScanner::MidiDeviceScanner() : MidiDeviceScanner(std::make_unique<JuceMidiScanDevices>(), Timing{}) {}
 
 MidiDeviceScanner::MidiDeviceScanner(std::unique_ptr<MidiScanDevices> scanDevices, Timing searchTiming)
     : juce::Thread("MidiDeviceScannerThread"), devices(std::move(scanDevices)), timing(searchTiming),

@@ -57,20 +57,11 @@ public:
     // own report is folded into this search's, so devices are never closed under a running search.
     void StartScan(const juce::uint32& familyId, const juce::uint32& memberId);
 
-    bool isFound() const noexcept
-    {
-        return found.load();
-    }
+    bool isFound() const noexcept { return found.load(); }
     // Input-list index of the input the reply came in on; -1 when none.
-    int getFoundInputIndex() const noexcept
-    {
-        return foundInputIndex.load();
-    }
+    int getFoundInputIndex() const noexcept { return foundInputIndex.load(); }
     // Output index echoed by the instrument (7 bits); -1 when none.
-    int getFoundEchoId() const noexcept
-    {
-        return foundEchoId.load();
-    }
+    int getFoundEchoId() const noexcept { return foundEchoId.load(); }
 
     // The search request sent on the output at outputIndex.
     static juce::MidiMessage makeSearchRequest(int outputIndex);

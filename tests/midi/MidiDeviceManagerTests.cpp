@@ -41,10 +41,7 @@ private:
 class ManagerListener : public midi::MidiDeviceManagerListener
 {
 public:
-    void scanFinished() override
-    {
-        ++calls;
-    }
+    void scanFinished() override { ++calls; }
     int calls = 0;
 };
 
@@ -57,8 +54,8 @@ protected:
         timing.settleMs = 1;
         timing.closeMs = 1;
         timing.replyTimeoutMs = 300;
-        manager = std::make_unique<midi::MidiDeviceManager>(
-            bus, std::make_unique<test::VirtualBusMidiScanDevices>(bus), timing);
+        manager = std::make_unique<midi::MidiDeviceManager>(bus, std::make_unique<test::VirtualBusMidiScanDevices>(bus),
+                                                            timing);
         manager->familyId = w40388_midi::sysex::instrumentFamilyId;
         manager->addListener(&listener);
         midi::scanRunning = false;
@@ -184,8 +181,7 @@ struct NamePair
     const char* out;
 };
 
-class MidiDeviceManagerManualMismatchTest : public MidiDeviceManagerTest,
-                                            public ::testing::WithParamInterface<NamePair>
+class MidiDeviceManagerManualMismatchTest : public MidiDeviceManagerTest, public ::testing::WithParamInterface<NamePair>
 {
 };
 
@@ -201,11 +197,12 @@ TEST_P(MidiDeviceManagerManualMismatchTest, NeverConnectsAndLeavesNothingOpen)
     EXPECT_EQ(0u, instrument.getReceivedCount());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, MidiDeviceManagerManualMismatchTest,
-    ::testing::Values(NamePair{"", ""}, NamePair{"qtr-3 digital - Out", "QTR-3 Digital - In"},
-                      NamePair{"QTR-3 Digital - Out", "QTR-3 DIGITAL - IN"}, NamePair{"QTR-3 Digital - Out", ""},
-                      NamePair{"QTR-3 Digital", "QTR-3 Digital"}, NamePair{"QTR-3 Digital - Out ", "QTR-3 Digital - In"}));
+INSTANTIATE_TEST_SUITE_P(Names, MidiDeviceManagerManualMismatchTest,
+                         ::testing::Values(NamePair{"", ""}, NamePair{"qtr-3 digital - Out", "QTR-3 Digital - In"},
+                                           NamePair{"QTR-3 Digital - Out", "QTR-3 DIGITAL - IN"},
+                                           NamePair{"QTR-3 Digital - Out", ""},
+                                           NamePair{"QTR-3 Digital", "QTR-3 Digital"},
+                                           NamePair{"QTR-3 Digital - Out ", "QTR-3 Digital - In"}));
 
 TEST_F(MidiDeviceManagerTest, ManualModeTakesTheFirstOfTwoPortsWithTheSameName)
 {

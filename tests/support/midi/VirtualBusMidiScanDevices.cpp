@@ -25,10 +25,7 @@ public:
         return port != nullptr && port->connectSource(source).wasOk();
     }
 
-    void start() override
-    {
-        started = true;
-    }
+    void start() override { started = true; }
 
 private:
     void parse(const std::uint8_t* data, int size)
@@ -136,16 +133,6 @@ VirtualBusMidiScanDevices::VirtualBusMidiScanDevices(std::shared_ptr<platform::V
 
 VirtualBusMidiScanDevices::~VirtualBusMidiScanDevices() = default;
 
-void VirtualBusMidiScanDevices::refuseInput(int index)
-{
-    refusedInputs.insert(index);
-}
-
-void VirtualBusMidiScanDevices::refuseOutput(int index)
-{
-    refusedOutputs.insert(index);
-}
-
 juce::StringArray VirtualBusMidiScanDevices::namesOf(const std::vector<platform::MidiEndpointRef>& endpoints)
 {
     juce::StringArray names;
@@ -177,7 +164,7 @@ juce::StringArray VirtualBusMidiScanDevices::getOutputNames()
 std::unique_ptr<midi::MidiScanInput> VirtualBusMidiScanDevices::openInput(int index,
                                                                           midi::MidiScanInputCallback& callback)
 {
-    if (index < 0 || index >= static_cast<int>(sources.size()) || refusedInputs.count(index) != 0)
+    if (index < 0 || index >= static_cast<int>(sources.size()))
         return nullptr;
 
     ++inputsOpen;
@@ -190,7 +177,7 @@ std::unique_ptr<midi::MidiScanInput> VirtualBusMidiScanDevices::openInput(int in
 
 std::unique_ptr<midi::MidiScanOutput> VirtualBusMidiScanDevices::openOutput(int index)
 {
-    if (index < 0 || index >= static_cast<int>(destinations.size()) || refusedOutputs.count(index) != 0)
+    if (index < 0 || index >= static_cast<int>(destinations.size()))
         return nullptr;
 
     auto port = client->createOutputPort("ScanOut");

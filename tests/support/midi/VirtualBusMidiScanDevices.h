@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <memory>
-#include <set>
 #include <vector>
 
 namespace test
@@ -21,26 +20,10 @@ public:
     explicit VirtualBusMidiScanDevices(std::shared_ptr<platform::VirtualMidiBus> bus);
     ~VirtualBusMidiScanDevices() override;
 
-    // The input or output at this index will not open.
-    void refuseInput(int index);
-    void refuseOutput(int index);
-
-    int getNumInputsOpened() const noexcept
-    {
-        return inputsOpened.load();
-    }
-    int getNumOutputsOpened() const noexcept
-    {
-        return outputsOpened.load();
-    }
-    int getNumInputsOpen() const noexcept
-    {
-        return inputsOpen.load();
-    }
-    int getNumOutputsOpen() const noexcept
-    {
-        return outputsOpen.load();
-    }
+    int getNumInputsOpened() const noexcept { return inputsOpened.load(); }
+    int getNumOutputsOpened() const noexcept { return outputsOpened.load(); }
+    int getNumInputsOpen() const noexcept { return inputsOpen.load(); }
+    int getNumOutputsOpen() const noexcept { return outputsOpen.load(); }
 
     juce::StringArray getInputNames() override;
     juce::StringArray getOutputNames() override;
@@ -57,8 +40,6 @@ private:
     std::unique_ptr<platform::MidiClient> client;
     std::vector<platform::MidiEndpointRef> sources;
     std::vector<platform::MidiEndpointRef> destinations;
-    std::set<int> refusedInputs;
-    std::set<int> refusedOutputs;
 
     std::atomic<int> inputsOpened{0};
     std::atomic<int> outputsOpened{0};
