@@ -58,16 +58,6 @@ TEST_F(DebugWindowManagerTest, ClosingDeletesTheWindowOnTheNextLoopPass)
     EXPECT_NE(manager().getDebugWindow(), nullptr);
 }
 
-TEST_F(DebugWindowManagerTest, CloseLeavesTheWindowUntilTheLoopRuns)
-{
-    manager().openDebugWindow();
-    manager().getDebugWindow()->closeButtonPressed();
-    EXPECT_NE(manager().getDebugWindow(), nullptr);
-
-    test::drainMessageLoop();
-    EXPECT_EQ(manager().getDebugWindow(), nullptr);
-}
-
 TEST_F(DebugWindowManagerTest, ShutdownDeletesAWindowStillOpen)
 {
     manager().openDebugWindow();

@@ -175,29 +175,20 @@ TEST_F(MidiPortPreferencesTest, AutomaticModeKeepsThePortNames)
     EXPECT_FALSE(devices()->isConnected());
 }
 
-TEST_F(MidiPortPreferencesTest, ManualModeTakesTheStoredPortNames)
+TEST_F(MidiPortPreferencesTest, ManualModeTakesTheStoredPortNamesOrNone)
 {
     stored()->SetBool(w40388_preferences::midiPortAutoScanKey, false);
-    stored()->SetString(w40388_preferences::midiInPortKey, "QTR-3 - MIDI In");
-    stored()->SetString(w40388_preferences::midiOutPortKey, "QTR-3 - MIDI Out");
-
     w40388_application::applyMidiPortPreferences();
-
-    EXPECT_FALSE(devices()->automatic);
-    EXPECT_EQ(devices()->inPortName, "QTR-3 - MIDI In");
-    EXPECT_EQ(devices()->outPortName, "QTR-3 - MIDI Out");
-    EXPECT_FALSE(devices()->isConnected());
-}
-
-TEST_F(MidiPortPreferencesTest, ManualModeWithoutStoredNamesLeavesThemEmpty)
-{
-    stored()->SetBool(w40388_preferences::midiPortAutoScanKey, false);
-
-    w40388_application::applyMidiPortPreferences();
-
     EXPECT_FALSE(devices()->automatic);
     EXPECT_EQ(devices()->inPortName, "");
     EXPECT_EQ(devices()->outPortName, "");
     EXPECT_FALSE(devices()->Connect());
+
+    stored()->SetString(w40388_preferences::midiInPortKey, "QTR-3 - MIDI In");
+    stored()->SetString(w40388_preferences::midiOutPortKey, "QTR-3 - MIDI Out");
+    w40388_application::applyMidiPortPreferences();
+    EXPECT_EQ(devices()->inPortName, "QTR-3 - MIDI In");
+    EXPECT_EQ(devices()->outPortName, "QTR-3 - MIDI Out");
+    EXPECT_FALSE(devices()->isConnected());
 }
 } // namespace

@@ -116,14 +116,4 @@ TEST_F(LookAndFeelTest, ScrollbarWithoutThumbDrawsOnlyTheSlot)
     EXPECT_EQ(pixelAt(withThumb, 3, 20), slotColour);
 }
 
-TEST_F(LookAndFeelTest, ScrollbarArrowsPointTheirWay)
-{
-    using List = w40388_ui::ProgramListLookAndFeel;
-    const auto up = List::scrollbarArrow(10, 20, 0).getBounds();
-    EXPECT_EQ(up, juce::Rectangle<float>(1, 4, 8, 10));
-    const auto left = List::scrollbarArrow(10, 20, 3).getBounds();
-    EXPECT_EQ(left, juce::Rectangle<float>(2, 2, 5, 16));
-    EXPECT_TRUE(List::scrollbarArrow(10, 20, 4).isEmpty());
-    EXPECT_TRUE(List::scrollbarArrow(10, 20, -1).isEmpty());
-}
 } // namespace
