@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/SlotFamily.h"
 #include "data/UserData.h"
 #include "midi/MidiCommunicationThread.h"
 #include "midi/MidiDeviceManager.h"
@@ -79,6 +80,39 @@ inline int runJob(midi::MidiCommunicationProcess& job, int boundMs = 30000)
     EXPECT_EQ(finished.calls, 1);
     thread.removeListener(&finished);
     return thread.getResult();
+}
+
+// Calls f(record, position) for every usable record of the four lists.
+template <typename Function>
+inline void forEachRecord(w40388_data::UserData& data, Function&& f)
+{
+    auto list = [&](auto family) {
+        using Family = decltype(family);
+        for (int position = 0; position < Family::numUsableSlots; ++position)
+            f(Family::records(data)[position], position);
+    };
+    list(w40388_data::OscSlotFamily{});
+    list(w40388_data::ModFXSlotFamily{});
+    list(w40388_data::DelFXSlotFamily{});
+    list(w40388_data::RevFXSlotFamily{});
+}
+
+// Instead of an answer, these packets.
+inline SimulatedInstrument::Fault onlyPackets(std::vector<SimulatedInstrument::Bytes> packets)
+{
+    SimulatedInstrument::Fault fault;
+    fault.answer = SimulatedInstrument::Fault::Answer::Nothing;
+    fault.before = std::move(packets);
+    return fault;
+}
+
+// A slot header answer of 20 bytes: neither the empty form nor a whole header.
+inline SimulatedInstrument::Bytes brokenHeaderAnswer()
+{
+    SimulatedInstrument::Bytes message{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04, 0x00};
+    message.resize(19, 0x00);
+    message.push_back(0xF7);
+    return message;
 }
 
 // The progress values 0, then first/48 ... last/48, as a job stores them.

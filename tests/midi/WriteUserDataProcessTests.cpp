@@ -31,26 +31,11 @@ Bytes swap(int module, int from, int to)
     return w40388_midi::makeSwapUserSlots(family, 0, module, from, to);
 }
 
-// Calls f(record, position) for every usable record of the four lists.
-template <typename Function>
-void forEachRecord(w40388_data::UserData& data, Function&& f)
-{
-    auto list = [&](auto family) {
-        using Family = decltype(family);
-        for (int position = 0; position < Family::numUsableSlots; ++position)
-            f(Family::records(data)[position], position);
-    };
-    list(w40388_data::OscSlotFamily{});
-    list(w40388_data::ModFXSlotFamily{});
-    list(w40388_data::DelFXSlotFamily{});
-    list(w40388_data::RevFXSlotFamily{});
-}
-
 // Lists whose every unit already sits on the instrument in its own slot.
 w40388_data::UserData matchingLists()
 {
     w40388_data::UserData data;
-    forEachRecord(data, [](auto& record, int position) {
+    test::forEachRecord(data, [](auto& record, int position) {
         record.state = SlotState::Received;
         record.slotIndex = position;
     });
@@ -127,7 +112,7 @@ TEST_F(WriteUserDataProcessTest, EmptyListsClearEverySlotOnTheChannelTheInstrume
     EXPECT_EQ(expected[1][2], 0x35);
     EXPECT_EQ(instrument->getReceivedMessages(), expected);
     EXPECT_EQ(job.steps, completeProgress());
-    forEachRecord(data, [](auto& record, int) {
+    test::forEachRecord(data, [](auto& record, int) {
         EXPECT_EQ(record.state, SlotState::Empty);
         EXPECT_EQ(record.slotIndex, -1);
     });
@@ -238,24 +223,6 @@ TEST_F(WriteUserDataProcessTest, CancellingBetweenListsStopsBeforeTheNextList)
     EXPECT_EQ(instrument->getReceivedCount(), 17u);
 }
 
-// Instead of an answer, these packets.
-Fault onlyPackets(std::vector<Bytes> packets)
-{
-    Fault fault;
-    fault.answer = Fault::Answer::Nothing;
-    fault.before = std::move(packets);
-    return fault;
-}
-
-// A slot header answer of 20 bytes: neither the empty form nor a whole header.
-Bytes brokenHeaderAnswer()
-{
-    Bytes message{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04, 0x00};
-    message.resize(19, 0x00);
-    message.push_back(0xF7);
-    return message;
-}
-
 struct AnswerCase
 {
     const char* name;
@@ -287,10 +254,10 @@ INSTANTIATE_TEST_SUITE_P(
     Answers, WriteAnswerCodes,
     ::testing::Values(AnswerCase{"Nak", Request::Clear, Fault::nak(), Result::nakOnReceive},
                       AnswerCase{"UserCommError", Request::Clear, Fault::userCommError(0x2A), Result::userCommError},
-                      AnswerCase{"BrokenHeader", Request::Clear, onlyPackets({brokenHeaderAnswer()}), Result::messageBroken},
+                      AnswerCase{"BrokenHeader", Request::Clear, test::onlyPackets({test::brokenHeaderAnswer()}), Result::messageBroken},
                       AnswerCase{"Silence", Request::Clear, Fault::noAnswer(), Result::timeout},
                       AnswerCase{"OnlyUnawaited", Request::Clear,
-                                 onlyPackets({{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x26, 0xF7},
+                                 test::onlyPackets({{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x26, 0xF7},
                                               {0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x47, 0xF7}}),
                                  Result::timeout},
                       AnswerCase{"OtherMaker", Request::Identity, Fault::otherMaker(), Result::targetDevice},
