@@ -278,8 +278,9 @@ TEST_F(SimulatedInstrumentRoundTrip, DelayedAnswerDoesNotHoldUpLaterTraffic)
 
 TEST_F(SimulatedInstrumentRoundTrip, UnawaitedAnswersComeBeforeTheRealOne)
 {
+    instrument->setChannel(3);
     instrument->addFault({Request::SlotHeader}, Fault::unawaitedAnswersFirst());
-    const auto answers = exchange(w40388_midi::makeUserSlotHeaderRequest(family, 0, 3, 7), 5);
+    const auto answers = exchange(w40388_midi::makeUserSlotHeaderRequest(family, 3, 3, 7), 5);
     ASSERT_EQ(5u, answers.size());
     std::vector<AnalyzedInformation::Kind> kinds;
     for (const auto& answer : answers)
@@ -288,7 +289,7 @@ TEST_F(SimulatedInstrumentRoundTrip, UnawaitedAnswersComeBeforeTheRealOne)
                                                       AnalyzedInformation::Function48, AnalyzedInformation::SlotData,
                                                       AnalyzedInformation::SlotHeader}),
               kinds);
-    EXPECT_EQ((Bytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x26, 0xF7}), answers[0]);
+    EXPECT_EQ((Bytes{0xF0, 0x42, 0x33, 0x00, 0x01, 0x57, 0x26, 0xF7}), answers[0]);
 }
 
 TEST_F(SimulatedInstrumentRoundTrip, StrayBytesComeBeforeTheAnswer)

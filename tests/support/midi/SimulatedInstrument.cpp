@@ -93,14 +93,7 @@ SimulatedInstrument::Fault SimulatedInstrument::Fault::delay(int delayMs)
 SimulatedInstrument::Fault SimulatedInstrument::Fault::unawaitedAnswersFirst(std::vector<juce::uint8> functions)
 {
     Fault fault;
-    for (const auto function : functions)
-    {
-        Bytes message(sysex::makerHeaderSize);
-        w40388_midi::writeMakerHeader(message.data(), sysex::instrumentFamilyId, 0);
-        message.push_back(function);
-        message.push_back(sysex::sysExEnd);
-        fault.before.push_back(std::move(message));
-    }
+    fault.unawaitedFirst = std::move(functions);
     return fault;
 }
 
@@ -240,6 +233,8 @@ bool SimulatedInstrument::isSlotEmpty(int module, int slot) const
 
 void SimulatedInstrument::addFault(Match match, Fault fault, int times)
 {
+    if (times == 0)
+        return;
     const std::lock_guard<std::mutex> guard(lock);
     faults.push_back({match, std::move(fault), times});
 }
@@ -441,6 +436,8 @@ SimulatedInstrument::Outgoing SimulatedInstrument::handleMessage(const Bytes& me
         const Fault fault = takeFault(*request, module, slot);
         delayMs = fault.delayMs;
         packets = fault.before;
+        for (const auto function : fault.unawaitedFirst)
+            packets.push_back(makeMakerAnswer(function));
         Bytes reply;
         if (fault.answer == Fault::Answer::Normal || fault.answer == Fault::Answer::Nothing)
             reply = carryOut(*request, message, module, slot);

@@ -93,6 +93,8 @@ public:
         int delayMs = 0;
         // Packets sent before the answer (in order, each one bus packet), even when no answer follows.
         std::vector<Bytes> before;
+        // Then complete maker answers with these functions, on the instrument's channel and family.
+        std::vector<juce::uint8> unawaitedFirst;
 
         static Fault noAnswer();
         static Fault nak();
@@ -102,8 +104,8 @@ public:
         static Fault otherFamily(juce::uint32 family = 0x0158);
         static Fault otherChannel(int channel);
         static Fault delay(int delayMs);
-        // Complete maker answers with these functions (on the instrument's channel and family),
-        // sent before the real answer; none of them is awaited by any request.
+        // Complete maker answers with these functions sent before the real answer; none of
+        // them is awaited by any request.
         static Fault unawaitedAnswersFirst(std::vector<juce::uint8> functions = {0x26, 0x47, 0x48, 0x4A});
         // One packet of bytes that form no System Exclusive message, sent before the answer.
         static Fault strayBytesFirst(Bytes bytes = {0x12, 0x34, 0xF7, 0x90, 0x3C, 0x40, 0xF8, 0x7F});
