@@ -115,6 +115,19 @@ TEST_F(AlertDialogTest, YesNoCancelAnswersEachButtonAndEscape)
     EXPECT_EQ(answer(AlertDialogComponent::yesNoCancel, message, pressEscape), 0);
 }
 
+TEST_F(AlertDialogTest, EscapeClosesEvenWhenTheMessageHasTheFocus)
+{
+    EXPECT_EQ(answer(AlertDialogComponent::yesNoCancel, message,
+                     [](juce::Component& dialog) {
+                         auto* editor = test::gui::findDescendant<juce::TextEditor>(dialog);
+                         ASSERT_NE(editor, nullptr);
+                         test::gui::click(*editor);
+                         EXPECT_TRUE(editor->hasKeyboardFocus(false));
+                         pressEscape(dialog);
+                     }),
+              0);
+}
+
 TEST_F(AlertDialogTest, UnknownModeShowsOkOnlyLeftWhereItStarted)
 {
     AlertDialogComponent alert(7, message);
