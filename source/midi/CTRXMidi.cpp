@@ -258,8 +258,15 @@ void CTRXMidi::ParseMidiBytes(int count, const std::uint8_t* bytes)
             const int length = GetMessageLength(bytes[0]);
             if (length > count)
                 return; // cut off at the packet end: dropped with the rest of the packet
-            NotifyShortMessage(bytes, (std::uint32_t)length);
-            used = length;
+
+            // A status byte where a data byte belongs means this message is incomplete: it
+            // is dropped and parsing goes on at that status byte, so that what it starts (a
+            // System Exclusive answer, say) is not swallowed into a malformed short message.
+            used = 1;
+            while (used < length && isDataByte(bytes[used]))
+                ++used;
+            if (used == length)
+                NotifyShortMessage(bytes, (std::uint32_t)length);
         }
         bytes += used;
         count -= used;

@@ -97,6 +97,12 @@ TEST_F(CTRXMidiParserTest, DropsAShortMessageCutAtThePacketEnd)
     EXPECT_EQ(listener.trace, (Trace{"midi 90 3C 40"}));
 }
 
+TEST_F(CTRXMidiParserTest, AStatusByteInsideAShortMessageDropsItAndIsParsed)
+{
+    parse({0x90, 0x3C, 0xF0, 0x42, 0xF7, 0xB0, 0xF8, 0x01, 0xC0, 0x90, 0x01, 0x02});
+    EXPECT_EQ(listener.trace, (Trace{"receiving F0 42 F7", "sysex F0 42 F7", "midi F8", "midi 90 01 02"}));
+}
+
 TEST_F(CTRXMidiParserTest, DeliversALoneEndOfExclusiveAsAShortMessage)
 {
     parse({0xF7});
