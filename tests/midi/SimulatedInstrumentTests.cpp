@@ -316,3 +316,25 @@ TEST_F(SimulatedInstrumentRoundTrip, EndlessSysExNeverCloses)
     EXPECT_EQ(3007u, total);
 }
 } // namespace
+
+namespace
+{
+using SimulatedInstrumentFixture = test::SimulatedInstrumentTest;
+
+TEST_F(SimulatedInstrumentFixture, OtherDevicesInFrontMoveTheInstrumentsIndices)
+{
+    EXPECT_EQ(0, instrument->getSourceIndex());
+    EXPECT_EQ(0, instrument->getDestinationIndex());
+
+    addOtherDevice("Keyboard");
+    recreateInstrument();
+    EXPECT_EQ(1, instrument->getSourceIndex());
+    EXPECT_EQ(1, instrument->getDestinationIndex());
+    juce::String device, endpoint;
+    ASSERT_TRUE(bus->getDeviceName(bus->getSource(1), device));
+    ASSERT_TRUE(bus->getEndpointName(bus->getSource(1), endpoint));
+    EXPECT_EQ(juce::String("QTR-3 Digital - Out"), device + " - " + endpoint);
+    ASSERT_TRUE(bus->getEndpointName(bus->getDestination(1), endpoint));
+    EXPECT_EQ(juce::String("In"), endpoint);
+}
+} // namespace
