@@ -15,6 +15,18 @@ juce::uint32 readId(const juce::uint8* bytes)
 {
     return static_cast<juce::uint32>(bytes[0] & 0x7F) | (static_cast<juce::uint32>(bytes[1] & 0x7F) << 8);
 }
+
+// Sent on every output; the instrument echoes the index in its reply.
+juce::MidiMessage makeSearchRequest(int outputIndex)
+{
+    const juce::uint8 bytes[] = {searchRequestHeader[0],
+                                 searchRequestHeader[1],
+                                 searchRequestHeader[2],
+                                 searchRequestHeader[3],
+                                 static_cast<juce::uint8>(outputIndex & 0x7F),
+                                 0xF7};
+    return juce::MidiMessage(bytes, static_cast<int>(sizeof(bytes)));
+}
 } // namespace
 
 MidiDeviceScanner::MidiDeviceScanner() : MidiDeviceScanner(std::make_unique<JuceMidiScanDevices>(), Timing{}) {}
@@ -33,17 +45,6 @@ MidiDeviceScanner::~MidiDeviceScanner()
     waitForThreadToExit(-1);
     cancelPendingUpdate();
     CloseAllDevices();
-}
-
-juce::MidiMessage MidiDeviceScanner::makeSearchRequest(int outputIndex)
-{
-    const juce::uint8 bytes[] = {searchRequestHeader[0],
-                                 searchRequestHeader[1],
-                                 searchRequestHeader[2],
-                                 searchRequestHeader[3],
-                                 static_cast<juce::uint8>(outputIndex & 0x7F),
-                                 0xF7};
-    return juce::MidiMessage(bytes, static_cast<int>(sizeof(bytes)));
 }
 
 void MidiDeviceScanner::StartScan(const juce::uint32& newFamilyId, const juce::uint32& newMemberId)

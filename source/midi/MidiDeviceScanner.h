@@ -63,9 +63,6 @@ public:
     // Output index echoed by the instrument (7 bits); -1 when none.
     int getFoundEchoId() const noexcept { return foundEchoId.load(); }
 
-    // The search request sent on the output at outputIndex.
-    static juce::MidiMessage makeSearchRequest(int outputIndex);
-
 private:
     void run() override;
     void handleAsyncUpdate() override;
