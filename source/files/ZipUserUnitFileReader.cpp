@@ -117,7 +117,10 @@ ReadError ZipUserUnitFileReader::parseManifest()
 
 ReadError ZipUserUnitFileReader::buildBlock(juce::MemoryBlock& block)
 {
-    payload = archive.getFileData(payloadName);
+    // Appending rather than assigning: the framework's copy of an empty block passes a null pointer to memcpy.
+    const auto& payloadBytes = archive.getFileData(payloadName);
+    payload.setSize(0);
+    payload.append(payloadBytes.getData(), payloadBytes.getSize());
     block = UnitDataBlock::build(header, payload.getData(), payload.getSize());
 
     std::string failure;
