@@ -8,9 +8,8 @@ juce::MemoryBlock UnitDataBlock::build(const UnitHeader& header, const void* pay
     juce::MemoryBlock block(payloadSize + overhead, true);
     auto* bytes = static_cast<std::uint8_t*>(block.getData());
     std::memcpy(bytes, header.data(), headerPartSize);
-    const auto size32 = static_cast<std::uint32_t>(payloadSize);
-    for (std::size_t i = 0; i < 4; ++i)
-        bytes[payloadSizeOffset + i] = static_cast<std::uint8_t>(size32 >> (8 * i));
+    const auto size32 = juce::ByteOrder::swapIfBigEndian(static_cast<std::uint32_t>(payloadSize));
+    std::memcpy(bytes + payloadSizeOffset, &size32, sizeof(size32));
     if (payloadSize > 0 && payload != nullptr)
         std::memcpy(bytes + payloadOffset, payload, payloadSize);
     return block;
@@ -51,9 +50,7 @@ std::uint32_t UnitDataBlock::getPayloadSize(const juce::MemoryBlock& block)
 {
     if (block.getSize() < payloadOffset)
         return 0;
-    const auto* bytes = static_cast<const std::uint8_t*>(block.getData()) + payloadSizeOffset;
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    return juce::ByteOrder::littleEndianInt(static_cast<const char*>(block.getData()) + payloadSizeOffset);
 }
 
 std::string UnitDataBlock::describeHeader(const UnitHeader& header)

@@ -1,5 +1,7 @@
 #include "data/UnitHeader.h"
 
+#include <juce_core/juce_core.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -129,12 +131,11 @@ bool UnitHeader::setParam(std::size_t index, const UnitParamDescriptor& descript
 
 std::uint32_t UnitHeader::readWord(std::size_t offset) const
 {
-    return static_cast<std::uint32_t>(bytes[offset]) | static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[offset + 2]) << 16 | static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
+    return juce::ByteOrder::littleEndianInt(bytes.data() + offset);
 }
 
 void UnitHeader::writeWord(std::size_t offset, std::uint32_t value)
 {
-    for (std::size_t i = 0; i < 4; ++i)
-        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    const auto littleEndian = juce::ByteOrder::swapIfBigEndian(value);
+    std::memcpy(bytes.data() + offset, &littleEndian, sizeof(littleEndian));
 }

@@ -21,13 +21,12 @@ const char* const openFailureText = "Failed to open the zip file for reading";
 
 std::uint16_t readLittleEndian16(const std::uint8_t* bytes)
 {
-    return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+    return juce::ByteOrder::littleEndianShort(bytes);
 }
 
 std::uint32_t readLittleEndian32(const std::uint8_t* bytes)
 {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    return juce::ByteOrder::littleEndianInt(bytes);
 }
 
 // Position of the end-of-central-directory record, or -1.
