@@ -1,5 +1,7 @@
 #include "platform/AlsaMidiBackend.h"
 
+#include "platform/SysExPacer.h"
+
 #include <alsa/asoundlib.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -111,7 +113,8 @@ struct AlsaMidiBackend::Connection
     void start()
     {
         wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-        thread = std::thread([this] { receive(); });
+        if (wakeFd >= 0)
+            thread = std::thread([this] { receive(); });
     }
 
     void receive()
@@ -325,8 +328,7 @@ private:
         MidiSysExCompletion completion;
     };
 
-    using Clock = std::chrono::steady_clock;
-    static_assert(sysExPieceSize <= maxQueuedBytes, "one piece must fit the interface's buffer");
+    using Clock = SysExPacer::Clock;
 
     int output(snd_seq_event_t& event, int client, int port)
     {
@@ -343,17 +345,12 @@ private:
         return !changed.wait_until(lock, when, [this] { return stopping; });
     }
 
-    // The kernel hands a sequencer event to a hardware port's output buffer (about 4 KiB)
-    // and drops what does not fit, so a long message is sent in pieces at the cable's speed.
-    // `drained` is when everything sent so far will have left the interface at
-    // sysExBytesPerSecond; a piece goes out only once the previous one has drained, so at
-    // most one piece is ever queued, well within maxQueuedBytes.
+    // The kernel hands a sequencer event to a hardware port's output buffer and drops what
+    // does not fit, so a long message goes out in pieces at the cable's speed.
     void sendSysExMessages()
     {
-        auto drained = Clock::now();
-        const auto durationOf = [](std::size_t bytes) {
-            return std::chrono::microseconds((long long)bytes * 1000000 / sysExBytesPerSecond);
-        };
+        SysExPacer pacer;
+        const juce::Result closed = juce::Result::fail("The MIDI output port was closed before the send ended.");
 
         for (;;)
         {
@@ -368,16 +365,14 @@ private:
             }
 
             juce::Result result = juce::Result::ok();
-            for (std::size_t offset = 0; offset < job.bytes.size() && result.wasOk();)
+            for (std::size_t offset = 0; offset < job.bytes.size();)
             {
-                const auto piece = std::min<std::size_t>(sysExPieceSize, job.bytes.size() - offset);
-                if (drained > Clock::now() && !waitUntil(drained))
+                const auto piece = std::min(pacer.getPieceSize(), job.bytes.size() - offset);
+                if (!waitUntil(pacer.nextSendTime(Clock::now())))
                 {
-                    result = juce::Result::fail("The MIDI output port was closed before the send ended.");
+                    result = closed;
                     break;
                 }
-                if (drained < Clock::now())
-                    drained = Clock::now();
 
                 snd_seq_event_t event;
                 snd_seq_ev_clear(&event);
@@ -393,16 +388,15 @@ private:
                 if (error < 0)
                 {
                     result = alsaFailure("Cannot send the System Exclusive message", error);
+                    std::fprintf(stderr, "%s\n", result.getErrorMessage().toRawUTF8());
                     break;
                 }
+                pacer.sent(piece, Clock::now());
                 offset += piece;
-                drained += durationOf(piece);
             }
 
-            if (result.wasOk() && !waitUntil(drained))
-                result = juce::Result::fail("The MIDI output port was closed before the send ended.");
-            if (result.failed())
-                std::fprintf(stderr, "%s\n", result.getErrorMessage().toRawUTF8());
+            if (result.wasOk() && !waitUntil(pacer.drainedAt()))
+                result = closed;
             job.completion(result);
         }
     }
@@ -627,6 +621,11 @@ std::unique_ptr<MidiClient> AlsaMidiBackend::createClient(const juce::String& na
         ownClients.insert(connection->clientId);
     }
     connection->start();
+    if (!connection->thread.joinable())
+    {
+        forgetClient(connection->clientId);
+        return nullptr;
+    }
     return std::make_unique<Client>(*this, std::move(connection));
 }
 

@@ -16,8 +16,9 @@ namespace platform
 // an index means the same endpoint in both.
 //
 // Each client has its own sequencer connection and receive thread; each output port sends
-// System Exclusive messages on a thread of its own, paced so that a hardware interface's
-// small output buffer never overflows.
+// System Exclusive messages on a thread of its own, paced by a SysExPacer so that a hardware
+// interface's small output buffer never overflows. A send's completion runs when its last
+// piece has drained; ALSA errors go to the completion and to standard error.
 //
 // Without a sequencer (no /dev/snd/seq) there are no endpoints, clients cannot be created,
 // and nothing is printed.
@@ -41,11 +42,6 @@ public:
     // Endpoint references pack the sequencer address; 0 stays "no endpoint".
     static MidiEndpointRef makeEndpoint(int client, int port);
     static bool splitEndpoint(MidiEndpointRef endpoint, int& client, int& port);
-
-    // Pacing of System Exclusive sends: the speed of a DIN MIDI cable.
-    static constexpr int sysExPieceSize = 256;
-    static constexpr int sysExBytesPerSecond = 3125;
-    static constexpr int maxQueuedBytes = 4096;
 
 private:
     class Client;
