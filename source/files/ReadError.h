@@ -44,6 +44,7 @@ enum class ReadError : int
 constexpr int numReadErrors = 29;
 
 // Localisation keys of the codes, indexed by code.
+// Text keys
 inline constexpr std::array<const char*, numReadErrors> readErrorKeys{
     "ReadErrorNoError",
     "ReadErrorOpenFile",
