@@ -1,99 +1,13 @@
-#include "midi/CTRXMidi.h"
+#include "CTRXMidiTraceListener.h"
 #include "platform/VirtualMidiBus.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 namespace
 {
 using Bytes = std::vector<std::uint8_t>;
-
-// Records what a device receives, for waiting on from the test thread.
-class DeviceInbox
-{
-public:
-    platform::VirtualMidiBus::DeviceReceiver receiver()
-    {
-        return [this](platform::MidiEndpointRef, const std::uint8_t* data, int size) {
-            {
-                const std::lock_guard<std::mutex> lock(mutex);
-                packets.emplace_back(data, data + size);
-            }
-            changed.notify_all();
-        };
-    }
-
-    bool waitFor(std::size_t count)
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        return changed.wait_for(lock, std::chrono::seconds(5), [&] { return packets.size() >= count; });
-    }
-
-    std::vector<Bytes> received()
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        return packets;
-    }
-
-private:
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<Bytes> packets;
-};
-
-// Counts the notifications the layer gives, for waiting on from the test thread.
-class CountingListener : public CTRXMidiListener
-{
-public:
-    void OnSysExMessage(CTRXMidi*, CTRXMidiMessage* message) override
-    {
-        record([&] { messages.emplace_back(message->GetBytes(), message->GetBytes() + message->GetLength()); });
-    }
-    void OnMidiMessage(CTRXMidi*, CTRXMidiMessage* message) override
-    {
-        record([&] { messages.emplace_back(message->GetBytes(), message->GetBytes() + message->GetLength()); });
-    }
-    void OnSysExSent(CTRXMidi*, std::uint32_t size) override
-    {
-        record([&] { sentSizes.push_back(size); });
-    }
-    void OnMidiSetupChanged(CTRXMidi*, std::uint32_t id, const void* notification) override
-    {
-        record([&] {
-            ++setupChanges;
-            zeroArguments = zeroArguments && id == 0 && notification == nullptr;
-        });
-    }
-
-    bool waitUntil(const std::function<bool()>& condition)
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        return changed.wait_for(lock, std::chrono::seconds(5), condition);
-    }
-
-    std::mutex mutex;
-    std::vector<Bytes> messages;
-    std::vector<std::uint32_t> sentSizes;
-    int setupChanges = 0;
-    bool zeroArguments = true;
-
-private:
-    template <typename Change>
-    void record(Change&& change)
-    {
-        {
-            const std::lock_guard<std::mutex> lock(mutex);
-            change();
-        }
-        changed.notify_all();
-    }
-
-    std::condition_variable changed;
-};
+using Trace = juce::StringArray;
 
 class CTRXMidiPortTest : public ::testing::Test
 {
@@ -104,18 +18,33 @@ protected:
         midi.AddListener(&listener);
     }
 
-    int addSynth(const juce::String& name, DeviceInbox& inbox)
+    // A device whose input writes what it receives into `inbox`.
+    int addSynth(const juce::String& name)
     {
-        return bus->addDevice(name, {"Out"}, {"In"}, inbox.receiver());
+        return bus->addDevice(name, {"Out"}, {"In"}, [this](platform::MidiEndpointRef, const std::uint8_t* d, int n) {
+            const std::lock_guard<std::mutex> lock(inboxMutex);
+            inbox.add(test::hex(d, n));
+        });
     }
+
+    Trace received()
+    {
+        EXPECT_TRUE(bus->waitUntilIdle(5000));
+        const std::lock_guard<std::mutex> lock(inboxMutex);
+        return inbox;
+    }
+
+    void send(const Bytes& bytes) { midi.SendMessage(bytes.data(), (std::uint32_t)bytes.size()); }
 
     std::shared_ptr<platform::VirtualMidiBus> bus = std::make_shared<platform::VirtualMidiBus>();
     CTRXMidi midi{bus};
-    CountingListener listener;
+    test::CTRXMidiTraceListener listener;
+    std::mutex inboxMutex;
+    Trace inbox;
 };
 } // namespace
 
-TEST_F(CTRXMidiPortTest, ClientIsCreatedOnceAndDisposedOnce)
+TEST_F(CTRXMidiPortTest, ClientIsCreatedOnceAndNeedsAValidName)
 {
     EXPECT_FALSE(midi.CreateClient("MidiDevice"));
     EXPECT_EQ(midi.GetLastFailure(), "Client is already created.");
@@ -128,15 +57,14 @@ TEST_F(CTRXMidiPortTest, ClientIsCreatedOnceAndDisposedOnce)
     EXPECT_TRUE(midi.CreateClient("MidiDevice"));
 }
 
-TEST_F(CTRXMidiPortTest, OpeningPortsWithoutEndpointsOrClientFails)
+TEST_F(CTRXMidiPortTest, OpeningFailsWithoutAnEndpointOrAClient)
 {
     EXPECT_FALSE(midi.OpenInPort(0));
     EXPECT_EQ(midi.GetLastFailure(), "Not found MIDI IN device.");
     EXPECT_FALSE(midi.OpenOutPort(0));
     EXPECT_EQ(midi.GetLastFailure(), "Not found MIDI Out device.");
 
-    DeviceInbox inbox;
-    addSynth("Synth", inbox);
+    addSynth("Synth");
     EXPECT_FALSE(midi.OpenInPort(-1));
     EXPECT_EQ(midi.GetLastFailure(), "Not found MIDI IN device.");
     EXPECT_FALSE(midi.OpenOutPort(1));
@@ -153,22 +81,19 @@ TEST_F(CTRXMidiPortTest, OpeningPortsWithoutEndpointsOrClientFails)
 
 TEST_F(CTRXMidiPortTest, ReceivesFromTheConnectedSourceOnly)
 {
-    DeviceInbox first, second;
-    const int a = addSynth("A", first);
-    const int b = addSynth("B", second);
+    const int a = addSynth("A");
+    const int b = addSynth("B");
     ASSERT_TRUE(midi.OpenInPort(1));
-
     bus->sendFromSource(bus->getDeviceSource(a), {0x90, 0x01, 0x01});
     bus->sendFromSource(bus->getDeviceSource(b), {0xF0, 0x42});
     bus->sendFromSource(bus->getDeviceSource(b), {0x01, 0xF7});
     ASSERT_TRUE(bus->waitUntilIdle(5000));
-    EXPECT_EQ(listener.messages, (std::vector<Bytes>{{0xF0, 0x42, 0x01, 0xF7}}));
+    EXPECT_EQ(listener.lines(), (Trace{"receiving F0 42", "receiving 01 F7", "sysex F0 42 01 F7"}));
 }
 
 TEST_F(CTRXMidiPortTest, ASecondOpenFailsAndLeavesTheFirstWorking)
 {
-    DeviceInbox inbox;
-    const int synth = addSynth("Synth", inbox);
+    const int synth = addSynth("Synth");
     ASSERT_TRUE(midi.OpenInPort(0));
     ASSERT_TRUE(midi.OpenOutPort(0));
     EXPECT_FALSE(midi.OpenInPort(0));
@@ -177,96 +102,67 @@ TEST_F(CTRXMidiPortTest, ASecondOpenFailsAndLeavesTheFirstWorking)
     EXPECT_EQ(midi.GetLastFailure(), "MIDI OUT already opened.");
 
     bus->sendFromSource(bus->getDeviceSource(synth), {0xB0, 0x07, 0x64});
-    const Bytes note{0x90, 0x3C, 0x40};
-    midi.SendMessage(note.data(), (std::uint32_t)note.size());
-    ASSERT_TRUE(inbox.waitFor(1));
-    ASSERT_TRUE(bus->waitUntilIdle(5000));
-    EXPECT_EQ(listener.messages, (std::vector<Bytes>{{0xB0, 0x07, 0x64}}));
-    EXPECT_EQ(inbox.received(), (std::vector<Bytes>{note}));
+    send({0x90, 0x3C, 0x40});
+    EXPECT_EQ(received(), (Trace{"90 3C 40"}));
+    EXPECT_EQ(listener.lines(), (Trace{"midi B0 07 64"}));
 }
 
-TEST_F(CTRXMidiPortTest, ReopenedInputStartsWithAnEmptyBuffer)
+TEST_F(CTRXMidiPortTest, ClosingTheInputStopsDeliveriesAndReopeningStartsAfresh)
 {
-    DeviceInbox inbox;
-    const int synth = addSynth("Synth", inbox);
+    const int synth = addSynth("Synth");
     ASSERT_TRUE(midi.OpenInPort(0));
     bus->sendFromSource(bus->getDeviceSource(synth), {0xF0, 0x01, 0x02});
     ASSERT_TRUE(bus->waitUntilIdle(5000));
     midi.CloseInPort();
     midi.CloseInPort();
+    bus->sendFromSource(bus->getDeviceSource(synth), {0xFE});
+    ASSERT_TRUE(bus->waitUntilIdle(5000));
     ASSERT_TRUE(midi.OpenInPort(0));
     bus->sendFromSource(bus->getDeviceSource(synth), {0x03, 0xF7});
     ASSERT_TRUE(bus->waitUntilIdle(5000));
-    // The old message is forgotten: its end is a lone 0xF7.
-    EXPECT_EQ(listener.messages, (std::vector<Bytes>{{0xF7}}));
+    // The old message is forgotten: its end arrives as a lone 0xF7.
+    EXPECT_EQ(listener.lines(), (Trace{"receiving F0 01 02", "midi F7"}));
 }
 
 TEST_F(CTRXMidiPortTest, ShortMessagesTakeTheirLengthFromTheStatusByte)
 {
-    DeviceInbox inbox;
-    addSynth("Synth", inbox);
+    addSynth("Synth");
+    send({0x90, 0x3C, 0x40}); // output still closed
     ASSERT_TRUE(midi.OpenOutPort(0));
-
-    const Bytes twoOfThree{0x90, 0x3C};
-    const Bytes longer{0xC0, 0x05, 0x06, 0x07};
-    const Bytes clock{0xF8, 0x01};
-    midi.SendMessage(twoOfThree.data(), (std::uint32_t)twoOfThree.size());
-    midi.SendMessage(longer.data(), (std::uint32_t)longer.size());
-    midi.SendMessage(clock.data(), (std::uint32_t)clock.size());
-    midi.SendMessage(clock.data(), 0);
-    ASSERT_TRUE(inbox.waitFor(3));
-    ASSERT_TRUE(bus->waitUntilIdle(5000));
-    EXPECT_EQ(inbox.received(), (std::vector<Bytes>{{0x90, 0x3C, 0x00}, {0xC0, 0x05}, {0xF8}}));
+    send({0x90, 0x3C});
+    send({0xC0, 0x05, 0x06, 0x07});
+    send({0xF8, 0x01});
+    midi.SendMessage(nullptr, 0);
+    EXPECT_EQ(received(), (Trace{"90 3C 00", "C0 05", "F8"}));
 }
 
 TEST_F(CTRXMidiPortTest, SysExSendDeliversWholeAndReportsItsSize)
 {
-    DeviceInbox inbox;
-    addSynth("Synth", inbox);
+    addSynth("Synth");
     ASSERT_TRUE(midi.OpenOutPort(0));
-
     Bytes message(3000, 0x12);
     message.front() = 0xF0;
     message.back() = 0xF7;
-    midi.SendMessage(message.data(), (std::uint32_t)message.size());
-    // The bus completes at once, well inside the bounded wait.
-    EXPECT_TRUE(listener.waitUntil([&] { return listener.sentSizes.size() == 1; }));
-    EXPECT_EQ(listener.sentSizes, (std::vector<std::uint32_t>{3000}));
-    EXPECT_EQ(inbox.received(), (std::vector<Bytes>{message}));
+    send(message);
+    ASSERT_TRUE(listener.waitFor(1));
+    EXPECT_EQ(listener.lines(), (Trace{"sent 3000"}));
+    EXPECT_EQ(received(), (Trace{test::hex(message.data(), (int)message.size())}));
 }
 
 TEST_F(CTRXMidiPortTest, SysExSendWithTheOutputClosedReturnsAtOnce)
 {
-    DeviceInbox inbox;
-    addSynth("Synth", inbox);
-    const Bytes message{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
-
-    // Were the call to wait, this would take 500 ms per send.
+    addSynth("Synth");
+    // Were the call to wait for a completion, ten sends would take five seconds.
     const auto started = juce::Time::getMillisecondCounterHiRes();
     for (int i = 0; i < 10; ++i)
-        midi.SendMessage(message.data(), (std::uint32_t)message.size());
+        send({0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7});
     EXPECT_LT(juce::Time::getMillisecondCounterHiRes() - started, 2000.0);
-    ASSERT_TRUE(bus->waitUntilIdle(5000));
-    EXPECT_TRUE(inbox.received().empty());
-    EXPECT_TRUE(listener.sentSizes.empty());
-}
-
-TEST_F(CTRXMidiPortTest, SysExSendToAVanishedDeviceReportsNoCompletion)
-{
-    DeviceInbox inbox;
-    const int synth = addSynth("Synth", inbox);
-    ASSERT_TRUE(midi.OpenOutPort(0));
-    bus->removeDevice(synth);
-    const Bytes message{0xF0, 0x01, 0xF7};
-    midi.SendMessage(message.data(), (std::uint32_t)message.size());
-    ASSERT_TRUE(bus->waitUntilIdle(5000));
-    EXPECT_TRUE(listener.sentSizes.empty());
-    EXPECT_TRUE(inbox.received().empty());
+    EXPECT_TRUE(received().isEmpty());
+    EXPECT_TRUE(listener.lines().isEmpty());
 }
 
 TEST_F(CTRXMidiPortTest, PortNamesJoinDeviceAndEndpointNames)
 {
-    DeviceInbox inbox;
     bus->addDevice("QTR-3", {"MIDI Out", "Spare"}, {"MIDI In"});
     bus->addDevice("", {"Lonely"}, {""});
     EXPECT_EQ(midi.GetInPortName(0), "QTR-3 - MIDI Out");
@@ -283,58 +179,39 @@ TEST_F(CTRXMidiPortTest, PortNamesJoinDeviceAndEndpointNames)
 
 TEST_F(CTRXMidiPortTest, SetupChangesReachTheListenersWithZeroArguments)
 {
-    DeviceInbox inbox;
-    const int synth = addSynth("Synth", inbox);
-    bus->removeDevice(synth);
-    EXPECT_TRUE(listener.waitUntil([&] { return listener.setupChanges == 2; }));
-    EXPECT_TRUE(listener.zeroArguments);
+    test::CTRXMidiTraceListener setup(false, true);
+    midi.AddListener(&setup);
+    bus->removeDevice(addSynth("Synth"));
+    ASSERT_TRUE(setup.waitFor(2));
+    EXPECT_EQ(setup.lines(), (Trace{"setup 0 0", "setup 0 0"}));
 }
 
 TEST_F(CTRXMidiPortTest, ListenersComeAndGoWhileMessagesArrive)
 {
-    DeviceInbox inbox;
-    const int synth = addSynth("Synth", inbox);
+    const int synth = addSynth("Synth");
     ASSERT_TRUE(midi.OpenInPort(0));
 
-    // Every listener is notified with the lock held, so a removed one hears nothing more and
-    // a listener being destroyed right after RemoveListener is never called.
+    // Listeners are called under the lock, so one destroyed right after RemoveListener is
+    // never called (the address sanitizer would catch it).
     std::atomic<bool> stop{false};
     std::thread device([&] {
         while (!stop)
             bus->sendFromSource(bus->getDeviceSource(synth), {0xF0, 0x01, 0xF8, 0xF7});
     });
-
     for (int round = 0; round < 2000; ++round)
     {
-        auto transient = std::make_unique<CountingListener>();
+        auto transient = std::make_unique<test::CTRXMidiTraceListener>();
         midi.AddListener(transient.get());
         midi.RemoveListener(transient.get());
-        transient.reset();
     }
-    EXPECT_TRUE(listener.waitUntil([&] { return listener.messages.size() > 10; }));
+    EXPECT_TRUE(listener.waitFor(12));
     stop = true;
     device.join();
     midi.RemoveAllListeners();
     ASSERT_TRUE(bus->waitUntilIdle(5000));
 
-    const std::lock_guard<std::mutex> lock(listener.mutex);
-    // Listeners may have been removed between the clock byte and the message.
-    for (std::size_t i = 0; i + 1 < listener.messages.size(); i += 2)
-    {
-        ASSERT_EQ(listener.messages[i], (Bytes{0xF8}));
-        ASSERT_EQ(listener.messages[i + 1], (Bytes{0xF0, 0x01, 0xF7}));
-    }
-}
-
-TEST_F(CTRXMidiPortTest, ClosingTheInputStopsDeliveries)
-{
-    DeviceInbox inbox;
-    const int synth = addSynth("Synth", inbox);
-    ASSERT_TRUE(midi.OpenInPort(0));
-    bus->sendFromSource(bus->getDeviceSource(synth), {0xFE});
-    EXPECT_TRUE(listener.waitUntil([&] { return listener.messages.size() == 1; }));
-    midi.CloseInPort();
-    bus->sendFromSource(bus->getDeviceSource(synth), {0xFE});
-    ASSERT_TRUE(bus->waitUntilIdle(5000));
-    EXPECT_EQ(listener.messages.size(), 1u);
+    const auto lines = listener.lines();
+    const Trace cycle{"midi F8", "receiving F0 01 F8 F7", "sysex F0 01 F7"};
+    for (int i = 0; i < lines.size(); ++i)
+        ASSERT_EQ(lines[i], cycle[i % 3]) << i;
 }
