@@ -79,6 +79,7 @@ struct AlsaMidiBackend::Connection
 
     std::mutex callbackMutex; // held while a callback runs
     std::mutex stateMutex;    // guards inputs and setupChanged
+    std::mutex outputMutex;   // long events are written through one scratch buffer per connection
     std::map<int, Input> inputs;
 
     int wakeFd = -1;
@@ -335,6 +336,7 @@ private:
         snd_seq_ev_set_source(&event, (unsigned char)portId);
         snd_seq_ev_set_dest(&event, (unsigned char)client, (unsigned char)port);
         snd_seq_ev_set_direct(&event);
+        const std::lock_guard<std::mutex> lock(connection->outputMutex);
         return snd_seq_event_output_direct(connection->handle, &event);
     }
 
