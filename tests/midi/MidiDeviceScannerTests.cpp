@@ -346,6 +346,42 @@ TEST_F(MidiDeviceScannerTest, ASearchStartedAfterAReportWasQueuedForNoDevicesGet
     expectAllClosed();
 }
 
+TEST_F(MidiDeviceScannerTest, InputsOpenedForASearchWithoutAnyOutputAreClosedAgain)
+{
+    Instrument instrument(*bus);
+    devices->refuseOutput(0);
+
+    const auto report = search();
+
+    EXPECT_FALSE(report.found);
+    EXPECT_EQ(1, devices->getNumInputsOpened());
+    EXPECT_EQ(0, devices->getNumOutputsOpened());
+    expectAllClosed();
+    EXPECT_EQ(0u, instrument.getReceivedCount());
+}
+
+TEST_F(MidiDeviceScannerTest, AReplyThatCameTooLateDoesNotCutTheNextSearchShort)
+{
+    Instrument instrument(*bus);
+    instrument.addFault({Instrument::Request::Search}, Instrument::Fault::delay(shortTiming().replyTimeoutMs + 100));
+    // In time for the second search, though not at once.
+    instrument.addFault({Instrument::Request::Search}, Instrument::Fault::delay(50));
+
+    scanner->StartScan(qtrFamily, anyMember);
+    ASSERT_TRUE(scanner->waitForThreadToExit(5000));
+    ASSERT_FALSE(scanner->isFound());
+    // The late reply reaches the inputs, which stay open until the report is delivered.
+    ASSERT_TRUE(instrument.waitUntilAnswersDelivered(5000));
+    ASSERT_TRUE(bus->waitUntilIdle(5000));
+    ASSERT_TRUE(test::runMessageLoopUntil([&] { return recorder->reports.size() == 1; }));
+
+    const auto second = search();
+
+    EXPECT_TRUE(second.found);
+    EXPECT_EQ(0, second.inputIndex);
+    EXPECT_EQ(0, second.echoId);
+}
+
 // Without waking the search thread the destructor would wait out the whole reply time.
 TEST(MidiDeviceScanner, DestroyingItDuringTheWaitEndsTheSearchAtOnce)
 {

@@ -177,7 +177,7 @@ std::unique_ptr<midi::MidiScanInput> VirtualBusMidiScanDevices::openInput(int in
 
 std::unique_ptr<midi::MidiScanOutput> VirtualBusMidiScanDevices::openOutput(int index)
 {
-    if (index < 0 || index >= static_cast<int>(destinations.size()))
+    if (index < 0 || index >= static_cast<int>(destinations.size()) || refusedOutputs.count(index) != 0)
         return nullptr;
 
     auto port = client->createOutputPort("ScanOut");

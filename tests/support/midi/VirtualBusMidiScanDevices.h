@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace test
@@ -19,6 +20,9 @@ class VirtualBusMidiScanDevices : public midi::MidiScanDevices
 public:
     explicit VirtualBusMidiScanDevices(std::shared_ptr<platform::VirtualMidiBus> bus);
     ~VirtualBusMidiScanDevices() override;
+
+    // The output at this index will not open.
+    void refuseOutput(int index) { refusedOutputs.insert(index); }
 
     int getNumInputsOpened() const noexcept { return inputsOpened.load(); }
     int getNumOutputsOpened() const noexcept { return outputsOpened.load(); }
@@ -40,6 +44,7 @@ private:
     std::unique_ptr<platform::MidiClient> client;
     std::vector<platform::MidiEndpointRef> sources;
     std::vector<platform::MidiEndpointRef> destinations;
+    std::set<int> refusedOutputs;
 
     std::atomic<int> inputsOpened{0};
     std::atomic<int> outputsOpened{0};
