@@ -62,15 +62,17 @@ void BM_UnansweredWait(benchmark::State& state)
     {
         double cpu = 0;
         double wall = 0;
-        std::thread job([&] {
-            w40388_midi::MidiCommunicationTask task;
-            w40388_midi::AnalyzedInformation answer;
-            const double wallStart = wallSeconds();
-            const double cpuStart = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
-            task.waitForAnswer(answer, {w40388_midi::AnalyzedInformation::Ack}, timeoutMs);
-            cpu = cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
-            wall = wallSeconds() - wallStart;
-        });
+        std::thread job(
+            [&]
+            {
+                w40388_midi::MidiCommunicationTask task;
+                w40388_midi::AnalyzedInformation answer;
+                const double wallStart = wallSeconds();
+                const double cpuStart = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+                task.waitForAnswer(answer, {w40388_midi::AnalyzedInformation::Ack}, timeoutMs);
+                cpu = cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
+                wall = wallSeconds() - wallStart;
+            });
         job.join();
         state.SetIterationTime(wall);
         state.counters["cpu_over_wall"] = cpu / wall;
@@ -83,7 +85,8 @@ BENCHMARK(BM_UnansweredWait)->Arg(5000)->Iterations(1)->UseManualTime()->Unit(be
 w40388_data::UserData loadedLists(size_t payloadSize)
 {
     w40388_data::UserData data;
-    auto fill = [&](auto family) {
+    auto fill = [&](auto family)
+    {
         using Family = decltype(family);
         test::UnitFileOptions options;
         options.module = Family::module;

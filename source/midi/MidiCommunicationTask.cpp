@@ -20,9 +20,7 @@ MidiCommunicationTask::~MidiCommunicationTask()
     midi::MidiDeviceManager::getInstance()->getMidiPort().RemoveListener(this);
 }
 
-void MidiCommunicationTask::OnMidiMessage(CTRXMidi*, CTRXMidiMessage*)
-{
-}
+void MidiCommunicationTask::OnMidiMessage(CTRXMidi*, CTRXMidiMessage*) {}
 
 void MidiCommunicationTask::OnSysExMessage(CTRXMidi*, CTRXMidiMessage* message)
 {
@@ -49,14 +47,14 @@ void MidiCommunicationTask::waitForAnswer(AnalyzedInformation& answer, const std
                                           juce::uint32 timeoutMs)
 {
     // The deadline runs from the start of the wait; dropped messages do not extend it.
-    const auto deadline = midi::MidiMessageQueue::Clock::now() + std::chrono::milliseconds(timeoutMs) +
-                          std::chrono::microseconds(1);
+    const auto deadline =
+        midi::MidiMessageQueue::Clock::now() + std::chrono::milliseconds(timeoutMs) + std::chrono::microseconds(1);
     juce::MemoryBlock message;
 
     while (queue.takeBefore(message, deadline))
     {
-        auto classified =
-            analyzeMessage(static_cast<const juce::uint8*>(message.getData()), static_cast<juce::uint32>(message.getSize()));
+        auto classified = analyzeMessage(static_cast<const juce::uint8*>(message.getData()),
+                                         static_cast<juce::uint32>(message.getSize()));
         if (std::find(awaitedKinds.begin(), awaitedKinds.end(), classified.kind) != awaitedKinds.end())
         {
             answer = std::move(classified);

@@ -1,12 +1,8 @@
 #include "midi/ReceiveUserDataProcess.h"
 
 #include "core/CTRXResource.h"
-#include "midi/DeviceInquiry.h"
 #include "midi/MidiCommunicationResult.h"
-#include "midi/MidiDeviceManager.h"
-#include "midi/SysExMessages.h"
 #include "midi/UserDataReceiver.h"
-#include "data/SlotFamily.h"
 
 #include <cstring>
 
@@ -15,14 +11,12 @@ namespace w40388_midi
 namespace Result = midi::MidiCommunicationResult;
 using w40388_data::SlotState;
 
-ReceiveUserDataProcess::ReceiveUserDataProcess(w40388_data::UserData* dataToFill)
-    : userData(dataToFill), identityTimeout(DeviceInquiry::defaultReplyTimeoutMs)
-{
-}
+static_assert(totalUserSlots == w40388_data::UserData::numOscSlots + w40388_data::UserData::numModFXSlots +
+                                    w40388_data::UserData::numDelFXSlots + w40388_data::UserData::numRevFXSlots);
 
-bool ReceiveUserDataProcess::isSucceeded(int result)
+ReceiveUserDataProcess::ReceiveUserDataProcess(w40388_data::UserData* dataToFill)
+    : UserDataProcess(dataToFill, answerTimeoutMs)
 {
-    return result == Result::noError;
 }
 
 juce::String ReceiveUserDataProcess::getTitle()
@@ -30,76 +24,31 @@ juce::String ReceiveUserDataProcess::getTitle()
     return CTRXResource::getInstance()->getText("ConnectionReceiveUserDataTitle");
 }
 
-bool ReceiveUserDataProcess::isCancelable()
+juce::String ReceiveUserDataProcess::getStartMessage()
 {
-    return true;
+    return CTRXResource::getInstance()->getText("CommunicationProcessReceiveUserData");
 }
 
-void ReceiveUserDataProcess::setTimeoutsForTesting(juce::uint32 identityMs, juce::uint32 answerMs)
+int ReceiveUserDataProcess::runLists()
 {
-    identityTimeout = identityMs;
-    answerTimeout = answerMs;
+    return forEachList([this](auto list, int slotsBefore) { return receiveList<decltype(list)>(slotsBefore); });
 }
 
-int ReceiveUserDataProcess::execute()
-{
-    setProgress(0.0f);
-    SetMessage(CTRXResource::getInstance()->getText("CommunicationProcessReceiveUserData"));
-    SetErrorMessage({});
-
-    // Kept for the whole run: its queue goes on collecting and is discarded with it.
-    DeviceInquiry inquiry;
-    inquiry.ctrxMidi = &midi::MidiDeviceManager::getInstance()->getMidiPort();
-    inquiry.channel = 0;
-    inquiry.replyTimeoutMs = identityTimeout;
-    if (const int identity = inquiry.execute(); identity != Result::noError)
-        return failWith(identity);
-
-    family = MidiCommunicationTask::familyId();
-    using namespace w40388_data;
-    // Progress before a list counts the slots of the lists handled before it.
-    int code = receiveList<OscSlotFamily, UserOscDataReceiver>(inquiry.channel, 0);
-    if (code == Result::noError)
-        code = receiveList<ModFXSlotFamily, UserModFXDataReceiver>(inquiry.channel, UserData::numOscSlots);
-    if (code == Result::noError)
-        code = receiveList<DelFXSlotFamily, UserDelFXDataReceiver>(
-            inquiry.channel, UserData::numOscSlots + UserData::numModFXSlots);
-    if (code == Result::noError)
-        code = receiveList<RevFXSlotFamily, UserRevFXDataReceiver>(
-            inquiry.channel, UserData::numOscSlots + UserData::numModFXSlots + UserData::numDelFXSlots);
-
-    if (code == Result::canceled)
-        return cancel();
-    if (code != Result::noError)
-        return failWith(code);
-
-    setProgress(1.0f);
-    return Result::noError;
-}
-
-template <typename Family, typename Receiver>
-int ReceiveUserDataProcess::receiveList(int channel, int progressBase)
+template <typename Family> int ReceiveUserDataProcess::receiveList(int slotsBefore)
 {
     constexpr auto module = static_cast<int>(Family::module);
     auto& records = Family::records(*userData);
-
-    Receiver receiver;
-    receiver.ctrxMidi = &midi::MidiDeviceManager::getInstance()->getMidiPort();
-    receiver.channel = channel;
+    UserDataReceiver<typename Family::Record> receiver;
+    prepare(receiver);
+    auto& record = receiver.record;
 
     for (int slot = 0; slot < Family::numUsableSlots; ++slot)
     {
-        receiver.sendMessage(makeUserSlotHeaderRequest(family, channel, module, slot));
-
-        AnalyzedInformation answer;
-        receiver.waitForAnswer(answer,
-                               {AnalyzedInformation::BrokenHeader, AnalyzedInformation::SlotHeader,
-                                AnalyzedInformation::Nak, AnalyzedInformation::UserCommError},
-                               answerTimeout);
-
+        const auto answer = exchange(receiver, makeUserSlotHeaderRequest(family, channel, module, slot),
+                                     {AnalyzedInformation::BrokenHeader, AnalyzedInformation::SlotHeader,
+                                      AnalyzedInformation::Nak, AnalyzedInformation::UserCommError});
         if (answer.kind != AnalyzedInformation::SlotHeader)
             return MidiCommunicationTask::failureCodeOf(answer.kind);
-        auto& record = receiver.record;
         if (answer.data.getSize() < record.header.size())
             return Result::messageBroken;
 
@@ -108,10 +57,9 @@ int ReceiveUserDataProcess::receiveList(int channel, int progressBase)
         record.slotIndex = slot;
         // A zero target word marks an empty slot.
         record.state = record.getTarget() != 0 ? SlotState::Received : SlotState::Empty;
-
         records[slot] = record;
-        setProgress(static_cast<float>((progressBase + slot + 1) / static_cast<double>(totalUserSlots)));
 
+        setProgress(static_cast<float>((slotsBefore + slot + 1) / static_cast<double>(totalUserSlots)));
         if (shouldExit())
             return Result::canceled;
     }

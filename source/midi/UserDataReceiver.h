@@ -7,8 +7,7 @@ namespace w40388_midi
 {
 // The request object through which the receive job reads one slot list; `record` holds the
 // last slot's result before the job copies it into the list.
-template <typename Record>
-class UserDataReceiver : public MidiCommunicationTask
+template <typename Record> class UserDataReceiver : public MidiCommunicationTask
 {
 public:
     Record record;

@@ -7,8 +7,7 @@ namespace w40388_midi
 {
 // The request object through which the write job sends one slot list; the module list it
 // serves is its only difference.
-template <typename Record>
-class UserDataTransmitter : public MidiCommunicationTask
+template <typename Record> class UserDataTransmitter : public MidiCommunicationTask
 {
 };
 

@@ -1,12 +1,8 @@
 #include "midi/WriteUserDataProcess.h"
 
 #include "core/CTRXResource.h"
-#include "midi/DeviceInquiry.h"
 #include "midi/MidiCommunicationResult.h"
-#include "midi/MidiDeviceManager.h"
-#include "midi/SysExMessages.h"
 #include "midi/UserDataTransmitter.h"
-#include "data/SlotFamily.h"
 
 #include <algorithm>
 #include <deque>
@@ -16,17 +12,9 @@ namespace w40388_midi
 namespace Result = midi::MidiCommunicationResult;
 using w40388_data::SlotState;
 
-static_assert(totalUserSlots == w40388_data::UserData::numOscSlots + w40388_data::UserData::numModFXSlots +
-                                    w40388_data::UserData::numDelFXSlots + w40388_data::UserData::numRevFXSlots);
-
 WriteUserDataProcess::WriteUserDataProcess(w40388_data::UserData* dataToWrite)
-    : userData(dataToWrite), identityTimeout(DeviceInquiry::defaultReplyTimeoutMs)
+    : UserDataProcess(dataToWrite, answerTimeoutMs)
 {
-}
-
-bool WriteUserDataProcess::isSucceeded(int result)
-{
-    return result == Result::noError;
 }
 
 juce::String WriteUserDataProcess::getTitle()
@@ -34,61 +22,23 @@ juce::String WriteUserDataProcess::getTitle()
     return CTRXResource::getInstance()->getText("ConnectionWriteUserDataTitle");
 }
 
-bool WriteUserDataProcess::isCancelable()
+juce::String WriteUserDataProcess::getStartMessage()
 {
-    return true;
+    return CTRXResource::getInstance()->getText("CommunicationProcessWriteUserData");
 }
 
-void WriteUserDataProcess::setTimeoutsForTesting(juce::uint32 identityMs, juce::uint32 answerMs)
+int WriteUserDataProcess::runLists()
 {
-    identityTimeout = identityMs;
-    answerTimeout = answerMs;
-}
-
-int WriteUserDataProcess::execute()
-{
-    setProgress(0.0f);
-    SetMessage(CTRXResource::getInstance()->getText("CommunicationProcessWriteUserData"));
-    SetErrorMessage({});
-
-    auto* port = &midi::MidiDeviceManager::getInstance()->getMidiPort();
-
-    // Kept for the whole run: its queue goes on collecting and is discarded with it.
-    DeviceInquiry inquiry;
-    inquiry.ctrxMidi = port;
-    inquiry.channel = 0;
-    inquiry.replyTimeoutMs = identityTimeout;
-    if (const int identity = inquiry.execute(); identity != Result::noError)
-        return failWith(identity);
-
-    family = MidiCommunicationTask::familyId();
     counter = 0;
-    int code = writeList<w40388_data::OscSlotFamily, UserOscDataTransmitter>(inquiry.channel, false);
-    if (code == Result::noError)
-        code = writeList<w40388_data::ModFXSlotFamily, UserModFXDataTransmitter>(inquiry.channel, true);
-    if (code == Result::noError)
-        code = writeList<w40388_data::DelFXSlotFamily, UserDelFXDataTransmitter>(inquiry.channel, true);
-    if (code == Result::noError)
-        code = writeList<w40388_data::RevFXSlotFamily, UserRevFXDataTransmitter>(inquiry.channel, true);
-
-    if (code == Result::canceled)
-        return cancel();
-    if (code != Result::noError)
-        return failWith(code);
-
-    setProgress(1.0f);
-    return Result::noError;
+    return forEachList([this](auto list, int slotsBefore) { return writeList<decltype(list)>(slotsBefore == 0); });
 }
 
-template <typename Family, typename Transmitter>
-int WriteUserDataProcess::writeList(int channel, bool checkCancelFirst)
+template <typename Family> int WriteUserDataProcess::writeList(bool firstList)
 {
     constexpr auto module = static_cast<int>(Family::module);
     auto& records = Family::records(*userData);
-
-    Transmitter transmitter;
-    transmitter.ctrxMidi = &midi::MidiDeviceManager::getInstance()->getMidiPort();
-    transmitter.channel = channel;
+    UserDataTransmitter<typename Family::Record> transmitter;
+    prepare(transmitter);
 
     // Units already on the instrument, highest list position first.
     std::deque<SwapPair> swaps;
@@ -99,7 +49,7 @@ int WriteUserDataProcess::writeList(int channel, bool checkCancelFirst)
             swaps.push_front({record.slotIndex, position});
     }
 
-    if (checkCancelFirst && shouldExit())
+    if (!firstList && shouldExit())
         return Result::canceled;
 
     // One swap per misplaced unit, following the cycles between list positions and slots.
@@ -108,8 +58,9 @@ int WriteUserDataProcess::writeList(int channel, bool checkCancelFirst)
         const auto pair = swaps.front();
         if (pair.from != pair.to)
         {
-            const int code = exchange(transmitter, makeSwapUserSlots(family, channel, module, pair.from & 0x7F, pair.to & 0x7F));
-            if (code != Result::noError)
+            if (const int code =
+                    request(transmitter, makeSwapUserSlots(family, channel, module, pair.from & 0x7F, pair.to & 0x7F));
+                code != Result::noError)
                 return code;
         }
         Family::guardedRecord(*userData, pair.from).slotIndex = pair.from;
@@ -132,24 +83,22 @@ int WriteUserDataProcess::writeList(int channel, bool checkCancelFirst)
     {
         auto& record = records[slot];
         const SlotState state = record.state;
+        int code = Result::noError;
 
         if (state == SlotState::Empty)
-        {
-            if (const int code = exchange(transmitter, makeClearUserSlot(family, channel, module, slot)); code != Result::noError)
-                return code;
-        }
+            code = request(transmitter, makeClearUserSlot(family, channel, module, slot));
         else if (state == SlotState::Loaded)
+            code = request(transmitter, makeUserSlotDataDump(family, channel, module, slot, record.unitData));
+        else
+            continue; // already on the instrument: no step, no cancellation point
+
+        if (code != Result::noError)
+            return code;
+        if (state == SlotState::Loaded)
         {
-            if (const int code = exchange(transmitter, makeUserSlotDataDump(family, channel, module, slot, record.unitData));
-                code != Result::noError)
-                return code;
             record.slotIndex = slot;
             auto written = SlotState::Loaded;
             record.state.compare_exchange_strong(written, SlotState::Received);
-        }
-        else
-        {
-            continue;
         }
 
         countStep();
@@ -159,18 +108,13 @@ int WriteUserDataProcess::writeList(int channel, bool checkCancelFirst)
     return Result::noError;
 }
 
-int WriteUserDataProcess::exchange(MidiCommunicationTask& transmitter, const SysExBytes& request)
+int WriteUserDataProcess::request(MidiCommunicationTask& transmitter, const SysExBytes& message)
 {
-    transmitter.sendMessage(request);
-
-    AnalyzedInformation answer;
-    transmitter.waitForAnswer(answer,
-                              {AnalyzedInformation::BrokenHeader, AnalyzedInformation::Ack, AnalyzedInformation::Nak,
-                               AnalyzedInformation::UserCommError},
-                              answerTimeout);
-    if (answer.kind == AnalyzedInformation::Ack)
-        return Result::noError;
-    return MidiCommunicationTask::failureCodeOf(answer.kind);
+    const auto answer = exchange(transmitter, message,
+                                 {AnalyzedInformation::BrokenHeader, AnalyzedInformation::Ack, AnalyzedInformation::Nak,
+                                  AnalyzedInformation::UserCommError});
+    return answer.kind == AnalyzedInformation::Ack ? Result::noError
+                                                   : MidiCommunicationTask::failureCodeOf(answer.kind);
 }
 
 void WriteUserDataProcess::countStep()

@@ -2,6 +2,7 @@
 
 #include "data/SlotFamily.h"
 #include "data/UserData.h"
+#include "midi/MidiCommunicationResult.h"
 #include "midi/MidiCommunicationThread.h"
 #include "midi/MidiDeviceManager.h"
 #include "midi/SysExMessages.h"
@@ -14,6 +15,16 @@
 
 namespace test
 {
+constexpr juce::uint32 family = w40388_midi::sysex::instrumentFamilyId;
+
+// Module byte and usable slots of the lists, in the order the jobs work them.
+inline const std::vector<std::pair<int, int>> listsInOrder{{4, 16}, {1, 16}, {2, 8}, {3, 8}};
+
+inline SimulatedInstrument::Bytes identityRequest()
+{
+    return {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
+}
+
 // The simulated instrument with the device manager's port layer connected to it, as the
 // progress dialog leaves things before it starts a job.
 class ConnectedJobTest : public SimulatedInstrumentTest
@@ -36,16 +47,11 @@ protected:
         midi::MidiDeviceManager::getInstance()->Disconnect();
         SimulatedInstrumentTest::TearDown();
     }
-
-    // Maker messages on the instrument's family and channel 0.
-    static constexpr juce::uint32 family = w40388_midi::sysex::instrumentFamilyId;
-    static std::vector<juce::uint8> identityRequest() { return {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}; }
 };
 
 // A job that records every progress value it stores, and that can ask its own thread to stop
 // when its progress reaches a given number of slots, as a Cancel click at that moment would.
-template <typename Job>
-class RecordingJob : public Job
+template <typename Job> class RecordingJob : public Job
 {
 public:
     using Job::Job;
@@ -83,10 +89,10 @@ inline int runJob(midi::MidiCommunicationProcess& job, int boundMs = 30000)
 }
 
 // Calls f(record, position) for every usable record of the four lists.
-template <typename Function>
-inline void forEachRecord(w40388_data::UserData& data, Function&& f)
+template <typename Function> inline void forEachRecord(w40388_data::UserData& data, Function&& f)
 {
-    auto list = [&](auto family) {
+    auto list = [&](auto family)
+    {
         using Family = decltype(family);
         for (int position = 0; position < Family::numUsableSlots; ++position)
             f(Family::records(data)[position], position);
@@ -113,6 +119,34 @@ inline SimulatedInstrument::Bytes brokenHeaderAnswer()
     message.resize(19, 0x00);
     message.push_back(0xF7);
     return message;
+}
+
+// A misbehaviour of the instrument for some requests and the result code it must end a job with.
+struct AnswerCase
+{
+    const char* name;
+    SimulatedInstrument::Match request;
+    SimulatedInstrument::Fault fault;
+    int expected;
+};
+
+// Runs a job on empty lists against the misbehaving instrument, with waits shortened from the
+// product's 3000 ms and 60000 or 5000 ms, and checks its code and both texts of the code.
+template <typename Job> void expectJobEndsWith(SimulatedInstrument& instrument, const AnswerCase& answerCase)
+{
+    instrument.addFault(answerCase.request, answerCase.fault);
+    w40388_data::UserData data;
+    Job job(&data);
+    job.setTimeoutsForTesting(300, 300);
+
+    EXPECT_EQ(runJob(job), answerCase.expected);
+    EXPECT_EQ(job.GetMessage(), midi::getMidiCommunicationErrorText(answerCase.expected));
+    EXPECT_EQ(job.GetErrorMessage(), midi::getMidiCommunicationErrorDetailText(answerCase.expected));
+}
+
+inline std::string answerCaseName(const ::testing::TestParamInfo<AnswerCase>& info)
+{
+    return info.param.name;
 }
 
 // The progress values 0, then first/48 ... last/48, as a job stores them.

@@ -71,40 +71,6 @@ TEST_F(MidiCommunicationTaskTest, AWaitWithoutAnswerEndsOnlyAfterItsTimeout)
     EXPECT_EQ(answer.data.getSize(), 0u);
 }
 
-TEST_F(MidiCommunicationTaskTest, AnAnswerArrivingDuringTheWaitEndsIt)
-{
-    instrument->addFault({Request::Clear}, Fault::delay(200));
-    w40388_midi::MidiCommunicationTask task;
-    prepare(task);
-
-    const auto start = Clock::now();
-    task.sendMessage(w40388_midi::makeClearUserSlot(family, 0, 4, 3));
-    AnalyzedInformation answer;
-    task.waitForAnswer(answer, {AnalyzedInformation::Ack}, 60000);
-
-    EXPECT_EQ(answer.kind, AnalyzedInformation::Ack);
-    EXPECT_GE(millisecondsSince(start), 190); // the instrument's clock ticks in whole milliseconds
-    EXPECT_EQ(instrument->getReceivedMessages(), (std::vector<Bytes>{{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x1B, 0x04, 0x03, 0xF7}}));
-}
-
-TEST_F(MidiCommunicationTaskTest, IdentityCheckLearnsTheChannelAndVersionFromTheReply)
-{
-    instrument->setChannel(5);
-    w40388_midi::DeviceInquiry inquiry;
-    prepare(inquiry);
-
-    EXPECT_EQ(inquiry.execute(), Result::noError);
-    EXPECT_EQ(inquiry.channel, 5);
-    EXPECT_EQ(instrument->getReceivedMessages(), std::vector<Bytes>{identityRequest()});
-
-    ASSERT_TRUE(instrument->waitUntilAnswersDelivered(5000));
-    const auto reply = instrument->getSentPackets().back();
-    ASSERT_EQ(reply.size(), 15u);
-    EXPECT_EQ(reply[2], 0x05);
-    EXPECT_EQ(inquiry.versionBytes, (std::array<int, 3>{static_cast<juce::int8>(reply[10]), static_cast<juce::int8>(reply[11]),
-                                                        static_cast<juce::int8>(reply[12])}));
-}
-
 class IdentityFromAnotherDevice : public MidiCommunicationTaskTest, public ::testing::WithParamInterface<Fault>
 {
 };

@@ -16,13 +16,14 @@ using Bytes = test::SimulatedInstrument::Bytes;
 namespace Result = midi::MidiCommunicationResult;
 using ReceiveJob = test::RecordingJob<w40388_midi::ReceiveUserDataProcess>;
 
-constexpr juce::uint32 family = w40388_midi::sysex::instrumentFamilyId;
-const std::vector<std::pair<int, int>> listsInOrder{{4, 16}, {1, 16}, {2, 8}, {3, 8}};
+using test::family;
+using test::identityRequest;
+using test::listsInOrder;
 
 // The identity request, then the header requests of the first `count` slots in job order.
 std::vector<Bytes> requestsOfFirstSlots(int count, int channel = 0)
 {
-    std::vector<Bytes> requests{{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}};
+    std::vector<Bytes> requests{identityRequest()};
     for (const auto& [module, slots] : listsInOrder)
         for (int slot = 0; slot < slots && static_cast<int>(requests.size()) <= count; ++slot)
             requests.push_back(w40388_midi::makeUserSlotHeaderRequest(family, channel, module, slot));
@@ -33,12 +34,14 @@ std::vector<Bytes> requestsOfFirstSlots(int count, int channel = 0)
 w40388_data::UserData occupiedLists()
 {
     w40388_data::UserData data;
-    test::forEachRecord(data, [](auto& record, int) {
-        record.unitData = juce::MemoryBlock(8, true);
-        record.header.fill(0x55);
-        record.slotIndex = 20;
-        record.state = SlotState::Loaded;
-    });
+    test::forEachRecord(data,
+                        [](auto& record, int)
+                        {
+                            record.unitData = juce::MemoryBlock(8, true);
+                            record.header.fill(0x55);
+                            record.slotIndex = 20;
+                            record.state = SlotState::Loaded;
+                        });
     return data;
 }
 
@@ -59,12 +62,14 @@ TEST_F(ReceiveUserDataProcessTest, AnEmptyInstrumentGivesEmptyRecordsAtTheirOwnS
     auto steps = test::progressSteps(1, 48);
     steps.push_back(1.0f);
     EXPECT_EQ(job.steps, steps);
-    test::forEachRecord(data, [](auto& record, int position) {
-        EXPECT_EQ(record.state, SlotState::Empty);
-        EXPECT_EQ(record.slotIndex, position);
-        EXPECT_EQ(record.unitData.getSize(), 0u);
-        EXPECT_EQ(record.header, decltype(record.header){});
-    });
+    test::forEachRecord(data,
+                        [](auto& record, int position)
+                        {
+                            EXPECT_EQ(record.state, SlotState::Empty);
+                            EXPECT_EQ(record.slotIndex, position);
+                            EXPECT_EQ(record.unitData.getSize(), 0u);
+                            EXPECT_EQ(record.header, decltype(record.header){});
+                        });
     EXPECT_EQ(data.oscData[16].slotIndex, spare);
     EXPECT_EQ(job.GetMessage(), CTRXResource::getInstance()->getText("CommunicationProcessReceiveUserData"));
     EXPECT_TRUE(job.GetMessage().isNotEmpty());
@@ -130,72 +135,37 @@ TEST_F(ReceiveUserDataProcessTest, CancellingAfterTheFirstDelaySlotStopsThere)
     EXPECT_EQ(job.GetErrorMessage(), "");
 }
 
-TEST_F(ReceiveUserDataProcessTest, UnawaitedAnswersBeforeTheHeaderAreDropped)
-{
-    auto fault = Fault::unawaitedAnswersFirst({0x23, 0x26, 0x47, 0x48, 0x4A});
-    instrument->addFault({Request::SlotHeader, 3, 7}, fault);
-    instrument->setSlotHeader(3, 7, {0x03, 0x03, 'R'});
-    w40388_data::UserData data;
-    ReceiveJob job(&data);
-
-    EXPECT_EQ(test::runJob(job), Result::noError);
-    EXPECT_EQ(data.revFXData[7].state, SlotState::Received);
-    EXPECT_EQ(data.revFXData[7].header[2], 'R');
-}
-
-class ReceiveCommErrorInEveryList : public ReceiveUserDataProcessTest, public ::testing::WithParamInterface<int>
-{
-};
-
-TEST_P(ReceiveCommErrorInEveryList, EndsTheJobWithUserCommError)
-{
-    instrument->addFault({Request::SlotHeader, GetParam(), 1}, Fault::userCommError(0x2A));
-    w40388_data::UserData data;
-    ReceiveJob job(&data);
-
-    EXPECT_EQ(test::runJob(job), Result::userCommError);
-    EXPECT_EQ(job.GetMessage(), midi::getMidiCommunicationErrorText(Result::userCommError));
-    EXPECT_EQ(job.GetErrorMessage(), midi::getMidiCommunicationErrorDetailText(Result::userCommError));
-    EXPECT_EQ(instrument->getReceivedMessages().back(),
-              w40388_midi::makeUserSlotHeaderRequest(family, 0, GetParam(), 1));
-}
-
-INSTANTIATE_TEST_SUITE_P(Modules, ReceiveCommErrorInEveryList, ::testing::Values(4, 1, 2, 3));
-
-struct AnswerCase
-{
-    const char* name;
-    test::SimulatedInstrument::Match request;
-    Fault fault;
-    int expected;
-};
-
-class ReceiveAnswerCodes : public ReceiveUserDataProcessTest, public ::testing::WithParamInterface<AnswerCase>
+class ReceiveAnswerCodes : public ReceiveUserDataProcessTest, public ::testing::WithParamInterface<test::AnswerCase>
 {
 };
 
 TEST_P(ReceiveAnswerCodes, EndTheJobWithBothTextsOfTheCode)
 {
-    instrument->addFault(GetParam().request, GetParam().fault);
-    w40388_data::UserData data;
-    ReceiveJob job(&data);
-    // The product waits 3000 ms for the identity and 5000 ms for every header.
-    job.setTimeoutsForTesting(300, 300);
-
-    EXPECT_EQ(test::runJob(job), GetParam().expected);
-    EXPECT_EQ(job.GetMessage(), midi::getMidiCommunicationErrorText(GetParam().expected));
-    EXPECT_EQ(job.GetErrorMessage(), midi::getMidiCommunicationErrorDetailText(GetParam().expected));
+    test::expectJobEndsWith<ReceiveJob>(*instrument, GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, ReceiveAnswerCodes,
-    ::testing::Values(AnswerCase{"BrokenHeader", {Request::SlotHeader, 2, 5}, test::onlyPackets({test::brokenHeaderAnswer()}),
-                                 Result::messageBroken},
-                      AnswerCase{"Silence", {Request::SlotHeader, 2, 5}, Fault::noAnswer(), Result::timeout},
-                      AnswerCase{"AckOnly", {Request::SlotHeader, 2, 5},
-                                 test::onlyPackets({{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x23, 0xF7}}), Result::timeout},
-                      AnswerCase{"OtherFamily", {Request::Identity}, Fault::otherFamily(), Result::targetDevice}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(
+        test::AnswerCase{"BrokenHeader",
+                         {Request::SlotHeader, 2, 5},
+                         test::onlyPackets({test::brokenHeaderAnswer()}),
+                         Result::messageBroken},
+        test::AnswerCase{"Silence", {Request::SlotHeader, 2, 5}, Fault::noAnswer(), Result::timeout},
+        test::AnswerCase{"AckOnly",
+                         {Request::SlotHeader, 2, 5},
+                         test::onlyPackets({{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x23, 0xF7}}),
+                         Result::timeout},
+        test::AnswerCase{
+            "UserCommErrorOsc", {Request::SlotHeader, 4, 1}, Fault::userCommError(0x2A), Result::userCommError},
+        test::AnswerCase{
+            "UserCommErrorMod", {Request::SlotHeader, 1, 1}, Fault::userCommError(0x2A), Result::userCommError},
+        test::AnswerCase{
+            "UserCommErrorDel", {Request::SlotHeader, 2, 1}, Fault::userCommError(0x2A), Result::userCommError},
+        test::AnswerCase{
+            "UserCommErrorRev", {Request::SlotHeader, 3, 1}, Fault::userCommError(0x2A), Result::userCommError},
+        test::AnswerCase{"OtherFamily", {Request::Identity}, Fault::otherFamily(), Result::targetDevice}),
+    test::answerCaseName);
 
 TEST_F(ReceiveUserDataProcessTest, AfterAWriteTheInstrumentReportsWhatWasWritten)
 {

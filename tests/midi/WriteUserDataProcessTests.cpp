@@ -16,10 +16,9 @@ using Bytes = test::SimulatedInstrument::Bytes;
 namespace Result = midi::MidiCommunicationResult;
 using WriteJob = test::RecordingJob<w40388_midi::WriteUserDataProcess>;
 
-constexpr juce::uint32 family = w40388_midi::sysex::instrumentFamilyId;
-
-// Module byte and usable slots of the lists, in the order the job works them.
-const std::vector<std::pair<int, int>> listsInOrder{{4, 16}, {1, 16}, {2, 8}, {3, 8}};
+using test::family;
+using test::identityRequest;
+using test::listsInOrder;
 
 Bytes clear(int module, int slot, int channel = 0)
 {
@@ -35,10 +34,12 @@ Bytes swap(int module, int from, int to)
 w40388_data::UserData matchingLists()
 {
     w40388_data::UserData data;
-    test::forEachRecord(data, [](auto& record, int position) {
-        record.state = SlotState::Received;
-        record.slotIndex = position;
-    });
+    test::forEachRecord(data,
+                        [](auto& record, int position)
+                        {
+                            record.state = SlotState::Received;
+                            record.slotIndex = position;
+                        });
     return data;
 }
 
@@ -88,13 +89,17 @@ TEST_F(WriteUserDataProcessTest, MovesUnitsIntoPlaceWithOneSwapPerMisplacedUnit)
 TEST_F(WriteUserDataProcessTest, ListsMatchingTheInstrumentSendNothingButTheIdentityCheck)
 {
     auto data = matchingLists();
+    data.oscData[5].slotIndex = -1; // takes part in nothing: no swap, no clear, no step
     WriteJob job(&data);
 
     EXPECT_EQ(test::runJob(job), Result::noError);
 
     EXPECT_EQ(instrument->getReceivedMessages(), std::vector<Bytes>{identityRequest()});
-    EXPECT_EQ(job.steps, completeProgress());
-    EXPECT_EQ(job.getProgress(), 1.0f);
+    EXPECT_EQ(data.oscData[5].slotIndex, -1);
+    EXPECT_EQ(data.oscData[5].state, SlotState::Received);
+    auto steps = test::progressSteps(1, 47);
+    steps.push_back(1.0f);
+    EXPECT_EQ(job.steps, steps);
 }
 
 TEST_F(WriteUserDataProcessTest, EmptyListsClearEverySlotOnTheChannelTheInstrumentNamed)
@@ -112,10 +117,12 @@ TEST_F(WriteUserDataProcessTest, EmptyListsClearEverySlotOnTheChannelTheInstrume
     EXPECT_EQ(expected[1][2], 0x35);
     EXPECT_EQ(instrument->getReceivedMessages(), expected);
     EXPECT_EQ(job.steps, completeProgress());
-    test::forEachRecord(data, [](auto& record, int) {
-        EXPECT_EQ(record.state, SlotState::Empty);
-        EXPECT_EQ(record.slotIndex, -1);
-    });
+    test::forEachRecord(data,
+                        [](auto& record, int)
+                        {
+                            EXPECT_EQ(record.state, SlotState::Empty);
+                            EXPECT_EQ(record.slotIndex, -1);
+                        });
 }
 
 TEST_F(WriteUserDataProcessTest, LoadedUnitsAreWrittenAndThenSitInTheirSlots)
@@ -133,9 +140,10 @@ TEST_F(WriteUserDataProcessTest, LoadedUnitsAreWrittenAndThenSitInTheirSlots)
 
     EXPECT_EQ(test::runJob(job), Result::noError);
 
-    EXPECT_EQ(instrument->getReceivedMessages(),
-              (std::vector<Bytes>{identityRequest(), w40388_midi::makeUserSlotDataDump(family, 0, 4, 5, oscillatorBlock),
-                                  w40388_midi::makeUserSlotDataDump(family, 0, 3, 5, reverbBlock)}));
+    EXPECT_EQ(
+        instrument->getReceivedMessages(),
+        (std::vector<Bytes>{identityRequest(), w40388_midi::makeUserSlotDataDump(family, 0, 4, 5, oscillatorBlock),
+                            w40388_midi::makeUserSlotDataDump(family, 0, 3, 5, reverbBlock)}));
     EXPECT_EQ(instrument->getSlot(4, 5), oscillatorBlock);
     EXPECT_EQ(instrument->getSlot(3, 5), reverbBlock);
     EXPECT_EQ(data.oscData[5].slotIndex, 5);
@@ -144,22 +152,6 @@ TEST_F(WriteUserDataProcessTest, LoadedUnitsAreWrittenAndThenSitInTheirSlots)
     EXPECT_EQ(data.revFXData[5].state, SlotState::Received);
     EXPECT_EQ(data.revFXData[5].unitData, reverbBlock);
     EXPECT_EQ(job.steps, completeProgress());
-}
-
-TEST_F(WriteUserDataProcessTest, AReceivedRecordWithoutASlotTakesPartInNothing)
-{
-    auto data = matchingLists();
-    data.oscData[5].slotIndex = -1;
-    WriteJob job(&data);
-
-    EXPECT_EQ(test::runJob(job), Result::noError);
-
-    EXPECT_EQ(instrument->getReceivedMessages(), std::vector<Bytes>{identityRequest()});
-    EXPECT_EQ(data.oscData[5].slotIndex, -1);
-    EXPECT_EQ(data.oscData[5].state, SlotState::Received);
-    auto steps = test::progressSteps(1, 47);
-    steps.push_back(1.0f);
-    EXPECT_EQ(job.steps, steps);
 }
 
 TEST_F(WriteUserDataProcessTest, AnEmptyRecordInASwappedSlotIsGivenItsIndexAndCleared)
@@ -213,54 +205,29 @@ TEST_F(WriteUserDataProcessTest, CancellingInTheDelaySwapsStopsAfterTheSwapWithO
     EXPECT_EQ(job.GetErrorMessage(), "");
 }
 
-TEST_F(WriteUserDataProcessTest, CancellingBetweenListsStopsBeforeTheNextList)
-{
-    w40388_data::UserData data;
-    WriteJob job(&data);
-    job.cancelAtStep = 16;
-
-    EXPECT_EQ(test::runJob(job), Result::canceled);
-    EXPECT_EQ(instrument->getReceivedCount(), 17u);
-}
-
-struct AnswerCase
-{
-    const char* name;
-    Request request;
-    Fault fault;
-    int expected;
-};
-
-class WriteAnswerCodes : public WriteUserDataProcessTest, public ::testing::WithParamInterface<AnswerCase>
+class WriteAnswerCodes : public WriteUserDataProcessTest, public ::testing::WithParamInterface<test::AnswerCase>
 {
 };
 
 TEST_P(WriteAnswerCodes, EndTheJobWithBothTextsOfTheCode)
 {
-    instrument->addFault({GetParam().request}, GetParam().fault);
-    w40388_data::UserData data;
-    WriteJob job(&data);
-    // The product waits 3000 ms for the identity and 60000 ms for every answer.
-    job.setTimeoutsForTesting(300, 300);
-
-    EXPECT_EQ(test::runJob(job), GetParam().expected);
-
-    EXPECT_EQ(job.GetMessage(), midi::getMidiCommunicationErrorText(GetParam().expected));
-    EXPECT_EQ(job.GetErrorMessage(), midi::getMidiCommunicationErrorDetailText(GetParam().expected));
-    EXPECT_NE(job.getProgress(), 1.0f);
+    test::expectJobEndsWith<WriteJob>(*instrument, GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, WriteAnswerCodes,
-    ::testing::Values(AnswerCase{"Nak", Request::Clear, Fault::nak(), Result::nakOnReceive},
-                      AnswerCase{"UserCommError", Request::Clear, Fault::userCommError(0x2A), Result::userCommError},
-                      AnswerCase{"BrokenHeader", Request::Clear, test::onlyPackets({test::brokenHeaderAnswer()}), Result::messageBroken},
-                      AnswerCase{"Silence", Request::Clear, Fault::noAnswer(), Result::timeout},
-                      AnswerCase{"OnlyUnawaited", Request::Clear,
-                                 test::onlyPackets({{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x26, 0xF7},
-                                              {0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x47, 0xF7}}),
-                                 Result::timeout},
-                      AnswerCase{"OtherMaker", Request::Identity, Fault::otherMaker(), Result::targetDevice},
-                      AnswerCase{"NoIdentity", Request::Identity, Fault::noAnswer(), Result::timeout}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(
+        test::AnswerCase{"Nak", {Request::Clear}, Fault::nak(), Result::nakOnReceive},
+        test::AnswerCase{"UserCommError", {Request::Clear}, Fault::userCommError(0x2A), Result::userCommError},
+        test::AnswerCase{
+            "BrokenHeader", {Request::Clear}, test::onlyPackets({test::brokenHeaderAnswer()}), Result::messageBroken},
+        test::AnswerCase{"Silence", {Request::Clear}, Fault::noAnswer(), Result::timeout},
+        test::AnswerCase{"OnlyUnawaited",
+                         {Request::Clear},
+                         test::onlyPackets({{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x26, 0xF7},
+                                            {0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x47, 0xF7}}),
+                         Result::timeout},
+        test::AnswerCase{"OtherMaker", {Request::Identity}, Fault::otherMaker(), Result::targetDevice},
+        test::AnswerCase{"NoIdentity", {Request::Identity}, Fault::noAnswer(), Result::timeout}),
+    test::answerCaseName);
 } // namespace

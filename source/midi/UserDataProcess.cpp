@@ -1,0 +1,72 @@
+#include "midi/UserDataProcess.h"
+
+#include "midi/DeviceInquiry.h"
+#include "midi/MidiCommunicationResult.h"
+#include "midi/MidiDeviceManager.h"
+
+namespace w40388_midi
+{
+namespace Result = midi::MidiCommunicationResult;
+
+UserDataProcess::UserDataProcess(w40388_data::UserData* lists, juce::uint32 answerTimeoutMs)
+    : userData(lists), identityTimeout(DeviceInquiry::defaultReplyTimeoutMs), answerTimeout(answerTimeoutMs)
+{
+}
+
+bool UserDataProcess::isSucceeded(int result)
+{
+    return result == Result::noError;
+}
+
+bool UserDataProcess::isCancelable()
+{
+    return true;
+}
+
+void UserDataProcess::setTimeoutsForTesting(juce::uint32 identityMs, juce::uint32 answerMs)
+{
+    identityTimeout = identityMs;
+    answerTimeout = answerMs;
+}
+
+int UserDataProcess::execute()
+{
+    setProgress(0.0f);
+    SetMessage(getStartMessage());
+    SetErrorMessage({});
+
+    // Kept for the whole run: its queue goes on collecting and is discarded with it.
+    DeviceInquiry inquiry;
+    inquiry.ctrxMidi = &midi::MidiDeviceManager::getInstance()->getMidiPort();
+    inquiry.channel = 0;
+    inquiry.replyTimeoutMs = identityTimeout;
+    if (const int identity = inquiry.execute(); identity != Result::noError)
+        return failWith(identity);
+
+    family = MidiCommunicationTask::familyId();
+    channel = inquiry.channel;
+    const int code = runLists();
+    if (code == Result::canceled)
+        return cancel();
+    if (code != Result::noError)
+        return failWith(code);
+
+    setProgress(1.0f);
+    return Result::noError;
+}
+
+void UserDataProcess::prepare(MidiCommunicationTask& task) const
+{
+    task.ctrxMidi = &midi::MidiDeviceManager::getInstance()->getMidiPort();
+    task.channel = channel;
+}
+
+AnalyzedInformation UserDataProcess::exchange(MidiCommunicationTask& task, const SysExBytes& request,
+                                              const std::vector<int>& awaitedKinds) const
+{
+    task.sendMessage(request);
+    AnalyzedInformation answer;
+    task.waitForAnswer(answer, awaitedKinds, answerTimeout);
+    return answer;
+}
+} // namespace w40388_midi
