@@ -69,9 +69,8 @@ bool CTRXMidi::OpenInPort(int index)
     sysExBuffer.Clear();
 
     if (client != nullptr)
-        inPort = client->createInputPort("TRXMidiInPort", [this](const std::uint8_t* data, int size) {
-            ParseMidiBytes(size, data);
-        });
+        inPort = client->createInputPort("TRXMidiInPort",
+                                         [this](const std::uint8_t* data, int size) { ParseMidiBytes(size, data); });
     if (inPort == nullptr)
         return Fail("Faild to MIDIInputPortCreate().");
 
@@ -180,9 +179,8 @@ void CTRXMidi::SendMessage(const std::uint8_t* bytes, std::uint32_t size)
             return;
         std::vector<std::uint8_t> copy(bytes, bytes + size);
         const auto started =
-            outPort->sendSysEx(destination, std::move(copy), [this, size](const juce::Result& result) {
-                SysExSendCompleted(size, result);
-            });
+            outPort->sendSysEx(destination, std::move(copy),
+                               [this, size](const juce::Result& result) { SysExSendCompleted(size, result); });
         // A send that has not completed by then goes on in the background; its completion
         // may release the next sender's wait early, which only shortens that wait.
         if (started.wasOk())

@@ -92,7 +92,8 @@ public:
     virtual bool getDeviceName(MidiEndpointRef endpoint, juce::String& name) = 0;
 
     // Null on failure.
-    virtual std::unique_ptr<MidiClient> createClient(const juce::String& name, MidiSetupChangedCallback setupChanged) = 0;
+    virtual std::unique_ptr<MidiClient> createClient(const juce::String& name,
+                                                     MidiSetupChangedCallback setupChanged) = 0;
 };
 
 // Chooses the backend for the whole program. Only the first choice counts and only before

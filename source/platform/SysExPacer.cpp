@@ -11,8 +11,8 @@ SysExPacer::SysExPacer(std::size_t rate, std::size_t piece)
 
 SysExPacer::Clock::duration SysExPacer::durationOf(std::size_t bytes) const
 {
-    return std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(
-        (long long)(bytes * 1000000000ull / bytesPerSecond)));
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::nanoseconds((long long)(bytes * 1000000000ull / bytesPerSecond)));
 }
 
 SysExPacer::Clock::time_point SysExPacer::nextSendTime(Clock::time_point now) const

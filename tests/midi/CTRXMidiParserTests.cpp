@@ -29,9 +29,9 @@ protected:
 
 TEST(CTRXMidiMessageLength, FollowsTheStatusByte)
 {
-    const std::pair<std::uint8_t, int> cases[] = {
-        {0x00, 3}, {0x7F, 3}, {0x80, 3}, {0xBF, 3}, {0xC0, 2}, {0xDF, 2}, {0xE0, 3}, {0xEF, 3}, {0xF0, 3},
-        {0xF1, 2}, {0xF2, 3}, {0xF3, 2}, {0xF4, 3}, {0xF5, 3}, {0xF6, 1}, {0xF7, 1}, {0xF8, 1}, {0xFF, 1}};
+    const std::pair<std::uint8_t, int> cases[] = {{0x00, 3}, {0x7F, 3}, {0x80, 3}, {0xBF, 3}, {0xC0, 2}, {0xDF, 2},
+                                                  {0xE0, 3}, {0xEF, 3}, {0xF0, 3}, {0xF1, 2}, {0xF2, 3}, {0xF3, 2},
+                                                  {0xF4, 3}, {0xF5, 3}, {0xF6, 1}, {0xF7, 1}, {0xF8, 1}, {0xFF, 1}};
     for (const auto& c : cases)
         EXPECT_EQ(CTRXMidi::GetMessageLength(c.first), c.second) << (int)c.first;
 }
@@ -84,8 +84,8 @@ TEST_F(CTRXMidiParserTest, DeliversTimingClockInsideASysExMessageAndCompletesIt)
 {
     parse({0xF0, 0x01, 0xF8, 0x02});
     parse({0xF8, 0x03, 0xF7});
-    EXPECT_EQ(listener.lines(), (Trace{"midi F8", "receiving F0 01 F8 02", "midi F8", "receiving F8 03 F7",
-                                       "sysex F0 01 02 03 F7"}));
+    EXPECT_EQ(listener.lines(),
+              (Trace{"midi F8", "receiving F0 01 F8 02", "midi F8", "receiving F8 03 F7", "sysex F0 01 02 03 F7"}));
 }
 
 TEST_F(CTRXMidiParserTest, OtherStatusBytesDropTheOpenSysExMessageAndAreParsed)
@@ -104,9 +104,8 @@ TEST_F(CTRXMidiParserTest, StartOfExclusiveRestartsInsideAPacketButContinuesAtIt
     parse({0xF0, 0x01, 0xF0, 0x02, 0xF7});
     parse({0xF0, 0x01});
     parse({0xF0, 0x02, 0xF7, 0xF0, 0x03, 0xF7});
-    EXPECT_EQ(listener.lines(), (Trace{"receiving F0 02 F7", "sysex F0 02 F7", "receiving F0 01",
-                                       "receiving F0 02 F7", "sysex F0 01 F0 02 F7", "receiving F0 03 F7",
-                                       "sysex F0 03 F7"}));
+    EXPECT_EQ(listener.lines(), (Trace{"receiving F0 02 F7", "sysex F0 02 F7", "receiving F0 01", "receiving F0 02 F7",
+                                       "sysex F0 01 F0 02 F7", "receiving F0 03 F7", "sysex F0 03 F7"}));
 }
 
 TEST_F(CTRXMidiParserTest, NotifiesListenersInTurnInRegistrationOrder)

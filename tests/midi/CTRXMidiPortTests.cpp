@@ -21,10 +21,12 @@ protected:
     // A device whose input writes what it receives into `inbox`.
     int addSynth(const juce::String& name)
     {
-        return bus->addDevice(name, {"Out"}, {"In"}, [this](platform::MidiEndpointRef, const std::uint8_t* d, int n) {
-            const std::lock_guard<std::mutex> lock(inboxMutex);
-            inbox.add(test::hex(d, n));
-        });
+        return bus->addDevice(name, {"Out"}, {"In"},
+                              [this](platform::MidiEndpointRef, const std::uint8_t* d, int n)
+                              {
+                                  const std::lock_guard<std::mutex> lock(inboxMutex);
+                                  inbox.add(test::hex(d, n));
+                              });
     }
 
     Trace received()
@@ -194,10 +196,12 @@ TEST_F(CTRXMidiPortTest, ListenersComeAndGoWhileMessagesArrive)
     // Listeners are called under the lock, so one destroyed right after RemoveListener is
     // never called (the address sanitizer would catch it).
     std::atomic<bool> stop{false};
-    std::thread device([&] {
-        while (!stop)
-            bus->sendFromSource(bus->getDeviceSource(synth), {0xF0, 0x01, 0xF8, 0xF7});
-    });
+    std::thread device(
+        [&]
+        {
+            while (!stop)
+                bus->sendFromSource(bus->getDeviceSource(synth), {0xF0, 0x01, 0xF8, 0xF7});
+        });
     for (int round = 0; round < 2000; ++round)
     {
         auto transient = std::make_unique<test::CTRXMidiTraceListener>();

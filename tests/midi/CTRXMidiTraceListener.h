@@ -25,7 +25,10 @@ public:
     {
     }
 
-    void OnMidiMessage(CTRXMidi*, CTRXMidiMessage* m) override { add("midi " + hex(m->GetBytes(), (int)m->GetLength())); }
+    void OnMidiMessage(CTRXMidi*, CTRXMidiMessage* m) override
+    {
+        add("midi " + hex(m->GetBytes(), (int)m->GetLength()));
+    }
     void OnSysExMessage(CTRXMidi*, CTRXMidiMessage* m) override
     {
         add("sysex " + hex(m->GetBytes(), (int)m->GetLength()));

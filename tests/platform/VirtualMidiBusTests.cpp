@@ -23,7 +23,8 @@ public:
 
     platform::VirtualMidiBus::DeviceReceiver receiver()
     {
-        return [this](platform::MidiEndpointRef destination, const std::uint8_t* data, int size) {
+        return [this](platform::MidiEndpointRef destination, const std::uint8_t* data, int size)
+        {
             Bytes packet(data, data + size);
             packet.insert(packet.begin(), (std::uint8_t)destination);
             add(std::move(packet));
@@ -187,7 +188,8 @@ TEST(VirtualMidiBus, OutputsReachTheDeviceReceiverWhole)
     Bytes long_(10000, 0x33);
     long_.front() = 0xF0;
     long_.back() = 0xF7;
-    ASSERT_TRUE(out->sendSysEx(bus.getDestination(0), long_, [&](const juce::Result& r) { done.set_value(r); }).wasOk());
+    ASSERT_TRUE(
+        out->sendSysEx(bus.getDestination(0), long_, [&](const juce::Result& r) { done.set_value(r); }).wasOk());
     auto future = done.get_future();
     ASSERT_EQ(future.wait_for(std::chrono::seconds(5)), std::future_status::ready);
     EXPECT_TRUE(future.get().wasOk());
@@ -221,10 +223,12 @@ TEST(VirtualMidiBus, RemovedDevicesNeitherSendNorReceive)
     std::promise<juce::Result> done;
     Gate gate;
     // Queue a send behind a held delivery that removes the device once the test lets it go.
-    const int blocker = bus.addDevice("Blocker", {}, {"in"}, [&](platform::MidiEndpointRef, const std::uint8_t*, int) {
-        gate.waitOpen();
-        bus.removeDevice(synth);
-    });
+    const int blocker = bus.addDevice("Blocker", {}, {"in"},
+                                      [&](platform::MidiEndpointRef, const std::uint8_t*, int)
+                                      {
+                                          gate.waitOpen();
+                                          bus.removeDevice(synth);
+                                      });
     const std::uint8_t clock = 0xF8;
     ASSERT_TRUE(out->send(bus.getDeviceDestination(blocker), &clock, 1).wasOk());
     ASSERT_TRUE(gate.waitEntered());
@@ -252,17 +256,21 @@ TEST(VirtualMidiBus, DestroyingAnOutputCancelsItsQueuedSysExSends)
     std::unique_ptr<platform::MidiOutputPort> doomed = client->createOutputPort("doomed");
 
     // The first delivery waits for the gate, then destroys the port whose send is queued.
-    const int holder = bus.addDevice("Holder", {}, {"in"}, [&](platform::MidiEndpointRef, const std::uint8_t*, int) {
-        gate.waitOpen();
-        doomed.reset();
-    });
+    const int holder = bus.addDevice("Holder", {}, {"in"},
+                                     [&](platform::MidiEndpointRef, const std::uint8_t*, int)
+                                     {
+                                         gate.waitOpen();
+                                         doomed.reset();
+                                     });
     std::vector<juce::String> results;
     const std::uint8_t clock = 0xF8;
     ASSERT_TRUE(out->send(bus.getDeviceDestination(holder), &clock, 1).wasOk());
     ASSERT_TRUE(gate.waitEntered());
-    ASSERT_TRUE(doomed->sendSysEx(bus.getDestination(0), {0xF0, 0x01, 0xF7}, [&](const juce::Result& r) {
-                          results.push_back(r.wasOk() ? "ok" : r.getErrorMessage());
-                      }).wasOk());
+    ASSERT_TRUE(doomed
+                    ->sendSysEx(bus.getDestination(0), {0xF0, 0x01, 0xF7},
+                                [&](const juce::Result& r)
+                                { results.push_back(r.wasOk() ? "ok" : r.getErrorMessage()); })
+                    .wasOk());
     gate.openGate();
     ASSERT_TRUE(bus.waitUntilIdle(5000));
     EXPECT_EQ(results, (std::vector<juce::String>{"The MIDI output port was closed before the send ended."}));
