@@ -27,7 +27,13 @@ SlotRecord<Module>::SlotRecord(const SlotRecord& other)
 template <UnitModule Module> SlotRecord<Module>& SlotRecord<Module>::operator=(const SlotRecord& other)
 {
     if (this != &other)
-        unitData = other.unitData;
+    {
+        // juce::MemoryBlock's assignment passes null pointers to memcpy when the source is empty.
+        if (other.unitData.isEmpty())
+            unitData.reset();
+        else
+            unitData = other.unitData;
+    }
 
     header = other.header;
     slotIndex = other.slotIndex.load();

@@ -5,6 +5,7 @@
 
 #include <thread>
 #include <type_traits>
+#include <vector>
 
 using w40388_data::SlotState;
 using w40388_data::UserData;
@@ -26,9 +27,16 @@ juce::MemoryBlock patternBlock(size_t size, int seed)
     return block;
 }
 
+// The bytes of a block (comparing two empty juce::MemoryBlocks with == hands memcmp null pointers).
+std::vector<juce::uint8> bytes(const juce::MemoryBlock& block)
+{
+    const auto* first = static_cast<const juce::uint8*>(block.getData());
+    return {first, first + block.getSize()};
+}
+
 template <typename Record> void expectSame(const Record& actual, const Record& expected)
 {
-    EXPECT_EQ(actual.unitData, expected.unitData);
+    EXPECT_EQ(bytes(actual.unitData), bytes(expected.unitData));
     EXPECT_EQ(actual.header, expected.header);
     EXPECT_EQ(actual.slotIndex.load(), expected.slotIndex.load());
     EXPECT_EQ(actual.state.load(), expected.state.load());
