@@ -38,51 +38,28 @@ protected:
     juce::File folder;
 };
 
-TEST_F(CTRXResourceTest, KeyMatchesTagIgnoringCase)
+TEST_F(CTRXResourceTest, LookupIgnoresCaseTakesTheFirstEntryAndNeedsATextAttribute)
 {
-    writeTable("en", "<Strings><CommonOK Text=\"OK\"/><CommonCancel Text=\"Cancel\"/></Strings>");
+    writeTable("en", "<AnyRoot><CommonOK Text=\"OK\"/><Key Text=\"first\"/><KEY Text=\"second\"/>"
+                     "<Bare Label=\"no text\"/><Bare Text=\"later\"/><Other text=\"lower-case name\"/>"
+                     "<Group Text=\"group\"><Inner Text=\"inner\"/></Group><Plain Text=\"plain\">ignored</Plain>"
+                     "</AnyRoot>");
     const auto table = load("en");
+    ASSERT_TRUE(table->hasTable());
 
-    EXPECT_EQ(table->getText("CommonCancel"), "Cancel");
-    EXPECT_EQ(table->getText("commoncancel"), "Cancel");
-    EXPECT_EQ(table->getText("COMMONOK"), "OK");
+    const std::pair<const char*, const char*> cases[] = {
+        {"CommonOK", "OK"}, {"COMMONok", "OK"}, {"key", "first"},
+        {"Bare", ""},   // an entry without "Text" gives empty and stops the search
+        {"Other", ""},  // the attribute name is matched exactly
+        {"Group", "group"}, {"Inner", ""}, {"Plain", "plain"}, {"AnyRoot", ""}, {"", ""}};
+    for (const auto& [key, text] : cases)
+        EXPECT_EQ(table->getText(key), text) << key;
 }
 
-TEST_F(CTRXResourceTest, FirstOfDuplicateEntriesWins)
-{
-    writeTable("en", "<Strings><Key Text=\"first\"/><KEY Text=\"second\"/><Key Text=\"third\"/></Strings>");
-
-    EXPECT_EQ(load("en")->getText("key"), "first");
-}
-
-TEST_F(CTRXResourceTest, EntryWithoutTextGivesEmptyAndStopsTheSearch)
-{
-    writeTable("en", "<Strings><Key Label=\"no text\"/><Key Text=\"later\"/><Other text=\"lower-case name\"/>"
-                     "</Strings>");
-    const auto table = load("en");
-
-    EXPECT_TRUE(table->hasTable());
-    EXPECT_EQ(table->getText("Key"), "");
-    EXPECT_EQ(table->getText("Other"), ""); // the attribute name must be exactly "Text"
-}
-
-TEST_F(CTRXResourceTest, OnlyDirectChildrenOfTheRootAreEntries)
-{
-    writeTable("en", "<AnyRoot><Group Text=\"group\"><Inner Text=\"inner\"/></Group>"
-                     "<Plain Text=\"plain\">ignored content</Plain></AnyRoot>");
-    const auto table = load("en");
-
-    EXPECT_EQ(table->getText("Group"), "group");
-    EXPECT_EQ(table->getText("Inner"), "");
-    EXPECT_EQ(table->getText("Plain"), "plain");
-    EXPECT_EQ(table->getText("AnyRoot"), "");
-    EXPECT_EQ(table->getText(""), "");
-}
-
-TEST_F(CTRXResourceTest, TextsKeepSpacesLineBreaksAndNonAsciiCharacters)
+TEST_F(CTRXResourceTest, TextsKeepSpacesLineBreaksAndNonAsciiAfterAByteOrderMark)
 {
     writeTable("ja", juce::String::fromUTF8(
-                         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Strings>\n"
+                         "\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Strings>\n"
                          "  <Modified Text=\" (edited)\"/>\n"
                          "  <Lines Text=\"one&#10;two &amp; &lt;three&gt;&#10;\"/>\n"
                          "  <Cancel Text=\"\xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3\xe3\x82\xbb\xe3\x83\xab\"/>\n"
@@ -94,29 +71,17 @@ TEST_F(CTRXResourceTest, TextsKeepSpacesLineBreaksAndNonAsciiCharacters)
     EXPECT_EQ(table->getText("Cancel").toStdString(), "\xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3\xe3\x82\xbb\xe3\x83\xab");
 }
 
-TEST_F(CTRXResourceTest, ByteOrderMarkBeforeTheTableIsSkipped)
+TEST_F(CTRXResourceTest, MissingEmptyTornOrBinaryTablesGiveEmptyTexts)
 {
-    const char table[] = "\xef\xbb\xbf<Strings><CommonOK Text=\"OK\"/></Strings>";
-    writeTable("en", juce::MemoryBlock(table, sizeof(table) - 1));
-
-    EXPECT_EQ(load("en")->getText("CommonOK"), "OK");
-}
-
-TEST_F(CTRXResourceTest, UnusableTablesGiveEmptyTexts)
-{
-    const auto missing = load("en");
-    EXPECT_FALSE(missing->hasTable());
-    EXPECT_EQ(missing->getText("CommonOK"), "");
-
-    writeTable("en", juce::String());
     EXPECT_FALSE(load("en")->hasTable());
-
-    writeTable("en", "<Strings><CommonOK Text=\"OK\"/>"); // cut off
-    EXPECT_EQ(load("en")->getText("CommonOK"), "");
-
     const unsigned char binary[] = {0x00, 0xff, 0xfe, 0x3c, 0x00, 0x80, 0x81};
-    writeTable("en", juce::MemoryBlock(binary, sizeof(binary)));
-    EXPECT_EQ(load("en")->getText("CommonOK"), "");
+    const std::string torn = "<Strings><CommonOK Text=\"OK\"/>";
+    for (const auto& bytes : {juce::MemoryBlock(), juce::MemoryBlock(torn.data(), torn.size()),
+                              juce::MemoryBlock(binary, sizeof(binary))})
+    {
+        writeTable("en", bytes);
+        EXPECT_EQ(load("en")->getText("CommonOK"), "");
+    }
 }
 
 // The program's own singleton: the language chosen at start-up picks the shipped table.

@@ -42,8 +42,6 @@ TEST_F(PreferencesDataTest, StartsEmptyWithoutAFileAndRoundTripsThroughTheFile)
 {
     {
         PreferencesData prefs;
-        EXPECT_EQ(prefs.getRoot().getTagName(), "PreferencesData");
-        EXPECT_EQ(prefs.getRoot().getNumChildElements(), 0);
         EXPECT_EQ(prefs.GetFilePath(), file());
         EXPECT_FALSE(file().exists()) << "loading writes nothing";
 
@@ -64,32 +62,25 @@ TEST_F(PreferencesDataTest, StartsEmptyWithoutAFileAndRoundTripsThroughTheFile)
     EXPECT_EQ(reloaded.GetInt("MainWindowPositionX", 0), -40);
 }
 
-TEST_F(PreferencesDataTest, KeysMatchIgnoringCaseAndTheFirstChildWins)
+TEST_F(PreferencesDataTest, KeysMatchIgnoringCaseFirstChildWinsAndDefaultsLeaveAnExistingChild)
 {
-    writeFile("<PreferencesData><autoreceive Value=\"0\"/><AUTORECEIVE Value=\"1\"/></PreferencesData>");
+    writeFile("<PreferencesData><autoreceive Value=\"0\"/><AUTORECEIVE Value=\"1\"/><ListHeight value=\"40\"/>"
+              "</PreferencesData>");
     PreferencesData prefs;
 
     EXPECT_FALSE(prefs.GetBool("AutoReceive", true));
-    prefs.SetBool("AutoReceive", true);
-    prefs.SetDefaultBool("AutoReceive", false);
-
-    const auto& root = prefs.getRoot();
-    ASSERT_EQ(root.getNumChildElements(), 2);
-    EXPECT_EQ(root.getChildElement(0)->getTagName(), "autoreceive") << "the tag keeps its letter case";
-    EXPECT_EQ(root.getChildElement(0)->getStringAttribute("Value"), "1");
-}
-
-TEST_F(PreferencesDataTest, MissingValueAttributeGivesTheDefaultAndDefaultsLeaveAnExistingChild)
-{
-    writeFile("<PreferencesData><ListHeight value=\"40\"/></PreferencesData>");
-    PreferencesData prefs;
-
     EXPECT_EQ(prefs.GetInt("ListHeight", 7), 7) << "the attribute name is matched exactly";
     EXPECT_EQ(prefs.GetString("MidiOutPort", "none"), "none");
+    prefs.SetBool("AutoReceive", true);
+    prefs.SetDefaultBool("AutoReceive", false);
     prefs.SetDefaultInt("ListHeight", 25);
     prefs.SetDefaultString("listheight", "30");
-    EXPECT_EQ(prefs.getRoot().getNumChildElements(), 1) << "reading and defaults create nothing here";
-    EXPECT_FALSE(prefs.getRoot().getChildElement(0)->hasAttribute("Value"));
+
+    const auto& root = prefs.getRoot();
+    ASSERT_EQ(root.getNumChildElements(), 3) << "reading and defaults create nothing here";
+    EXPECT_EQ(root.getChildElement(0)->getTagName(), "autoreceive") << "the tag keeps its letter case";
+    EXPECT_EQ(root.getChildElement(0)->getStringAttribute("Value"), "1");
+    EXPECT_FALSE(root.getChildElement(2)->hasAttribute("Value"));
 }
 
 TEST(PreferencesConversion, BoolAndIntReadAsTheFileFormatSays)
@@ -99,11 +90,10 @@ TEST(PreferencesConversion, BoolAndIntReadAsTheFileFormatSays)
     for (const auto* text : {"", "0", "no", "false", "2", " ", "x1"})
         EXPECT_FALSE(PreferencesData::parseBool(text)) << text;
 
-    EXPECT_EQ(PreferencesData::parseInt("30abc"), 30);
-    EXPECT_EQ(PreferencesData::parseInt("abc"), 0);
-    EXPECT_EQ(PreferencesData::parseInt("  -12"), -12);
-    EXPECT_EQ(PreferencesData::parseInt("- 7"), 0);
-    EXPECT_EQ(PreferencesData::parseInt("99999999999"), 2147483647);
+    const std::pair<const char*, int> ints[] = {
+        {"30abc", 30}, {"abc", 0}, {"  -12", -12}, {"- 7", 0}, {"99999999999", 2147483647}};
+    for (const auto& [text, value] : ints)
+        EXPECT_EQ(PreferencesData::parseInt(text), value) << text;
 }
 
 TEST_F(PreferencesDataTest, ForeignRootTagAndUnknownContentAreWrittenBack)

@@ -19,10 +19,7 @@ struct OpenedArchive
     MemoryBasedZipUncompressor archive;
 };
 
-juce::MemoryBlock zeros(std::size_t size)
-{
-    return juce::MemoryBlock(size, true);
-}
+juce::MemoryBlock zeros(std::size_t size) { return juce::MemoryBlock(size, true); }
 } // namespace
 
 TEST(MemoryBasedZipUncompressorTests, FilesThatAreNoArchivesHaveNoEntries)
@@ -44,13 +41,19 @@ TEST(MemoryBasedZipUncompressorTests, FilesThatAreNoArchivesHaveNoEntries)
     EXPECT_EQ(missing.createStreamForEntry(0), nullptr);
 }
 
-TEST(MemoryBasedZipUncompressorTests, StoresFilesButNotFolders)
+TEST(MemoryBasedZipUncompressorTests, StoresFilesNotFoldersAndKeepsTheFirstOfDuplicateNames)
 {
-    OpenedArchive opened(test::buildRawZip({test::folderEntry("U/"), test::storedEntry("U/a.txt", "stored text"),
-                                            test::deflatedEntry("U/b.bin", std::string(5000, 'z')),
-                                            test::storedEntry("U/empty", "")}));
+    auto unknownMethod = test::deflatedEntry("x", "inflate me");
+    unknownMethod.method = 12; // inflated like deflate
+    auto noLocalHeader = test::storedEntry("L", "data");
+    noLocalHeader.withLocalHeader = false;
+    OpenedArchive opened(test::buildRawZip(
+        {test::folderEntry("U/"), test::storedEntry("U/a.txt", "stored text"),
+         test::deflatedEntry("U/b.bin", std::string(5000, 'z')), test::storedEntry("U/empty", ""), unknownMethod,
+         test::storedEntry("a", "first"), test::deflatedEntry("a", "second"), test::storedEntry("A", "upper"),
+         noLocalHeader}));
     auto& archive = opened.archive;
-    ASSERT_EQ(archive.getNumEntries(), 4);
+    ASSERT_EQ(archive.getNumEntries(), 9);
     ASSERT_TRUE(archive.uncompressAll().wasOk());
 
     EXPECT_EQ(archive.getEntry(1)->filename, "U/a.txt");
@@ -58,87 +61,37 @@ TEST(MemoryBasedZipUncompressorTests, StoresFilesButNotFolders)
     EXPECT_TRUE(archive.getEntry(2)->isCompressed);
     EXPECT_EQ(archive.getEntry(2)->uncompressedSize, 5000u);
 
-    EXPECT_EQ(archive.getIndexOfFileName("U/"), 0);
-    EXPECT_EQ(archive.getFileData("U/").getSize(), 0u);
-    EXPECT_EQ(textOf(archive.getFileData("U/a.txt")), "stored text");
-    EXPECT_EQ(textOf(archive.getFileData("U/b.bin")), std::string(5000, 'z'));
-    EXPECT_EQ(archive.getIndexOfFileName("U/empty"), 3);
-    EXPECT_EQ(archive.getFileData("U/empty").getSize(), 0u);
+    const std::pair<const char*, int> indices[] = {{"U/", 0}, {"U/empty", 3}, {"a", 5}, {"A", 7}, {"L", 8}, {"b", -1}};
+    for (const auto& [name, index] : indices)
+        EXPECT_EQ(archive.getIndexOfFileName(name), index) << name;
+
+    const std::pair<const char*, std::string> contents[] = {
+        {"U/", ""},   {"U/a.txt", "stored text"}, {"U/b.bin", std::string(5000, 'z')}, {"U/empty", ""},
+        {"x", "inflate me"}, {"a", "first"},      {"L", ""},   {"b", ""}};
+    for (const auto& [name, text] : contents)
+        EXPECT_EQ(textOf(archive.getFileData(name)), text) << name;
+
+    const auto withoutLocalHeader = archive.createStreamForEntry(8);
+    ASSERT_NE(withoutLocalHeader, nullptr);
+    EXPECT_TRUE(withoutLocalHeader->isExhausted());
 }
 
-TEST(MemoryBasedZipUncompressorTests, UnknownMethodIsInflatedLikeDeflate)
-{
-    auto entry = test::deflatedEntry("x", "inflate me");
-    entry.method = 12;
-    OpenedArchive opened(test::buildRawZip({entry}));
-    ASSERT_TRUE(opened.archive.uncompressAll().wasOk());
-    EXPECT_EQ(textOf(opened.archive.getFileData("x")), "inflate me");
-}
-
-TEST(MemoryBasedZipUncompressorTests, FirstOfDuplicateNamesWinsAndLookupsAreExact)
-{
-    OpenedArchive opened(test::buildRawZip(
-        {test::storedEntry("a", "first"), test::deflatedEntry("a", "second"), test::storedEntry("A", "upper")}));
-    auto& archive = opened.archive;
-    ASSERT_TRUE(archive.uncompressAll().wasOk());
-    EXPECT_EQ(archive.getIndexOfFileName("a"), 0);
-    EXPECT_EQ(textOf(archive.getFileData("a")), "first");
-    EXPECT_EQ(archive.getIndexOfFileName("A"), 2);
-    EXPECT_EQ(archive.getIndexOfFileName("b"), -1);
-    EXPECT_EQ(archive.getFileData("b").getSize(), 0u);
-}
-
-TEST(MemoryBasedZipUncompressorTests, EndRecordIsFoundOnlyNearTheEnd)
+TEST(MemoryBasedZipUncompressorTests, EndRecordIsFoundOnlyNearTheEndAndDamagedDirectoriesYieldWhatCanBeRead)
 {
     const std::vector<test::RawZipEntry> entries{test::storedEntry("a", "1"), test::storedEntry("b", "2")};
-
-    test::RawZipLayout nearEnd;
-    nearEnd.commentSize = 1000;
-    EXPECT_EQ(OpenedArchive(test::buildRawZip(entries, nearEnd)).archive.getNumEntries(), 2);
-
-    test::RawZipLayout hidden;
-    hidden.commentSize = 1100;
-    EXPECT_EQ(OpenedArchive(test::buildRawZip(entries, hidden)).archive.getNumEntries(), 0);
-}
-
-TEST(MemoryBasedZipUncompressorTests, DamagedDirectoriesYieldWhatCanBeRead)
-{
-    const std::vector<test::RawZipEntry> entries{test::storedEntry("a", "1"), test::storedEntry("b", "2")};
-
-    test::RawZipLayout overcounted;
-    overcounted.entryCount = 5;
-    EXPECT_EQ(OpenedArchive(test::buildRawZip(entries, overcounted)).archive.getNumEntries(), 2);
-
-    test::RawZipLayout undercounted;
-    undercounted.entryCount = 1;
-    EXPECT_EQ(OpenedArchive(test::buildRawZip(entries, undercounted)).archive.getNumEntries(), 1);
-
-    for (const std::int32_t offset : {-1, std::numeric_limits<std::int32_t>::min(), 100000})
-    {
-        test::RawZipLayout badOffset;
-        badOffset.directoryOffset = offset;
-        EXPECT_EQ(OpenedArchive(test::buildRawZip(entries, badOffset)).archive.getNumEntries(), 0) << offset;
-    }
+    using Layout = test::RawZipLayout;
+    const std::pair<Layout, int> cases[] = {
+        {Layout{1000, {}, {}}, 2}, {Layout{1100, {}, {}}, 0}, // the end record is searched for near the end only
+        {Layout{0, 5, {}}, 2},     {Layout{0, 1, {}}, 1},      {Layout{0, {}, -1}, 0},
+        {Layout{0, {}, std::numeric_limits<std::int32_t>::min()}, 0}, {Layout{0, {}, 100000}, 0}};
+    for (const auto& [rawLayout, numEntries] : cases)
+        EXPECT_EQ(OpenedArchive(test::buildRawZip(entries, rawLayout)).archive.getNumEntries(), numEntries)
+            << rawLayout.commentSize << " " << rawLayout.entryCount.value_or(0) << " "
+            << rawLayout.directoryOffset.value_or(0);
 
     // Cut inside the directory: the end record is gone with it.
     const auto whole = test::buildRawZip(entries);
     EXPECT_EQ(OpenedArchive(juce::MemoryBlock(whole.getData(), whole.getSize() - 30)).archive.getNumEntries(), 0);
-}
-
-TEST(MemoryBasedZipUncompressorTests, EntryWithoutLocalHeaderReadsAsEmpty)
-{
-    auto entry = test::storedEntry("a", "data");
-    entry.withLocalHeader = false;
-    OpenedArchive opened(test::buildRawZip({entry}));
-    ASSERT_TRUE(opened.archive.uncompressAll().wasOk());
-    EXPECT_EQ(opened.archive.getIndexOfFileName("a"), 0);
-    EXPECT_EQ(opened.archive.getFileData("a").getSize(), 0u);
-
-    auto stream = opened.archive.createStreamForEntry(0);
-    ASSERT_NE(stream, nullptr);
-    EXPECT_TRUE(stream->isExhausted());
-    char byte = 0;
-    EXPECT_EQ(stream->read(&byte, 1), 0);
 }
 
 TEST(MemoryBasedZipUncompressorTests, EntryStreamClampsItsPosition)
@@ -162,8 +115,7 @@ TEST(MemoryBasedZipUncompressorTests, RefusesEntriesDeclaredLargerThanTheLimit)
 {
     auto huge = test::deflatedEntry("a", "tiny");
     huge.declaredUncompressedSize = 0xFFFFFFFFu;
-    OpenedArchive declaredHuge(test::buildRawZip({huge}));
-    const auto result = declaredHuge.archive.uncompressAll();
+    const auto result = OpenedArchive(test::buildRawZip({huge})).archive.uncompressAll();
     EXPECT_TRUE(result.failed());
     EXPECT_EQ(result.getErrorMessage(), "Zip entry \"a\" is larger than a unit file may hold");
 
@@ -203,7 +155,6 @@ TEST(MemoryBasedZipUncompressorTests, WholeArchiveIsBoundedDuplicatesIncluded)
     const auto first = test::deflatedEntry("a", zeros(half));
     const auto again = test::deflatedEntry("a", zeros(half + 1));
 
-    OpenedArchive opened(test::buildRawZip({first, again}));
-    EXPECT_TRUE(opened.archive.uncompressAll().failed());
+    EXPECT_TRUE(OpenedArchive(test::buildRawZip({first, again})).archive.uncompressAll().failed());
     EXPECT_TRUE(OpenedArchive(test::buildRawZip({first, first})).archive.uncompressAll().wasOk());
 }

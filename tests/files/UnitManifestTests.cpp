@@ -85,37 +85,25 @@ TEST(UnitManifestTests, OscillatorDescriptorsAreStoredInOrder)
     EXPECT_EQ(result.header->getParam(2), (UnitParamDescriptor{-100, -100, 2, "ABCDEFGHIJKLM"}));
 }
 
-TEST(UnitManifestTests, NamesAreClippedWithWarningsThatPrefixLaterFaults)
+TEST(UnitManifestTests, VersionsWithLeadingZerosAndAThirteenCharacterNameAreAccepted)
 {
-    auto result = check(manifestWith({{"name", "\"ABCDEFGHIJKLM\""}}));
+    const auto result =
+        check(manifestWith({{"api", "\"01.02-03\""}, {"version", "\"99.99-99\""}, {"name", "\"ABCDEFGHIJKLM\""}}));
     ASSERT_NE(result.header, nullptr);
     EXPECT_EQ(result.message, "");
     EXPECT_EQ(result.header->getName(), "ABCDEFGHIJKLM");
-
-    result = check(manifestWith({{"name", "\"ABCDEFGHIJKLMN\""}}));
-    ASSERT_NE(result.header, nullptr);
-    EXPECT_EQ(result.message, "Warning: name clipped to 13chars.\n");
-    EXPECT_EQ(result.header->getName(), "ABCDEFGHIJKLM");
-
-    result = check(manifestWith({{"name", "\"ABCDEFGHIJKLMN\""}, {"num_param", "2"}, {"params", "[]"}}));
-    EXPECT_EQ(result.header, nullptr);
-    EXPECT_EQ(result.message,
-              "Warning: name clipped to 13chars.\nParameter descriptor count does not match num_param field.");
-}
-
-TEST(UnitManifestTests, VersionsWithLeadingZerosAreAccepted)
-{
-    const auto result = check(manifestWith({{"api", "\"01.02-03\""}, {"version", "\"99.99-99\""}}));
-    ASSERT_NE(result.header, nullptr);
     EXPECT_EQ(result.header->getApi(), 0x010203u);
     EXPECT_EQ(result.header->getVersion(), 0x636363u);
 }
 
-TEST(UnitManifestTests, NonOscillatorIgnoresParameterFields)
+TEST(UnitManifestTests, NonOscillatorIgnoresParameterFieldsAndLongNameIsClippedWithAWarning)
 {
-    const auto result = check(manifestWith(
-        {{"module", "\"modfx\""}, {"platform", "\"cantorel\""}, {"num_param", "2"}, {"params", "[[\"a\",0,0,\"\"]]"}}));
+    const auto result = check(manifestWith({{"module", "\"modfx\""}, {"platform", "\"cantorel\""},
+                                            {"name", "\"ABCDEFGHIJKLMN\""}, {"num_param", "2"},
+                                            {"params", "[[\"a\",0,0,\"\"]]"}}));
     ASSERT_NE(result.header, nullptr);
+    EXPECT_EQ(result.message, "Warning: name clipped to 13chars.\n");
+    EXPECT_EQ(result.header->getName(), "ABCDEFGHIJKLM");
     EXPECT_EQ(result.header->getTarget(), 0x0101);
     EXPECT_EQ(result.header->getNumParam(), 0u);
     EXPECT_EQ(result.header->getParam(0), UnitParamDescriptor{});
@@ -179,7 +167,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{{{"num_param", "62"}, {"params", "[]"}}, "Too many parameter descriptors. (62, at most 61)"},
         RefusalCase{{{"num_param", "4294967295"}}, "Too many parameter descriptors. (4294967295, at most 61)"},
         RefusalCase{{{"num_param", "7"}, {"params", eightParams}},
-                    "Parameter descriptor count does not match num_param field."}));
+                    "Parameter descriptor count does not match num_param field."},
+        RefusalCase{{{"name", "\"ABCDEFGHIJKLMN\""}, {"num_param", "2"}, {"params", "[]"}}, // warnings come first
+                    "Warning: name clipped to 13chars.\nParameter descriptor count does not match num_param field."}));
 
 TEST(UnitManifestTests, SixtyOneDescriptorsFit)
 {

@@ -58,141 +58,100 @@ TEST(UserUnitFileReaderTests, ReadsEveryModuleIntoTheTarget)
     }
 }
 
-TEST(UserUnitFileReaderTests, TopFolderComesFromTheFirstEntry)
+// One file and what reading it must give; a failure leaves the target untouched.
+struct ReadCase
+{
+    const char* what;
+    juce::MemoryBlock bytes;
+    ReadError code;
+    std::string message = {}; // checked when not empty
+};
+
+TEST(UserUnitFileReaderTests, ArchiveLayoutsAndManifestsGiveTheirReadCodes)
 {
     const auto manifest = test::toBlock(validOscManifest);
     const auto payload = test::makePayload({});
+    const auto unitFileWith = [&payload](const std::string& json) { return test::buildUnitFile(json, payload); };
+    const auto rawZip = [](std::vector<test::RawZipEntry> entries) { return test::buildRawZip(entries); };
+    using test::storedEntry;
 
-    // With a folder entry first, stored members.
-    auto outcome = readBytes(test::buildRawZip({test::folderEntry("U/"), test::storedEntry("U/manifest.json", manifest),
-                                                test::storedEntry("U/payload.bin", payload)}));
-    EXPECT_EQ(outcome.code, ReadError::NoError);
-    EXPECT_EQ(outcome.target.unitData, test::makeUnitDataBlock({}));
+    test::UnitFileOptions modulation;
+    modulation.module = UnitModule::ModulationEffect;
+    test::UnitFileOptions unnamed;
+    unnamed.name = "";
+    auto bomb = test::deflatedEntry("U/payload.bin", juce::MemoryBlock(MemoryBasedZipUncompressor::maxEntryBytes + 1, true));
+    bomb.declaredUncompressedSize = 0;
+    const auto tooMany = R"({"header":{"platform":"feltan-digital","module":"osc","api":"1.0-0","dev_id":0,)"
+                         R"("prg_id":0,"version":"1.0-0","name":"x","num_param":62,"params":[]}})";
+    const auto large = validOscManifest + std::string(1024 * 1024, ' ');
 
-    // Without it, deflated members.
-    outcome = readBytes(test::buildRawZip(
-        {test::deflatedEntry("U/manifest.json", manifest), test::deflatedEntry("U/payload.bin", payload)}));
-    EXPECT_EQ(outcome.code, ReadError::NoError);
+    const ReadCase cases[] = {
+        {"folder entry first, stored members",
+         rawZip({test::folderEntry("U/"), storedEntry("U/manifest.json", manifest), storedEntry("U/payload.bin", payload)}),
+         ReadError::NoError},
+        {"no folder entry, deflated members",
+         rawZip({test::deflatedEntry("U/manifest.json", manifest), test::deflatedEntry("U/payload.bin", payload)}),
+         ReadError::NoError},
+        {"zero byte ends the manifest text", unitFileWith(validOscManifest + std::string(1, '\0') + "{{ not json"),
+         ReadError::NoError},
+        {"no archive", test::toBlock("PK but not really a zip"), ReadError::InvalidUserUnitFile},
+        {"empty archive", rawZip({}), ReadError::InvalidUserUnitFile},
+        {"manifest only", rawZip({storedEntry("manifest.json", manifest)}), ReadError::InvalidUserUnitFile},
+        {"members without folder", rawZip({storedEntry("manifest.json", manifest), storedEntry("payload.bin", payload)}),
+         ReadError::InvalidUserUnitFile},
+        {"two folders deep",
+         rawZip({storedEntry("A/B/manifest.json", manifest), storedEntry("A/B/payload.bin", payload)}),
+         ReadError::UserUnitFileMissingManifest},
+        {"manifest name in other case",
+         rawZip({storedEntry("U/Manifest.json", manifest), storedEntry("U/payload.bin", payload)}),
+         ReadError::UserUnitFileMissingManifest},
+        {"members in another folder than the first entry",
+         rawZip({test::folderEntry("X/"), storedEntry("U/manifest.json", manifest), storedEntry("U/payload.bin", payload)}),
+         ReadError::UserUnitFileMissingManifest},
+        {"payload name in other case",
+         rawZip({storedEntry("U/manifest.json", manifest), storedEntry("U/Payload.bin", payload)}),
+         ReadError::UserUnitFileMissingPayload},
+        {"not json", rawZip({storedEntry("U/manifest.json", "{\"header\": [}"), storedEntry("U/payload.bin", payload)}),
+         ReadError::FailedToParseUserUnitManifest},
+        {"empty payload", rawZip({storedEntry("U/manifest.json", manifest), storedEntry("U/payload.bin", "")}),
+         ReadError::FailedToReadUserUnitFile},
+        {"payload of another module", test::buildUnitFile(validOscManifest, test::makePayload(modulation)),
+         ReadError::FailedToReadUserUnitFile, "Binary magic bytes do not match the manifest's declared target module."},
+        {"refused manifest", test::buildUnitFile(unnamed), ReadError::FailedToParseUserUnitManifest,
+         "Invalid name format. Expected printable ASCII.\n"},
+        {"more descriptors than the header holds", unitFileWith(tooMany), ReadError::FailedToParseUserUnitManifest,
+         "Too many parameter descriptors. (62, at most 61)"},
+        // Nesting this deep would overflow the JSON parser's recursion.
+        {"deep nesting", unitFileWith(std::string(100000, '[') + std::string(100000, ']')),
+         ReadError::FailedToParseUserUnitManifest, "Manifest is nested too deeply. (more than 64 levels)"},
+        {"large manifest", unitFileWith(large), ReadError::FailedToParseUserUnitManifest,
+         "Manifest is too large. (" + std::to_string(large.size()) + " bytes)"},
+        {"inflating beyond the limit", rawZip({storedEntry("U/manifest.json", manifest), bomb}),
+         ReadError::FailedToUncompressZipFile}};
+
+    for (const auto& readCase : cases)
+    {
+        SCOPED_TRACE(readCase.what);
+        const auto outcome = readBytes(readCase.bytes);
+        EXPECT_EQ(outcome.code, readCase.code);
+        if (!readCase.message.empty())
+        {
+            EXPECT_EQ(outcome.message.toStdString(), readCase.message);
+        }
+        if (readCase.code == ReadError::NoError)
+            EXPECT_EQ(outcome.target.unitData, test::makeUnitDataBlock({}));
+        else
+            expectUntouched(outcome.target);
+    }
 }
 
-TEST(UserUnitFileReaderTests, ZeroByteEndsTheManifestText)
+TEST(UserUnitFileReaderTests, MissingFileIsInvalid)
 {
-    const auto outcome = readBytes(test::buildUnitFile(validOscManifest + std::string(1, '\0') + "{{ not json",
-                                                       test::makePayload({})));
-    EXPECT_EQ(outcome.code, ReadError::NoError);
-}
-
-struct LayoutCase
-{
-    const char* what;
-    std::vector<test::RawZipEntry> entries;
-    ReadError code;
-};
-
-class UserUnitFileReaderLayoutTests : public testing::TestWithParam<LayoutCase>
-{
-};
-
-TEST_P(UserUnitFileReaderLayoutTests, RefusesWithCodeAndLeavesTargetUntouched)
-{
-    const auto outcome = readBytes(test::buildRawZip(GetParam().entries));
-    EXPECT_EQ(outcome.code, GetParam().code) << GetParam().what;
-    expectUntouched(outcome.target);
-}
-
-const auto manifestBlock = test::toBlock(validOscManifest);
-const auto payloadBlock = test::makePayload({});
-
-INSTANTIATE_TEST_SUITE_P(
-    Archives, UserUnitFileReaderLayoutTests,
-    testing::Values(
-        LayoutCase{"empty archive", {}, ReadError::InvalidUserUnitFile},
-        LayoutCase{"manifest only", {test::storedEntry("manifest.json", manifestBlock)}, ReadError::InvalidUserUnitFile},
-        LayoutCase{"members without folder",
-                   {test::storedEntry("manifest.json", manifestBlock), test::storedEntry("payload.bin", payloadBlock)},
-                   ReadError::InvalidUserUnitFile},
-        LayoutCase{"two folders deep",
-                   {test::storedEntry("A/B/manifest.json", manifestBlock),
-                    test::storedEntry("A/B/payload.bin", payloadBlock)},
-                   ReadError::UserUnitFileMissingManifest},
-        LayoutCase{"manifest name in other case",
-                   {test::storedEntry("U/Manifest.json", manifestBlock), test::storedEntry("U/payload.bin", payloadBlock)},
-                   ReadError::UserUnitFileMissingManifest},
-        LayoutCase{"payload name in other case",
-                   {test::storedEntry("U/manifest.json", manifestBlock), test::storedEntry("U/Payload.bin", payloadBlock)},
-                   ReadError::UserUnitFileMissingPayload},
-        LayoutCase{"members in another folder than the first entry",
-                   {test::folderEntry("X/"), test::storedEntry("U/manifest.json", manifestBlock),
-                    test::storedEntry("U/payload.bin", payloadBlock)},
-                   ReadError::UserUnitFileMissingManifest},
-        LayoutCase{"not json",
-                   {test::storedEntry("U/manifest.json", "{\"header\": [}"),
-                    test::storedEntry("U/payload.bin", payloadBlock)},
-                   ReadError::FailedToParseUserUnitManifest},
-        LayoutCase{"empty payload",
-                   {test::storedEntry("U/manifest.json", manifestBlock), test::storedEntry("U/payload.bin", "")},
-                   ReadError::FailedToReadUserUnitFile}));
-
-TEST(UserUnitFileReaderTests, FilesThatAreNoArchivesAreInvalid)
-{
-    EXPECT_EQ(readBytes(test::toBlock("PK but not really a zip")).code, ReadError::InvalidUserUnitFile);
-
     w40388_data::UserUnitData target;
     w40388_file::UserUnitFileReader reader(target);
     EXPECT_EQ(reader.read(juce::File::getSpecialLocation(juce::File::tempDirectory).getChildFile("absent.ftndigunit")),
               static_cast<int>(ReadError::InvalidUserUnitFile));
     expectUntouched(target);
-}
-
-TEST(UserUnitFileReaderTests, PayloadOfAnotherModuleIsRefused)
-{
-    test::UnitFileOptions modulation;
-    modulation.module = UnitModule::ModulationEffect;
-    const auto outcome = readBytes(test::buildUnitFile(validOscManifest, test::makePayload(modulation)));
-    EXPECT_EQ(outcome.code, ReadError::FailedToReadUserUnitFile);
-    EXPECT_EQ(outcome.message, "Binary magic bytes do not match the manifest's declared target module.");
-    expectUntouched(outcome.target);
-}
-
-TEST(UserUnitFileReaderTests, RefusedManifestKeepsTheCheckMessage)
-{
-    test::UnitFileOptions options;
-    options.name = "";
-    auto outcome = readBytes(test::buildUnitFile(options));
-    EXPECT_EQ(outcome.code, ReadError::FailedToParseUserUnitManifest);
-    EXPECT_EQ(outcome.message, "Invalid name format. Expected printable ASCII.\n");
-    expectUntouched(outcome.target);
-
-    // More descriptors than the header holds.
-    std::string tooMany = R"({"header":{"platform":"feltan-digital","module":"osc","api":"1.0-0","dev_id":0,)"
-                          R"("prg_id":0,"version":"1.0-0","name":"x","num_param":62,"params":[]}})";
-    outcome = readBytes(test::buildUnitFile(tooMany, test::makePayload({})));
-    EXPECT_EQ(outcome.code, ReadError::FailedToParseUserUnitManifest);
-    EXPECT_EQ(outcome.message, "Too many parameter descriptors. (62, at most 61)");
-}
-
-TEST(UserUnitFileReaderTests, HostileManifestsAreRefusedBeforeParsing)
-{
-    // Nesting this deep would overflow the JSON parser's recursion.
-    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
-    auto outcome = readBytes(test::buildUnitFile(deep, test::makePayload({})));
-    EXPECT_EQ(outcome.code, ReadError::FailedToParseUserUnitManifest);
-    EXPECT_EQ(outcome.message, "Manifest is nested too deeply. (more than 64 levels)");
-
-    outcome = readBytes(test::buildUnitFile(validOscManifest + std::string(1024 * 1024, ' '), test::makePayload({})));
-    EXPECT_EQ(outcome.code, ReadError::FailedToParseUserUnitManifest);
-    EXPECT_EQ(outcome.message, "Manifest is too large. (" + juce::String(validOscManifest.size() + 1024 * 1024) +
-                                   " bytes)");
-}
-
-TEST(UserUnitFileReaderTests, ArchiveInflatingBeyondTheLimitIsRefused)
-{
-    auto payload = test::deflatedEntry("U/payload.bin",
-                                       juce::MemoryBlock(MemoryBasedZipUncompressor::maxEntryBytes + 1, true));
-    payload.declaredUncompressedSize = 0;
-    const auto outcome = readBytes(test::buildRawZip({test::storedEntry("U/manifest.json", manifestBlock), payload}));
-    EXPECT_EQ(outcome.code, ReadError::FailedToUncompressZipFile);
-    expectUntouched(outcome.target);
 }
 
 TEST(UserUnitFileReaderTests, FailedReadLeavesAFilledTargetAsItWas)
