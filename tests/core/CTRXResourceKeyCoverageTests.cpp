@@ -5,6 +5,7 @@
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 
 #ifndef QTR_SOURCE_DIR
@@ -13,35 +14,14 @@
 
 namespace
 {
-// Drops // comments that are not inside a string literal, so that words quoted in comments are
-// not taken for keys.
+// Drops // comments outside string literals, so that words quoted in comments are not taken for keys.
 std::string withoutLineComments(const std::string& code)
 {
+    static const std::regex comment(R"re(^((?:[^"/]|"(?:[^"\\]|\\.)*"|/(?!/))*)//.*)re");
+    std::istringstream lines(code);
     std::string result;
-    bool inString = false;
-    for (size_t i = 0; i < code.size(); ++i)
-    {
-        const char c = code[i];
-        if (inString)
-        {
-            result += c;
-            if (c == '\\' && i + 1 < code.size())
-                result += code[++i];
-            else if (c == '"')
-                inString = false;
-            continue;
-        }
-        if (c == '/' && i + 1 < code.size() && code[i + 1] == '/')
-        {
-            while (i < code.size() && code[i] != '\n')
-                ++i;
-            result += '\n';
-            continue;
-        }
-        if (c == '"')
-            inString = true;
-        result += c;
-    }
+    for (std::string line; std::getline(lines, line);)
+        result += std::regex_replace(line, comment, "$1") + "\n";
     return result;
 }
 

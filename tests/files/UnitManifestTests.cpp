@@ -20,16 +20,11 @@ std::string manifestWith(const std::map<std::string, std::string>& overrides = {
     for (const auto& [key, value] : overrides)
         fields[key] = value;
 
-    std::string json = "{\"header\":{";
-    const char* separator = "";
+    std::string json;
     for (const auto& [key, value] : fields)
-    {
-        if (value == "-")
-            continue;
-        json += separator + ("\"" + key + "\":" + value);
-        separator = ",";
-    }
-    return json + "}}";
+        if (value != "-")
+            json += ",\"" + key + "\":" + value;
+    return "{\"header\":{" + json.substr(1) + "}}";
 }
 
 struct CheckResult
