@@ -103,7 +103,8 @@ TEST(TextKeyScanner, FindsGetTextCallsForwardersAndMarkedTables)
         const Entry table[] = {{1, "MenuFileExit", 'q'}};
     )src";
 
-    EXPECT_EQ(textKeysIn(source), (std::set<std::string>{"CommonOK", "CommonCancel", "ReadErrorNoError", "MenuFileExit"}));
+    EXPECT_EQ(textKeysIn(source),
+              (std::set<std::string>{"CommonOK", "CommonCancel", "ReadErrorNoError", "MenuFileExit"}));
 }
 
 TEST(TextTables, BothLanguagesHaveTheSameKeysOnceEachAndATextForEveryKeyTheCodeAsksFor)

@@ -47,11 +47,10 @@ TEST_F(CTRXResourceTest, LookupIgnoresCaseTakesTheFirstEntryAndNeedsATextAttribu
     const auto table = load("en");
     ASSERT_TRUE(table->hasTable());
 
+    // An entry without "Text" (the attribute name matched exactly) gives empty and stops the search.
     const std::pair<const char*, const char*> cases[] = {
-        {"CommonOK", "OK"}, {"COMMONok", "OK"}, {"key", "first"},
-        {"Bare", ""},   // an entry without "Text" gives empty and stops the search
-        {"Other", ""},  // the attribute name is matched exactly
-        {"Group", "group"}, {"Inner", ""}, {"Plain", "plain"}, {"AnyRoot", ""}, {"", ""}};
+        {"CommonOK", "OK"}, {"COMMONok", "OK"}, {"key", "first"},   {"Bare", ""},    {"Other", ""},
+        {"Group", "group"}, {"Inner", ""},      {"Plain", "plain"}, {"AnyRoot", ""}, {"", ""}};
     for (const auto& [key, text] : cases)
         EXPECT_EQ(table->getText(key), text) << key;
 }
@@ -76,8 +75,8 @@ TEST_F(CTRXResourceTest, MissingEmptyTornOrBinaryTablesGiveEmptyTexts)
     EXPECT_FALSE(load("en")->hasTable());
     const unsigned char binary[] = {0x00, 0xff, 0xfe, 0x3c, 0x00, 0x80, 0x81};
     const std::string torn = "<Strings><CommonOK Text=\"OK\"/>";
-    for (const auto& bytes : {juce::MemoryBlock(), juce::MemoryBlock(torn.data(), torn.size()),
-                              juce::MemoryBlock(binary, sizeof(binary))})
+    for (const auto& bytes :
+         {juce::MemoryBlock(), juce::MemoryBlock(torn.data(), torn.size()), juce::MemoryBlock(binary, sizeof(binary))})
     {
         writeTable("en", bytes);
         EXPECT_EQ(load("en")->getText("CommonOK"), "");

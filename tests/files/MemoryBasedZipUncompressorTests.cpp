@@ -19,7 +19,10 @@ struct OpenedArchive
     MemoryBasedZipUncompressor archive;
 };
 
-juce::MemoryBlock zeros(std::size_t size) { return juce::MemoryBlock(size, true); }
+juce::MemoryBlock zeros(std::size_t size)
+{
+    return juce::MemoryBlock(size, true);
+}
 } // namespace
 
 TEST(MemoryBasedZipUncompressorTests, FilesThatAreNoArchivesHaveNoEntries)
@@ -32,8 +35,8 @@ TEST(MemoryBasedZipUncompressorTests, FilesThatAreNoArchivesHaveNoEntries)
         EXPECT_EQ(opened.archive.getEntry(0), nullptr);
     }
 
-    MemoryBasedZipUncompressor missing(juce::File::getSpecialLocation(juce::File::tempDirectory)
-                                           .getChildFile("no-such-unit-file.ftndigunit"));
+    MemoryBasedZipUncompressor missing(
+        juce::File::getSpecialLocation(juce::File::tempDirectory).getChildFile("no-such-unit-file.ftndigunit"));
     EXPECT_EQ(missing.getNumEntries(), 0);
     EXPECT_TRUE(missing.uncompressAll().wasOk());
     EXPECT_FALSE(missing.uncompressEntry(0).wasOk());
@@ -47,11 +50,11 @@ TEST(MemoryBasedZipUncompressorTests, StoresFilesNotFoldersAndKeepsTheFirstOfDup
     unknownMethod.method = 12; // inflated like deflate
     auto noLocalHeader = test::storedEntry("L", "data");
     noLocalHeader.withLocalHeader = false;
-    OpenedArchive opened(test::buildRawZip(
-        {test::folderEntry("U/"), test::storedEntry("U/a.txt", "stored text"),
-         test::deflatedEntry("U/b.bin", std::string(5000, 'z')), test::storedEntry("U/empty", ""), unknownMethod,
-         test::storedEntry("a", "first"), test::deflatedEntry("a", "second"), test::storedEntry("A", "upper"),
-         noLocalHeader}));
+    OpenedArchive opened(
+        test::buildRawZip({test::folderEntry("U/"), test::storedEntry("U/a.txt", "stored text"),
+                           test::deflatedEntry("U/b.bin", std::string(5000, 'z')), test::storedEntry("U/empty", ""),
+                           unknownMethod, test::storedEntry("a", "first"), test::deflatedEntry("a", "second"),
+                           test::storedEntry("A", "upper"), noLocalHeader}));
     auto& archive = opened.archive;
     ASSERT_EQ(archive.getNumEntries(), 9);
     ASSERT_TRUE(archive.uncompressAll().wasOk());
@@ -65,9 +68,11 @@ TEST(MemoryBasedZipUncompressorTests, StoresFilesNotFoldersAndKeepsTheFirstOfDup
     for (const auto& [name, index] : indices)
         EXPECT_EQ(archive.getIndexOfFileName(name), index) << name;
 
-    const std::pair<const char*, std::string> contents[] = {
-        {"U/", ""},   {"U/a.txt", "stored text"}, {"U/b.bin", std::string(5000, 'z')}, {"U/empty", ""},
-        {"x", "inflate me"}, {"a", "first"},      {"L", ""},   {"b", ""}};
+    const std::string zs(5000, 'z');
+    const std::pair<const char*, std::string> contents[] = {{"U/", ""},          {"U/a.txt", "stored text"},
+                                                            {"U/b.bin", zs},     {"U/empty", ""},
+                                                            {"x", "inflate me"}, {"a", "first"},
+                                                            {"L", ""},           {"b", ""}};
     for (const auto& [name, text] : contents)
         EXPECT_EQ(textOf(archive.getFileData(name)), text) << name;
 
@@ -82,8 +87,9 @@ TEST(MemoryBasedZipUncompressorTests, EndRecordIsFoundOnlyNearTheEndAndDamagedDi
     using Layout = test::RawZipLayout;
     const std::pair<Layout, int> cases[] = {
         {Layout{1000, {}, {}}, 2}, {Layout{1100, {}, {}}, 0}, // the end record is searched for near the end only
-        {Layout{0, 5, {}}, 2},     {Layout{0, 1, {}}, 1},      {Layout{0, {}, -1}, 0},
-        {Layout{0, {}, std::numeric_limits<std::int32_t>::min()}, 0}, {Layout{0, {}, 100000}, 0}};
+        {Layout{0, 5, {}}, 2},     {Layout{0, 1, {}}, 1},
+        {Layout{0, {}, -1}, 0},    {Layout{0, {}, std::numeric_limits<std::int32_t>::min()}, 0},
+        {Layout{0, {}, 100000}, 0}};
     for (const auto& [rawLayout, numEntries] : cases)
         EXPECT_EQ(OpenedArchive(test::buildRawZip(entries, rawLayout)).archive.getNumEntries(), numEntries)
             << rawLayout.commentSize << " " << rawLayout.entryCount.value_or(0) << " "

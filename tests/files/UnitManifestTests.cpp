@@ -12,11 +12,14 @@ namespace
 // Header fields as raw JSON values; an override of "-" drops the field.
 std::string manifestWith(const std::map<std::string, std::string>& overrides = {})
 {
-    std::map<std::string, std::string> fields{
-        {"platform", "\"feltan-digital\""}, {"module", "\"osc\""}, {"api", "\"1.2-0\""},
-        {"dev_id", "0"},                    {"prg_id", "0"},       {"version", "\"1.0-0\""},
-        {"name", "\"A\""},                  {"num_param", "0"},
-    };
+    std::map<std::string, std::string> fields{{"platform", "\"feltan-digital\""},
+                                              {"module", "\"osc\""},
+                                              {"api", "\"1.2-0\""},
+                                              {"dev_id", "0"},
+                                              {"prg_id", "0"},
+                                              {"version", "\"1.0-0\""},
+                                              {"name", "\"A\""},
+                                              {"num_param", "0"}};
     for (const auto& [key, value] : overrides)
         fields[key] = value;
 
@@ -93,8 +96,10 @@ TEST(UnitManifestTests, VersionsWithLeadingZerosAndAThirteenCharacterNameAreAcce
 
 TEST(UnitManifestTests, NonOscillatorIgnoresParameterFieldsAndLongNameIsClippedWithAWarning)
 {
-    const auto result = check(manifestWith({{"module", "\"modfx\""}, {"platform", "\"cantorel\""},
-                                            {"name", "\"ABCDEFGHIJKLMN\""}, {"num_param", "2"},
+    const auto result = check(manifestWith({{"module", "\"modfx\""},
+                                            {"platform", "\"cantorel\""},
+                                            {"name", "\"ABCDEFGHIJKLMN\""},
+                                            {"num_param", "2"},
                                             {"params", "[[\"a\",0,0,\"\"]]"}}));
     ASSERT_NE(result.header, nullptr);
     EXPECT_EQ(result.message, "Warning: name clipped to 13chars.\n");

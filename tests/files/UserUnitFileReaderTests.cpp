@@ -79,7 +79,8 @@ TEST(UserUnitFileReaderTests, ArchiveLayoutsAndManifestsGiveTheirReadCodes)
     modulation.module = UnitModule::ModulationEffect;
     test::UnitFileOptions unnamed;
     unnamed.name = "";
-    auto bomb = test::deflatedEntry("U/payload.bin", juce::MemoryBlock(MemoryBasedZipUncompressor::maxEntryBytes + 1, true));
+    auto bomb =
+        test::deflatedEntry("U/payload.bin", juce::MemoryBlock(MemoryBasedZipUncompressor::maxEntryBytes + 1, true));
     bomb.declaredUncompressedSize = 0;
     const auto tooMany = R"({"header":{"platform":"feltan-digital","module":"osc","api":"1.0-0","dev_id":0,)"
                          R"("prg_id":0,"version":"1.0-0","name":"x","num_param":62,"params":[]}})";
@@ -87,7 +88,8 @@ TEST(UserUnitFileReaderTests, ArchiveLayoutsAndManifestsGiveTheirReadCodes)
 
     const ReadCase cases[] = {
         {"folder entry first, stored members",
-         rawZip({test::folderEntry("U/"), storedEntry("U/manifest.json", manifest), storedEntry("U/payload.bin", payload)}),
+         rawZip({test::folderEntry("U/"), storedEntry("U/manifest.json", manifest),
+                 storedEntry("U/payload.bin", payload)}),
          ReadError::NoError},
         {"no folder entry, deflated members",
          rawZip({test::deflatedEntry("U/manifest.json", manifest), test::deflatedEntry("U/payload.bin", payload)}),
@@ -97,7 +99,8 @@ TEST(UserUnitFileReaderTests, ArchiveLayoutsAndManifestsGiveTheirReadCodes)
         {"no archive", test::toBlock("PK but not really a zip"), ReadError::InvalidUserUnitFile},
         {"empty archive", rawZip({}), ReadError::InvalidUserUnitFile},
         {"manifest only", rawZip({storedEntry("manifest.json", manifest)}), ReadError::InvalidUserUnitFile},
-        {"members without folder", rawZip({storedEntry("manifest.json", manifest), storedEntry("payload.bin", payload)}),
+        {"members without folder",
+         rawZip({storedEntry("manifest.json", manifest), storedEntry("payload.bin", payload)}),
          ReadError::InvalidUserUnitFile},
         {"two folders deep",
          rawZip({storedEntry("A/B/manifest.json", manifest), storedEntry("A/B/payload.bin", payload)}),
@@ -106,7 +109,8 @@ TEST(UserUnitFileReaderTests, ArchiveLayoutsAndManifestsGiveTheirReadCodes)
          rawZip({storedEntry("U/Manifest.json", manifest), storedEntry("U/payload.bin", payload)}),
          ReadError::UserUnitFileMissingManifest},
         {"members in another folder than the first entry",
-         rawZip({test::folderEntry("X/"), storedEntry("U/manifest.json", manifest), storedEntry("U/payload.bin", payload)}),
+         rawZip({test::folderEntry("X/"), storedEntry("U/manifest.json", manifest),
+                 storedEntry("U/payload.bin", payload)}),
          ReadError::UserUnitFileMissingManifest},
         {"payload name in other case",
          rawZip({storedEntry("U/manifest.json", manifest), storedEntry("U/Payload.bin", payload)}),
