@@ -7,68 +7,44 @@
 
 namespace
 {
+using Language = w40388_application::CurrentLanguageModel;
+
 class LookAndFeelTest : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ui::FontLibrary::getInstance()->registerApplicationFonts();
-        language()->setLanguage(w40388_application::CurrentLanguageModel::english);
-    }
-
-    void TearDown() override { language()->setLanguage(w40388_application::CurrentLanguageModel::english); }
-
-    static w40388_application::CurrentLanguageModel* language()
-    {
-        return w40388_application::CurrentLanguageModel::getInstance();
-    }
-
-    static juce::Colour pixelAt(const juce::Image& image, int x, int y) { return image.getPixelAt(x, y); }
+    void SetUp() override { ui::FontLibrary::getInstance()->registerApplicationFonts(); }
+    void TearDown() override { Language::getInstance()->setLanguage(Language::english); }
 };
 
-TEST_F(LookAndFeelTest, MenuBarItemWidthsFollowTheLanguage)
+TEST_F(LookAndFeelTest, MenuBarItemWidthsFollowTheLanguageAndOnlyAnOpenMenuIsHighlighted)
 {
     w40388_ui::DefaultLookAndFeel lookAndFeel;
     juce::MenuBarComponent menuBar;
 
-    const std::pair<int, int> english[] = {{0, 40}, {1, 40}, {2, 80}, {3, 50}, {7, 40}, {-1, 40}};
-    for (const auto& [item, width] : english)
-        EXPECT_EQ(lookAndFeel.getMenuBarItemWidth(menuBar, item, "MIDI"), width) << "English item " << item;
+    // Language, menu title, then item index and width.
+    using Widths = std::vector<std::pair<int, int>>;
+    const std::tuple<int, const char*, Widths> cases[] = {
+        {Language::english, "MIDI", {{0, 40}, {1, 40}, {2, 80}, {3, 50}, {7, 40}, {-1, 40}}},
+        {Language::japanese, "File", {{0, 60}, {1, 40}, {2, 80}, {3, 50}, {4, 40}, {-1, 40}}},
+    };
+    for (const auto& [language, title, widths] : cases)
+    {
+        Language::getInstance()->setLanguage(language);
+        for (const auto& [item, width] : widths)
+            EXPECT_EQ(lookAndFeel.getMenuBarItemWidth(menuBar, item, title), width) << language << " item " << item;
+    }
 
-    language()->setLanguage(w40388_application::CurrentLanguageModel::japanese);
-    const std::pair<int, int> japanese[] = {{0, 60}, {1, 40}, {2, 80}, {3, 50}, {4, 40}, {-1, 40}};
-    for (const auto& [item, width] : japanese)
-        EXPECT_EQ(lookAndFeel.getMenuBarItemWidth(menuBar, item, "File"), width) << "Japanese item " << item;
-}
-
-TEST_F(LookAndFeelTest, MenuBarItemIsHighlightedOnlyWhileItsMenuIsOpen)
-{
-    w40388_ui::DefaultLookAndFeel lookAndFeel;
-    juce::MenuBarComponent menuBar;
-
+    // An item is highlighted only while its menu is open, not merely under the mouse.
     const auto drawItem = [&](bool mouseOver, bool menuOpen)
     {
         juce::Image image(juce::Image::ARGB, 40, 20, true);
         juce::Graphics g(image);
         lookAndFeel.drawMenuBarItem(g, 40, 20, 0, "", mouseOver, menuOpen, mouseOver, menuBar);
-        return pixelAt(image, 2, 2);
+        return image.getPixelAt(2, 2);
     };
 
-    EXPECT_EQ(drawItem(false, false).getARGB(), 0xFF222222u);
     EXPECT_EQ(drawItem(true, false).getARGB(), 0xFF222222u);
     EXPECT_EQ(drawItem(true, true).getARGB(), 0xFF333333u);
-}
-
-TEST_F(LookAndFeelTest, FontsComeFromTheNamedFonts)
-{
-    w40388_ui::DefaultLookAndFeel lookAndFeel;
-    ui::FontLibrary::getInstance()->setFontHeight("TextButton", 27);
-    juce::TextButton button;
-
-    EXPECT_FLOAT_EQ(lookAndFeel.getTextButtonFont(button, 100).getHeight(), 27.0f);
-    EXPECT_FLOAT_EQ(lookAndFeel.getAlertWindowTitleFont().getHeight(), 18.0f);
-    EXPECT_EQ(lookAndFeel.getDefaultMenuBarHeight(), 20);
-    ui::FontLibrary::getInstance()->setFontHeight("TextButton", 16);
 }
 
 TEST_F(LookAndFeelTest, ScrollbarIndentsDependOnItsThickness)
@@ -107,13 +83,9 @@ TEST_F(LookAndFeelTest, ScrollbarWithoutThumbDrawsOnlyTheSlot)
     };
 
     const auto slotColour = juce::Colour(0xFF111111).overlaidWith(juce::Colour(0x22FFFFFF));
-    const auto withoutThumb = draw(0, 0);
-    EXPECT_EQ(pixelAt(withoutThumb, 3, 100), slotColour);
-    EXPECT_EQ(pixelAt(withoutThumb, 3, 20), slotColour);
-
-    const auto withThumb = draw(50, 100);
-    EXPECT_EQ(pixelAt(withThumb, 3, 100).getARGB(), 0xFF111111u);
-    EXPECT_EQ(pixelAt(withThumb, 3, 20), slotColour);
+    EXPECT_EQ(draw(0, 0).getPixelAt(3, 100), slotColour);
+    // Where a thumb would cover it.
+    EXPECT_EQ(draw(50, 100).getPixelAt(3, 100).getARGB(), 0xFF111111u);
+    EXPECT_EQ(draw(50, 100).getPixelAt(3, 20), slotColour);
 }
-
 } // namespace

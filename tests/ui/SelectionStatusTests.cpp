@@ -7,76 +7,56 @@
 
 namespace
 {
-template <typename Status> void forget()
-{
-    delete Status::getInstanceWithoutCreating();
-}
+using Rows = std::vector<int>;
 
 class SelectionStatusTest : public testing::Test
 {
 protected:
+    // Each test starts from freshly created statuses.
     void SetUp() override
     {
-        forget<ui::SelectedTabStatus>();
-        forget<ui::SelectedUserOscStatus>();
-        forget<ui::SelectedUserModFXStatus>();
-        forget<ui::SelectedUserDelFXStatus>();
-        forget<ui::SelectedUserRevFXStatus>();
+        delete ui::SelectedTabStatus::getInstanceWithoutCreating();
+        delete ui::SelectedUserOscStatus::getInstanceWithoutCreating();
+        delete ui::SelectedUserModFXStatus::getInstanceWithoutCreating();
+        delete ui::SelectedUserDelFXStatus::getInstanceWithoutCreating();
+        delete ui::SelectedUserRevFXStatus::getInstanceWithoutCreating();
     }
 };
 
-struct CountingTabObserver : ui::SelectedTabStatusObserver
+struct CountingObserver : ui::SelectedTabStatusObserver, ui::SelectedUserOscStatusObserver
 {
     void selectedTabStatusChanged() override
     {
         ++calls;
-        seenIndex = ui::SelectedTabStatus::getInstance()->getCurrentTabIndex();
+        seenTabIndex = ui::SelectedTabStatus::getInstance()->getCurrentTabIndex();
     }
-    int calls = 0;
-    int seenIndex = -1;
-};
-
-struct CountingOscObserver : ui::SelectedUserOscStatusObserver
-{
     void selectedRowsChanged() override { ++calls; }
     int calls = 0;
+    int seenTabIndex = -1;
 };
 
-TEST_F(SelectionStatusTest, EveryListStartsWithRowZeroSelected)
+TEST_F(SelectionStatusTest, ListsStartAtRowZeroKeepTheirOwnRowsAndNotifyOncePerBurst)
 {
-    const std::vector<int> rowZero{0};
-    EXPECT_EQ(ui::SelectedUserOscStatus::getInstance()->getSelectedRows(), rowZero);
-    EXPECT_EQ(ui::SelectedUserModFXStatus::getInstance()->getSelectedRows(), rowZero);
-    EXPECT_EQ(ui::SelectedUserDelFXStatus::getInstance()->getSelectedRows(), rowZero);
-    EXPECT_EQ(ui::SelectedUserRevFXStatus::getInstance()->getSelectedRows(), rowZero);
     EXPECT_EQ(ui::SelectedTabStatus::getInstance()->getCurrentTabIndex(), 0);
-}
+    for (int tab = 0; tab < 4; ++tab)
+        EXPECT_EQ(*ui::selectedRowsOfTab(tab), Rows{0}) << "tab " << tab;
 
-TEST_F(SelectionStatusTest, RowWritesCoalesceIntoOneNotification)
-{
-    auto* status = ui::SelectedUserOscStatus::getInstance();
-    CountingOscObserver observer;
-    status->addListener(&observer);
-
-    status->setSelectedRows({1});
-    status->setSelectedRows({2, 5});
+    auto* oscillators = ui::SelectedUserOscStatus::getInstance();
+    CountingObserver observer;
+    oscillators->addListener(&observer);
+    oscillators->setSelectedRows({1});
+    oscillators->setSelectedRows({2, 5});
+    ui::SelectedUserDelFXStatus::getInstance()->setSelectedRows({3, 4, 7});
+    ui::SelectedUserRevFXStatus::getInstance()->setSelectedRows({});
     EXPECT_EQ(observer.calls, 0);
     test::drainMessageLoop();
-
     EXPECT_EQ(observer.calls, 1);
-    EXPECT_EQ(status->getSelectedRows(), (std::vector<int>{2, 5}));
-    status->removeListener(&observer);
+    oscillators->removeListener(&observer);
 
-    status->setSelectedRows({});
-    EXPECT_TRUE(status->getSelectedRows().empty());
-}
-
-TEST_F(SelectionStatusTest, TabIndexSelectsTheRowsOfItsList)
-{
-    ui::SelectedUserDelFXStatus::getInstance()->setSelectedRows({3, 4, 7});
-
-    EXPECT_EQ(*ui::selectedRowsOfTab(0), (std::vector<int>{0}));
-    EXPECT_EQ(*ui::selectedRowsOfTab(2), (std::vector<int>{3, 4, 7}));
+    EXPECT_EQ(*ui::selectedRowsOfTab(0), (Rows{2, 5}));
+    EXPECT_EQ(*ui::selectedRowsOfTab(1), Rows{0});
+    EXPECT_EQ(*ui::selectedRowsOfTab(2), (Rows{3, 4, 7}));
+    EXPECT_TRUE(ui::selectedRowsOfTab(3)->empty());
     EXPECT_EQ(ui::selectedRowsOfTab(4), nullptr);
     EXPECT_EQ(ui::selectedRowsOfTab(-1), nullptr);
 }
@@ -89,7 +69,7 @@ TEST_F(SelectionStatusTest, TabbedComponentRecordsTabChangesAndLeavesRowsAlone)
     test::drainMessageLoop();
 
     auto* tabStatus = ui::SelectedTabStatus::getInstance();
-    CountingTabObserver observer;
+    CountingObserver observer;
     tabStatus->addListener(&observer);
     ui::SelectedUserOscStatus::getInstance()->setSelectedRows({2, 5});
 
@@ -99,13 +79,12 @@ TEST_F(SelectionStatusTest, TabbedComponentRecordsTabChangesAndLeavesRowsAlone)
     test::drainMessageLoop();
 
     EXPECT_EQ(observer.calls, 1);
-    EXPECT_EQ(observer.seenIndex, 2);
-    EXPECT_EQ(tabStatus->getCurrentTabIndex(), 2);
+    EXPECT_EQ(observer.seenTabIndex, 2);
     EXPECT_EQ(tabStatus->getCurrentTabName(), "USER DELAY FX");
 
     tabs.setCurrentTabIndex(0);
-    EXPECT_EQ(ui::SelectedUserOscStatus::getInstance()->getSelectedRows(), (std::vector<int>{2, 5}));
-    EXPECT_EQ(ui::SelectedUserDelFXStatus::getInstance()->getSelectedRows(), (std::vector<int>{0}));
+    EXPECT_EQ(ui::SelectedUserOscStatus::getInstance()->getSelectedRows(), (Rows{2, 5}));
+    EXPECT_EQ(ui::SelectedUserDelFXStatus::getInstance()->getSelectedRows(), Rows{0});
     tabStatus->removeListener(&observer);
 }
 } // namespace

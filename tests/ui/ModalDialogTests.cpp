@@ -1,0 +1,255 @@
+#include "core/CTRXResource.h"
+#include "core/DataEditStatus.h"
+#include "core/ModalDialogState.h"
+#include "core/PreferencesData.h"
+#include "support/gui/GuiTest.h"
+#include "support/gui/ScopedPreferences.h"
+#include "ui/AboutComponent.h"
+#include "ui/AlertDialogComponent.h"
+#include "ui/ApplicationServices.h"
+#include "ui/FontLibrary.h"
+#include "ui/ModalDialog.h"
+#include "ui/WriteUserDataWarningComponent.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using Action = std::function<void(juce::Component&)>;
+using w40388_preferences::PreferencesData;
+
+juce::String text(const char* key)
+{
+    return CTRXResource::getInstance()->getText(key);
+}
+
+void pressEscape(juce::Component& dialog)
+{
+    test::gui::pressKey(dialog, juce::KeyPress(juce::KeyPress::escapeKey));
+}
+
+// Saves a snapshot of the dialog when a name is given, then clicks the button with the given
+// text or name, or presses Escape when there is none.
+Action press(const juce::String& button, const char* snapshotName = nullptr)
+{
+    return [=](juce::Component& dialog)
+    {
+        EXPECT_TRUE(snapshotName == nullptr || test::gui::saveSnapshot(dialog, snapshotName).existsAsFile());
+        if (button.isEmpty())
+            pressEscape(dialog);
+        else
+            EXPECT_TRUE(test::gui::clickButton(dialog, button)) << button;
+    };
+}
+
+int visibleButtonCount(juce::Component& component)
+{
+    int count = 0;
+    for (auto* child : component.getChildren())
+        count += dynamic_cast<juce::Button*>(child) != nullptr && child->isVisible() ? 1 : 0;
+    return count;
+}
+
+class ModalDialogTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QTR_REQUIRE_DISPLAY();
+        ui::FontLibrary::getInstance()->registerApplicationFonts();
+    }
+
+    // Runs show(), which runs a modal loop, while action answers the dialog titled title from
+    // inside it.
+    static int run(const juce::String& title, const std::function<int()>& show, Action action)
+    {
+        test::gui::ModalDialogDriver driver(std::move(action));
+        const int result = show();
+        EXPECT_TRUE(driver.acted());
+        EXPECT_EQ(driver.dialogTitle(), title);
+        EXPECT_FALSE(ui::ModalDialogState::getInstance()->isOpen());
+        return result;
+    }
+
+    static int runDialog(juce::Component& content, Action action, const juce::String& title = "Alert")
+    {
+        return run(
+            title, [&] { return ui::runModalDialog(content, title).value_or(-1); }, std::move(action));
+    }
+
+    const juce::String message{"The unit file could not be read."};
+};
+
+TEST_F(ModalDialogTest, AlertModesLayOutTheirButtonsAlongTheBottom)
+{
+    using Buttons = std::vector<std::pair<const char*, int>>;
+    const std::pair<int, Buttons> layouts[] = {
+        {AlertDialogComponent::okOnly, {{"CommonOK", 312}}},
+        {AlertDialogComponent::okCancel, {{"CommonOK", 312}, {"CommonCancel", 208}}},
+        {AlertDialogComponent::yesNoCancel, {{"CommonYes", 16}, {"CommonNo", 120}, {"CommonCancel", 312}}},
+        // An unknown mode shows OK alone, left where it started.
+        {7, {{"CommonOK", 16}}},
+    };
+    for (const auto& [mode, buttons] : layouts)
+    {
+        AlertDialogComponent alert(mode, message);
+        EXPECT_EQ(alert.getWidth(), 420);
+        EXPECT_EQ(visibleButtonCount(alert), static_cast<int>(buttons.size())) << "mode " << mode;
+        for (const auto& [key, x] : buttons)
+        {
+            const auto* button = test::gui::findButton(alert, text(key));
+            ASSERT_NE(button, nullptr) << key;
+            EXPECT_EQ(button->getX(), x) << key << " in mode " << mode;
+            EXPECT_EQ(button->getBottom() + 16, alert.getHeight()) << key;
+        }
+    }
+}
+
+TEST_F(ModalDialogTest, AlertAnswersForEachButtonAndEscape)
+{
+    // Mode, button text (empty: Escape), expected result, snapshot name.
+    const std::tuple<int, juce::String, int, const char*> cases[] = {
+        {AlertDialogComponent::okOnly, text("CommonOK"), 1, "alert-dialog-ok"},
+        {AlertDialogComponent::okOnly, {}, 0, nullptr},
+        {AlertDialogComponent::okCancel, text("CommonOK"), 1, nullptr},
+        {AlertDialogComponent::okCancel, text("CommonCancel"), 0, "alert-dialog-ok-cancel"},
+        {AlertDialogComponent::yesNoCancel, text("CommonYes"), 1, "alert-dialog-yes-no-cancel"},
+        {AlertDialogComponent::yesNoCancel, text("CommonNo"), 2, nullptr},
+        {AlertDialogComponent::yesNoCancel, text("CommonCancel"), 0, nullptr},
+    };
+    for (const auto& [mode, button, expected, snapshotName] : cases)
+    {
+        AlertDialogComponent alert(mode, message);
+        EXPECT_EQ(runDialog(alert, press(button, snapshotName)), expected) << mode << " " << button;
+    }
+}
+
+TEST_F(ModalDialogTest, EscapeClosesTheAlertEvenWhenTheMessageHasTheFocus)
+{
+    const auto clickMessageThenEscape = [](juce::Component& dialog)
+    {
+        auto* editor = test::gui::findDescendant<juce::TextEditor>(dialog);
+        ASSERT_NE(editor, nullptr);
+        test::gui::click(*editor);
+        EXPECT_TRUE(editor->hasKeyboardFocus(false));
+        pressEscape(dialog);
+    };
+    AlertDialogComponent alert(AlertDialogComponent::yesNoCancel, message);
+    EXPECT_EQ(runDialog(alert, clickMessageThenEscape), 0);
+}
+
+TEST_F(ModalDialogTest, LongerMessageMakesTheAlertTallerAndMovesTheButtonsDown)
+{
+    AlertDialogComponent shortAlert(AlertDialogComponent::okCancel, "One line.");
+    const juce::String longMessage = "First line.\nSecond line.\nThird line.\nFourth line.\nFifth line.\n"
+                                     "And a sixth line that is long enough to wrap at the editor's edge, twice over, "
+                                     "so that word wrapping adds to the height as well.";
+    AlertDialogComponent longAlert(AlertDialogComponent::okCancel, longMessage);
+
+    const auto growth = longAlert.getHeight() - shortAlert.getHeight();
+    EXPECT_GT(growth, 5 * 14);
+    const auto* longOk = test::gui::findButton(longAlert, text("CommonOK"));
+    EXPECT_EQ(longOk->getY() - test::gui::findButton(shortAlert, text("CommonOK"))->getY(), growth);
+    EXPECT_EQ(longOk->getBottom() + 16, longAlert.getHeight());
+
+    // Every line of the message stays visible above the buttons.
+    auto* editor = test::gui::findDescendant<juce::TextEditor>(longAlert);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_GE(editor->getHeight(), editor->getTextHeight());
+    EXPECT_LE(editor->getBottom(), longOk->getY());
+
+    EXPECT_EQ(runDialog(longAlert, press(text("CommonOK"), "alert-dialog-long")), 1);
+}
+
+TEST_F(ModalDialogTest, OnlyOkWithTheTickTurnsTheWriteWarningOff)
+{
+    test::gui::ScopedPreferences preferences;
+    // Stored preference, tick, button name (empty: Escape), result, preference after, snapshot name.
+    const std::tuple<bool, bool, juce::String, int, bool, const char*> cases[] = {
+        {false, false, "OkButton", 1, true, "write-warning"},
+        {true, true, "OkButton", 1, false, "write-warning-ticked"},
+        {true, true, "CancelButton", 0, true, nullptr},
+        {true, true, {}, 0, true, nullptr},
+    };
+    for (const auto& [storedWarn, tick, button, expected, warnAfter, snapshotName] : cases)
+    {
+        PreferencesData::getInstance()->SetBool(w40388_preferences::warnBeforeWritingKey, storedWarn);
+        WriteUserDataWarningComponent warning;
+        const auto answer = [tick = tick, then = press(button, snapshotName)](juce::Component& dialog)
+        {
+            EXPECT_TRUE(!tick || test::gui::clickButton(dialog, "DontWarning"));
+            then(dialog);
+        };
+        EXPECT_EQ(runDialog(warning, answer, text("WriteUserDataWarningDialogTitle")), expected) << button;
+        EXPECT_EQ(PreferencesData::getInstance()->GetBool(w40388_preferences::warnBeforeWritingKey, !warnAfter),
+                  warnAfter)
+            << button << ", tick " << tick;
+    }
+}
+
+TEST_F(ModalDialogTest, AboutBoxShowsThePictureAndVersionAndClosesOnClickOrEscape)
+{
+    test::gui::TestApplication application("Librarian", "2.3.4");
+    AboutComponent about;
+    EXPECT_EQ(about.getVersionText(), "version: 2.3.4");
+    EXPECT_EQ(about.getWidth(), 600);
+    EXPECT_EQ(about.getHeight(), 400);
+    // The picture is drawn over the black fill: its corners are not pure black.
+    const auto image = about.createComponentSnapshot(about.getLocalBounds());
+    EXPECT_NE(image.getPixelAt(5, 5).getARGB(), 0xFF000000u);
+    EXPECT_NE(image.getPixelAt(594, 5).getARGB(), 0xFF000000u);
+
+    EXPECT_EQ(runDialog(
+                  about,
+                  [](juce::Component& dialog)
+                  {
+                      auto* shown = test::gui::findDescendant<AboutComponent>(dialog);
+                      ASSERT_NE(shown, nullptr);
+                      EXPECT_TRUE(test::gui::saveSnapshot(dialog, "about-box").existsAsFile());
+                      // The lower right corner, on the version text.
+                      test::gui::click(*shown, {500, 380});
+                  },
+                  "About"),
+              0);
+    EXPECT_EQ(runDialog(about, pressEscape, "About"), 0);
+}
+
+class ConfirmDiscardChangesTest : public ModalDialogTest
+{
+protected:
+    void SetUp() override
+    {
+        ModalDialogTest::SetUp();
+        application::DataEditStatus::getInstance()->setEdited(true);
+    }
+
+    void TearDown() override { application::DataEditStatus::getInstance()->setEdited(false); }
+};
+
+TEST_F(ConfirmDiscardChangesTest, OnlyYesLetsTheCallerGoOn)
+{
+    const std::pair<juce::String, int> answers[] = {
+        {text("CommonYes"), 0}, {text("CommonNo"), 1}, {text("CommonCancel"), 1}, {{}, 1}};
+    for (const auto& [button, expected] : answers)
+        EXPECT_EQ(run(text("FileDiscardCheckTitle"), w40388_application::confirmDiscardChanges, press(button)),
+                  expected)
+            << button;
+}
+
+TEST_F(ConfirmDiscardChangesTest, AnotherOpenDialogMeansStayUnlessNothingWasEdited)
+{
+    bool wasOpen = true;
+    ui::ModalDialogState::getInstance()->beginModalDialog(wasOpen);
+    ASSERT_FALSE(wasOpen);
+
+    // Should a question come up after all, the driver answers Yes so the test cannot hang.
+    test::gui::ModalDialogDriver driver(press(text("CommonYes")));
+    EXPECT_EQ(w40388_application::confirmDiscardChanges(), 1);
+    application::DataEditStatus::getInstance()->setEdited(false);
+    EXPECT_EQ(w40388_application::confirmDiscardChanges(), 0);
+    EXPECT_FALSE(driver.acted());
+    EXPECT_TRUE(ui::ModalDialogState::getInstance()->isOpen());
+
+    ui::ModalDialogState::getInstance()->endModalDialog(false);
+}
+} // namespace
