@@ -34,14 +34,6 @@ std::vector<juce::uint8> bytes(const juce::MemoryBlock& block)
     return {first, first + block.getSize()};
 }
 
-template <typename Record> void expectSame(const Record& actual, const Record& expected)
-{
-    EXPECT_EQ(bytes(actual.unitData), bytes(expected.unitData));
-    EXPECT_EQ(actual.header, expected.header);
-    EXPECT_EQ(actual.slotIndex.load(), expected.slotIndex.load());
-    EXPECT_EQ(actual.state.load(), expected.state.load());
-}
-
 // Compares either the usable records or the spare at the end of every list.
 void expectSameRecords(const UserData& actual, const UserData& expected, bool spares)
 {
@@ -49,7 +41,12 @@ void expectSameRecords(const UserData& actual, const UserData& expected, bool sp
     {
         const auto spare = actualList.size() - 1;
         for (auto i = spares ? spare : 0; i < (spares ? spare + 1 : spare); ++i)
-            expectSame(actualList[i], expectedList[i]);
+        {
+            EXPECT_EQ(bytes(actualList[i].unitData), bytes(expectedList[i].unitData)) << i;
+            EXPECT_EQ(actualList[i].header, expectedList[i].header) << i;
+            EXPECT_EQ(actualList[i].slotIndex.load(), expectedList[i].slotIndex.load()) << i;
+            EXPECT_EQ(actualList[i].state.load(), expectedList[i].state.load()) << i;
+        }
     };
     compare(actual.oscData, expected.oscData);
     compare(actual.modFXData, expected.modFXData);
@@ -107,7 +104,7 @@ TEST(UserData, CopyTakesSparesButAssignmentLeavesThem)
 
     auto& alias = target.revFXData[2];
     target.revFXData[2] = alias; // self-assignment keeps the unit data
-    expectSame(target.revFXData[2], source.revFXData[2]);
+    expectSameRecords(target, source, false);
 }
 
 TEST(SlotFamily, GuardedAccessFallsBackToTheSpareAndSaysSo)

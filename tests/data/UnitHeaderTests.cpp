@@ -1,6 +1,5 @@
 #include "data/UnitDataBlock.h"
 #include "data/UnitHeader.h"
-#include "data/UserUnitData.h"
 
 #include <gtest/gtest.h>
 
@@ -161,11 +160,4 @@ TEST(UnitHeaderTests, CheckRefusesInvalidHeaderWithSummary)
     failure.clear();
     EXPECT_FALSE(UnitDataBlock::check(blockWithPayload(header, "UOSC"), failure));
     EXPECT_EQ(failure, "Unit binary header is invalid.\"NNNNNNNNNNNNNN\" v1.02-3 api:2.00-1 did:0000ABCD uid:00000001");
-}
-
-TEST(UnitHeaderTests, UserUnitDataStartsEmptyAndUninitialized)
-{
-    const w40388_data::UserUnitData unit;
-    EXPECT_EQ(unit.unitData.getSize(), 0u);
-    EXPECT_EQ(unit.message, "Uninitialized data.");
 }

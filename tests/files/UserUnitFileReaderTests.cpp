@@ -74,6 +74,9 @@ TEST(UserUnitFileReaderTests, ArchiveLayoutsAndManifestsGiveTheirReadCodes)
     const auto unitFileWith = [&payload](const std::string& json) { return test::buildUnitFile(json, payload); };
     const auto rawZip = [](std::vector<test::RawZipEntry> entries) { return test::buildRawZip(entries); };
     using test::storedEntry;
+    const auto members = [&](const std::string& manifestName, const std::string& payloadName) {
+        return rawZip({storedEntry(manifestName, manifest), storedEntry(payloadName, payload)});
+    };
 
     test::UnitFileOptions modulation;
     modulation.module = UnitModule::ModulationEffect;
@@ -99,21 +102,15 @@ TEST(UserUnitFileReaderTests, ArchiveLayoutsAndManifestsGiveTheirReadCodes)
         {"no archive", test::toBlock("PK but not really a zip"), ReadError::InvalidUserUnitFile},
         {"empty archive", rawZip({}), ReadError::InvalidUserUnitFile},
         {"manifest only", rawZip({storedEntry("manifest.json", manifest)}), ReadError::InvalidUserUnitFile},
-        {"members without folder",
-         rawZip({storedEntry("manifest.json", manifest), storedEntry("payload.bin", payload)}),
-         ReadError::InvalidUserUnitFile},
-        {"two folders deep",
-         rawZip({storedEntry("A/B/manifest.json", manifest), storedEntry("A/B/payload.bin", payload)}),
-         ReadError::UserUnitFileMissingManifest},
-        {"manifest name in other case",
-         rawZip({storedEntry("U/Manifest.json", manifest), storedEntry("U/payload.bin", payload)}),
+        {"members without folder", members("manifest.json", "payload.bin"), ReadError::InvalidUserUnitFile},
+        {"two folders deep", members("A/B/manifest.json", "A/B/payload.bin"), ReadError::UserUnitFileMissingManifest},
+        {"manifest name in other case", members("U/Manifest.json", "U/payload.bin"),
          ReadError::UserUnitFileMissingManifest},
         {"members in another folder than the first entry",
          rawZip({test::folderEntry("X/"), storedEntry("U/manifest.json", manifest),
                  storedEntry("U/payload.bin", payload)}),
          ReadError::UserUnitFileMissingManifest},
-        {"payload name in other case",
-         rawZip({storedEntry("U/manifest.json", manifest), storedEntry("U/Payload.bin", payload)}),
+        {"payload name in other case", members("U/manifest.json", "U/Payload.bin"),
          ReadError::UserUnitFileMissingPayload},
         {"not json", rawZip({storedEntry("U/manifest.json", "{\"header\": [}"), storedEntry("U/payload.bin", payload)}),
          ReadError::FailedToParseUserUnitManifest},
