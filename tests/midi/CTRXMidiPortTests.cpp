@@ -46,12 +46,28 @@ protected:
 };
 } // namespace
 
-TEST_F(CTRXMidiPortTest, ClientIsCreatedOnceAndNeedsAValidName)
+TEST_F(CTRXMidiPortTest, FailuresNameWhatWentWrong)
 {
     EXPECT_FALSE(midi.CreateClient("MidiDevice"));
     EXPECT_EQ(midi.GetLastFailure(), "Client is already created.");
+    EXPECT_FALSE(midi.OpenInPort(0));
+    EXPECT_EQ(midi.GetLastFailure(), "Not found MIDI IN device.");
+    EXPECT_FALSE(midi.OpenOutPort(0));
+    EXPECT_EQ(midi.GetLastFailure(), "Not found MIDI Out device.");
+    addSynth("Synth");
+    EXPECT_FALSE(midi.OpenInPort(-1));
+    EXPECT_EQ(midi.GetLastFailure(), "Not found MIDI IN device.");
+    EXPECT_FALSE(midi.OpenOutPort(1));
+    EXPECT_EQ(midi.GetLastFailure(), "Not found MIDI Out device.");
+
     EXPECT_TRUE(midi.DisposeClient());
     EXPECT_TRUE(midi.DisposeClient());
+    EXPECT_FALSE(midi.OpenInPort(0));
+    EXPECT_EQ(midi.GetLastFailure(), "Faild to MIDIInputPortCreate().");
+    EXPECT_FALSE(midi.OpenOutPort(0));
+    EXPECT_EQ(midi.GetLastFailure(), "Faild to MIDIOutputPortCreate().");
+    EXPECT_FALSE(midi.IsInPortOpen());
+    EXPECT_FALSE(midi.IsOutPortOpen());
     EXPECT_FALSE(midi.CreateClient(nullptr));
     EXPECT_EQ(midi.GetLastFailure(), "Failed to create CFString.");
     EXPECT_FALSE(midi.CreateClient("\xC3\x28"));
@@ -59,54 +75,23 @@ TEST_F(CTRXMidiPortTest, ClientIsCreatedOnceAndNeedsAValidName)
     EXPECT_TRUE(midi.CreateClient("MidiDevice"));
 }
 
-TEST_F(CTRXMidiPortTest, OpeningFailsWithoutAnEndpointOrAClient)
-{
-    EXPECT_FALSE(midi.OpenInPort(0));
-    EXPECT_EQ(midi.GetLastFailure(), "Not found MIDI IN device.");
-    EXPECT_FALSE(midi.OpenOutPort(0));
-    EXPECT_EQ(midi.GetLastFailure(), "Not found MIDI Out device.");
-
-    addSynth("Synth");
-    EXPECT_FALSE(midi.OpenInPort(-1));
-    EXPECT_EQ(midi.GetLastFailure(), "Not found MIDI IN device.");
-    EXPECT_FALSE(midi.OpenOutPort(1));
-    EXPECT_EQ(midi.GetLastFailure(), "Not found MIDI Out device.");
-
-    midi.DisposeClient();
-    EXPECT_FALSE(midi.OpenInPort(0));
-    EXPECT_EQ(midi.GetLastFailure(), "Faild to MIDIInputPortCreate().");
-    EXPECT_FALSE(midi.OpenOutPort(0));
-    EXPECT_EQ(midi.GetLastFailure(), "Faild to MIDIOutputPortCreate().");
-    EXPECT_FALSE(midi.IsInPortOpen());
-    EXPECT_FALSE(midi.IsOutPortOpen());
-}
-
-TEST_F(CTRXMidiPortTest, ReceivesFromTheConnectedSourceOnly)
+TEST_F(CTRXMidiPortTest, ASecondOpenFailsAndLeavesTheFirstWorkingWithTheChosenDevice)
 {
     const int a = addSynth("A");
     const int b = addSynth("B");
     ASSERT_TRUE(midi.OpenInPort(1));
-    bus->sendFromSource(bus->getDeviceSource(a), {0x90, 0x01, 0x01});
-    bus->sendFromSource(bus->getDeviceSource(b), {0xF0, 0x42});
-    bus->sendFromSource(bus->getDeviceSource(b), {0x01, 0xF7});
-    ASSERT_TRUE(bus->waitUntilIdle(5000));
-    EXPECT_EQ(listener.lines(), (Trace{"receiving F0 42", "receiving 01 F7", "sysex F0 42 01 F7"}));
-}
-
-TEST_F(CTRXMidiPortTest, ASecondOpenFailsAndLeavesTheFirstWorking)
-{
-    const int synth = addSynth("Synth");
-    ASSERT_TRUE(midi.OpenInPort(0));
-    ASSERT_TRUE(midi.OpenOutPort(0));
+    ASSERT_TRUE(midi.OpenOutPort(1));
     EXPECT_FALSE(midi.OpenInPort(0));
     EXPECT_EQ(midi.GetLastFailure(), "MIDI IN already opened.");
     EXPECT_FALSE(midi.OpenOutPort(0));
     EXPECT_EQ(midi.GetLastFailure(), "MIDI OUT already opened.");
 
-    bus->sendFromSource(bus->getDeviceSource(synth), {0xB0, 0x07, 0x64});
+    bus->sendFromSource(bus->getDeviceSource(a), {0x90, 0x01, 0x01});
+    bus->sendFromSource(bus->getDeviceSource(b), {0xF0, 0x42});
+    bus->sendFromSource(bus->getDeviceSource(b), {0x01, 0xF7});
     send({0x90, 0x3C, 0x40});
     EXPECT_EQ(received(), (Trace{"90 3C 40"}));
-    EXPECT_EQ(listener.lines(), (Trace{"midi B0 07 64"}));
+    EXPECT_EQ(listener.lines(), (Trace{"receiving F0 42", "receiving 01 F7", "sysex F0 42 01 F7"}));
 }
 
 TEST_F(CTRXMidiPortTest, ClosingTheInputStopsDeliveriesAndReopeningStartsAfresh)
@@ -126,34 +111,10 @@ TEST_F(CTRXMidiPortTest, ClosingTheInputStopsDeliveriesAndReopeningStartsAfresh)
     EXPECT_EQ(listener.lines(), (Trace{"receiving F0 01 02", "midi F7"}));
 }
 
-TEST_F(CTRXMidiPortTest, ShortMessagesTakeTheirLengthFromTheStatusByte)
+TEST_F(CTRXMidiPortTest, SendsNothingAndReturnsAtOnceWhileClosedThenShortMessagesByStatusAndSysExWhole)
 {
     addSynth("Synth");
-    send({0x90, 0x3C, 0x40}); // output still closed
-    ASSERT_TRUE(midi.OpenOutPort(0));
-    send({0x90, 0x3C});
-    send({0xC0, 0x05, 0x06, 0x07});
-    send({0xF8, 0x01});
-    midi.SendMessage(nullptr, 0);
-    EXPECT_EQ(received(), (Trace{"90 3C 00", "C0 05", "F8"}));
-}
-
-TEST_F(CTRXMidiPortTest, SysExSendDeliversWholeAndReportsItsSize)
-{
-    addSynth("Synth");
-    ASSERT_TRUE(midi.OpenOutPort(0));
-    Bytes message(3000, 0x12);
-    message.front() = 0xF0;
-    message.back() = 0xF7;
-    send(message);
-    ASSERT_TRUE(listener.waitFor(1));
-    EXPECT_EQ(listener.lines(), (Trace{"sent 3000"}));
-    EXPECT_EQ(received(), (Trace{test::hex(message.data(), (int)message.size())}));
-}
-
-TEST_F(CTRXMidiPortTest, SysExSendWithTheOutputClosedReturnsAtOnce)
-{
-    addSynth("Synth");
+    send({0x90, 0x3C, 0x40});
     // Were the call to wait for a completion, ten sends would take five seconds.
     const auto started = juce::Time::getMillisecondCounterHiRes();
     for (int i = 0; i < 10; ++i)
@@ -161,6 +122,19 @@ TEST_F(CTRXMidiPortTest, SysExSendWithTheOutputClosedReturnsAtOnce)
     EXPECT_LT(juce::Time::getMillisecondCounterHiRes() - started, 2000.0);
     EXPECT_TRUE(received().isEmpty());
     EXPECT_TRUE(listener.lines().isEmpty());
+
+    ASSERT_TRUE(midi.OpenOutPort(0));
+    send({0x90, 0x3C});
+    send({0xC0, 0x05, 0x06, 0x07});
+    send({0xF8, 0x01});
+    midi.SendMessage(nullptr, 0);
+    Bytes message(3000, 0x12);
+    message.front() = 0xF0;
+    message.back() = 0xF7;
+    send(message);
+    ASSERT_TRUE(listener.waitFor(1));
+    EXPECT_EQ(listener.lines(), (Trace{"sent 3000"}));
+    EXPECT_EQ(received(), (Trace{"90 3C 00", "C0 05", "F8", test::hex(message.data(), (int)message.size())}));
 }
 
 TEST_F(CTRXMidiPortTest, PortNamesJoinDeviceAndEndpointNames)
