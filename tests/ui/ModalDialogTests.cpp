@@ -28,12 +28,13 @@ void pressEscape(juce::Component& dialog)
     test::gui::pressKey(dialog, juce::KeyPress(juce::KeyPress::escapeKey));
 }
 
-// Saves a snapshot of the dialog when a name is given, then clicks the button with the given
-// text or name, or presses Escape when there is none.
-Action press(const juce::String& button, const char* snapshotName = nullptr)
+// Clicks the button named tickFirst when given, saves a snapshot of the dialog when a name is
+// given, then clicks the button with the given text or name, or presses Escape when there is none.
+Action press(const juce::String& button, const char* snapshotName = nullptr, const char* tickFirst = nullptr)
 {
     return [=](juce::Component& dialog)
     {
+        EXPECT_TRUE(tickFirst == nullptr || test::gui::clickButton(dialog, tickFirst));
         EXPECT_TRUE(snapshotName == nullptr || test::gui::saveSnapshot(dialog, snapshotName).existsAsFile());
         if (button.isEmpty())
             pressEscape(dialog);
@@ -80,46 +81,32 @@ protected:
     const juce::String message{"The unit file could not be read."};
 };
 
-TEST_F(ModalDialogTest, AlertModesLayOutTheirButtonsAlongTheBottom)
+TEST_F(ModalDialogTest, AlertButtonsSitAlongTheBottomAndAnswerEachTheirOwnWay)
 {
-    using Buttons = std::vector<std::pair<const char*, int>>;
-    const std::pair<int, Buttons> layouts[] = {
-        {AlertDialogComponent::okOnly, {{"CommonOK", 312}}},
-        {AlertDialogComponent::okCancel, {{"CommonOK", 312}, {"CommonCancel", 208}}},
-        {AlertDialogComponent::yesNoCancel, {{"CommonYes", 16}, {"CommonNo", 120}, {"CommonCancel", 312}}},
+    // Mode, visible buttons, the button pressed (empty: Escape) and its x, the answer, snapshot name.
+    const std::tuple<int, int, juce::String, int, int, const char*> cases[] = {
+        {AlertDialogComponent::okOnly, 1, text("CommonOK"), 312, 1, "alert-dialog-ok"},
+        {AlertDialogComponent::okOnly, 1, {}, 0, 0, nullptr},
+        {AlertDialogComponent::okCancel, 2, text("CommonOK"), 312, 1, nullptr},
+        {AlertDialogComponent::okCancel, 2, text("CommonCancel"), 208, 0, "alert-dialog-ok-cancel"},
+        {AlertDialogComponent::yesNoCancel, 3, text("CommonYes"), 16, 1, "alert-dialog-yes-no-cancel"},
+        {AlertDialogComponent::yesNoCancel, 3, text("CommonNo"), 120, 2, nullptr},
+        {AlertDialogComponent::yesNoCancel, 3, text("CommonCancel"), 312, 0, nullptr},
         // An unknown mode shows OK alone, left where it started.
-        {7, {{"CommonOK", 16}}},
+        {7, 1, text("CommonOK"), 16, 1, nullptr},
     };
-    for (const auto& [mode, buttons] : layouts)
+    for (const auto& [mode, buttonCount, button, x, expected, snapshotName] : cases)
     {
         AlertDialogComponent alert(mode, message);
         EXPECT_EQ(alert.getWidth(), 420);
-        EXPECT_EQ(visibleButtonCount(alert), static_cast<int>(buttons.size())) << "mode " << mode;
-        for (const auto& [key, x] : buttons)
+        EXPECT_EQ(visibleButtonCount(alert), buttonCount) << "mode " << mode;
+        if (button.isNotEmpty())
         {
-            const auto* button = test::gui::findButton(alert, text(key));
-            ASSERT_NE(button, nullptr) << key;
-            EXPECT_EQ(button->getX(), x) << key << " in mode " << mode;
-            EXPECT_EQ(button->getBottom() + 16, alert.getHeight()) << key;
+            const auto* shown = test::gui::findButton(alert, button);
+            ASSERT_NE(shown, nullptr) << button;
+            EXPECT_EQ(shown->getX(), x) << button << " in mode " << mode;
+            EXPECT_EQ(shown->getBottom() + 16, alert.getHeight()) << button;
         }
-    }
-}
-
-TEST_F(ModalDialogTest, AlertAnswersForEachButtonAndEscape)
-{
-    // Mode, button text (empty: Escape), expected result, snapshot name.
-    const std::tuple<int, juce::String, int, const char*> cases[] = {
-        {AlertDialogComponent::okOnly, text("CommonOK"), 1, "alert-dialog-ok"},
-        {AlertDialogComponent::okOnly, {}, 0, nullptr},
-        {AlertDialogComponent::okCancel, text("CommonOK"), 1, nullptr},
-        {AlertDialogComponent::okCancel, text("CommonCancel"), 0, "alert-dialog-ok-cancel"},
-        {AlertDialogComponent::yesNoCancel, text("CommonYes"), 1, "alert-dialog-yes-no-cancel"},
-        {AlertDialogComponent::yesNoCancel, text("CommonNo"), 2, nullptr},
-        {AlertDialogComponent::yesNoCancel, text("CommonCancel"), 0, nullptr},
-    };
-    for (const auto& [mode, button, expected, snapshotName] : cases)
-    {
-        AlertDialogComponent alert(mode, message);
         EXPECT_EQ(runDialog(alert, press(button, snapshotName)), expected) << mode << " " << button;
     }
 }
@@ -175,12 +162,10 @@ TEST_F(ModalDialogTest, OnlyOkWithTheTickTurnsTheWriteWarningOff)
     {
         PreferencesData::getInstance()->SetBool(w40388_preferences::warnBeforeWritingKey, storedWarn);
         WriteUserDataWarningComponent warning;
-        const auto answer = [tick = tick, then = press(button, snapshotName)](juce::Component& dialog)
-        {
-            EXPECT_TRUE(!tick || test::gui::clickButton(dialog, "DontWarning"));
-            then(dialog);
-        };
-        EXPECT_EQ(runDialog(warning, answer, text("WriteUserDataWarningDialogTitle")), expected) << button;
+        EXPECT_EQ(runDialog(warning, press(button, snapshotName, tick ? "DontWarning" : nullptr),
+                            text("WriteUserDataWarningDialogTitle")),
+                  expected)
+            << button;
         EXPECT_EQ(PreferencesData::getInstance()->GetBool(w40388_preferences::warnBeforeWritingKey, !warnAfter),
                   warnAfter)
             << button << ", tick " << tick;
