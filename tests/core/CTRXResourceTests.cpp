@@ -9,25 +9,14 @@ namespace
 class CTRXResourceTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        folder = juce::File::getSpecialLocation(juce::File::tempDirectory)
-                     .getNonexistentChildFile("qtr-text-table", "", false);
-        ASSERT_TRUE(folder.createDirectory());
-    }
-
+    void SetUp() override { ASSERT_TRUE(folder.createDirectory()); }
     void TearDown() override { folder.deleteRecursively(); }
 
-    void writeTable(const juce::String& language, const juce::MemoryBlock& bytes)
+    void writeTable(const juce::String& language, const std::string& bytes)
     {
         const auto file = folder.getChildFile(language + ".lproj").getChildFile("LocalizableStrings.xml");
         ASSERT_TRUE(file.getParentDirectory().createDirectory());
-        ASSERT_TRUE(file.replaceWithData(bytes.getData(), bytes.getSize()));
-    }
-
-    void writeTable(const juce::String& language, const juce::String& text)
-    {
-        writeTable(language, juce::MemoryBlock(text.toRawUTF8(), text.getNumBytesAsUTF8()));
+        ASSERT_TRUE(file.replaceWithData(bytes.data(), bytes.size()));
     }
 
     std::unique_ptr<CTRXResource> load(const juce::String& language)
@@ -35,7 +24,8 @@ protected:
         return std::make_unique<CTRXResource>(platform::ResourceLookup(language, folder));
     }
 
-    juce::File folder;
+    const juce::File folder =
+        juce::File::getSpecialLocation(juce::File::tempDirectory).getNonexistentChildFile("qtr-text-table", "", false);
 };
 
 TEST_F(CTRXResourceTest, LookupIgnoresCaseTakesTheFirstEntryAndNeedsATextAttribute)
@@ -57,12 +47,11 @@ TEST_F(CTRXResourceTest, LookupIgnoresCaseTakesTheFirstEntryAndNeedsATextAttribu
 
 TEST_F(CTRXResourceTest, TextsKeepSpacesLineBreaksAndNonAsciiAfterAByteOrderMark)
 {
-    writeTable("ja", juce::String::fromUTF8(
-                         "\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Strings>\n"
-                         "  <Modified Text=\" (edited)\"/>\n"
-                         "  <Lines Text=\"one&#10;two &amp; &lt;three&gt;&#10;\"/>\n"
-                         "  <Cancel Text=\"\xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3\xe3\x82\xbb\xe3\x83\xab\"/>\n"
-                         "</Strings>\n"));
+    writeTable("ja", std::string("\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Strings>\n"
+                                 "  <Modified Text=\" (edited)\"/>\n"
+                                 "  <Lines Text=\"one&#10;two &amp; &lt;three&gt;&#10;\"/>\n"
+                                 "  <Cancel Text=\"\xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3\xe3\x82\xbb\xe3\x83\xab\"/>\n"
+                                 "</Strings>\n"));
     const auto table = load("ja");
 
     EXPECT_EQ(table->getText("Modified"), " (edited)");
@@ -73,10 +62,8 @@ TEST_F(CTRXResourceTest, TextsKeepSpacesLineBreaksAndNonAsciiAfterAByteOrderMark
 TEST_F(CTRXResourceTest, MissingEmptyTornOrBinaryTablesGiveEmptyTexts)
 {
     EXPECT_FALSE(load("en")->hasTable());
-    const unsigned char binary[] = {0x00, 0xff, 0xfe, 0x3c, 0x00, 0x80, 0x81};
-    const std::string torn = "<Strings><CommonOK Text=\"OK\"/>";
-    for (const auto& bytes :
-         {juce::MemoryBlock(), juce::MemoryBlock(torn.data(), torn.size()), juce::MemoryBlock(binary, sizeof(binary))})
+    for (const auto& bytes : {std::string(), std::string("<Strings><CommonOK Text=\"OK\"/>"), // empty, torn, binary
+                              std::string("\0\xff\xfe<\0\x80\x81", 7)})
     {
         writeTable("en", bytes);
         EXPECT_EQ(load("en")->getText("CommonOK"), "");

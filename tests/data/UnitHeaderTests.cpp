@@ -52,58 +52,38 @@ TEST(UnitHeaderTests, KeyLookupsAreExactAndFollowTableOrder)
     EXPECT_EQ(moduleTag(-1), "");
 }
 
-TEST(UnitHeaderTests, FieldsAreLittleEndianAtTheirOffsets)
+TEST(UnitHeaderTests, FieldsNameAndDescriptorsLandLittleEndianAtTheirOffsetsAndNowhereElse)
 {
     UnitHeader header;
     header.setTarget(UnitPlatform::ParvolinVr, UnitModule::DelayEffect);
     header.setApi(0x11223344);
     header.setDevId(0xA1B2C3D4);
+    header.setPrgId(0x01020304);
+    header.setVersion(0x00050607);
     header.setNumParam(2);
+    header.setName("ABCDEFGHIJKLMNOPQ"); // clipped to 13 characters, terminated at byte 31
+    const UnitParamDescriptor descriptor{-50, 100, 1, "ThirteenChars"};
+    ASSERT_TRUE(header.setParam(60, descriptor));
+    EXPECT_FALSE(header.setParam(61, descriptor));
+
+    std::string expected(UnitHeader::size, '\0');
+    expected.replace(0, 31,
+                     std::string("\x02\x02\x44\x33\x22\x11\xD4\xC3\xB2\xA1\x04\x03\x02\x01\x07\x06\x05\x00"
+                                 "ABCDEFGHIJKLM",
+                                 31));
+    expected[32] = 2;
+    expected.replace(996, 16, "\xCE\x64\x01ThirteenChars");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(header.data()), UnitHeader::size), expected);
     EXPECT_EQ(header.getTarget(), 0x0202);
-
-    const auto* bytes = header.data();
-    EXPECT_EQ(bytes[0], 0x02);
-    EXPECT_EQ(bytes[1], 0x02);
-    EXPECT_EQ(std::memcmp(bytes + 2, "\x44\x33\x22\x11", 4), 0);
-    EXPECT_EQ(std::memcmp(bytes + 6, "\xD4\xC3\xB2\xA1", 4), 0);
-    EXPECT_EQ(bytes[32], 2);
-
-    header.setTarget(UnitPlatform::FeltanDigital, UnitModule::Oscillator);
-    EXPECT_EQ(header.getTarget(), 0x0304);
-}
-
-TEST(UnitHeaderTests, NameOfThirteenCharactersIsTerminatedAtByte31)
-{
-    UnitHeader header;
-    header.setName("ABCDEFGHIJKLMNOPQ");
     EXPECT_EQ(header.getName(), "ABCDEFGHIJKLM");
-    EXPECT_EQ(std::memcmp(header.data() + 18, "ABCDEFGHIJKLM", 13), 0);
-    EXPECT_EQ(header.data()[31], 0);
     EXPECT_TRUE(header.hasTerminatedName());
+    EXPECT_EQ(header.getParam(60), descriptor);
+    // The 61st descriptor survives into the data block.
+    EXPECT_EQ(UnitDataBlock::getHeader(blockWithPayload(header, "UOSC")).getParam(60), descriptor);
 
     header.setName("X");
     EXPECT_EQ(header.getName(), "X");
     EXPECT_EQ(header.data()[19], 0);
-}
-
-TEST(UnitHeaderTests, DescriptorsStayInsideTheHeader)
-{
-    UnitHeader header;
-    UnitParamDescriptor descriptor{-50, 100, 1, "ThirteenChars"};
-    ASSERT_TRUE(header.setParam(60, descriptor));
-    EXPECT_EQ(header.getParam(60), descriptor);
-    EXPECT_EQ(static_cast<std::int8_t>(header.data()[996]), -50);
-    EXPECT_EQ(header.data()[1011], 's');
-    for (std::size_t i = 1012; i < UnitHeader::size; ++i)
-        EXPECT_EQ(header.data()[i], 0) << i;
-
-    const UnitHeader before = header;
-    EXPECT_FALSE(header.setParam(61, descriptor));
-    EXPECT_EQ(header, before);
-
-    // The 61st descriptor survives into the data block.
-    const auto block = blockWithPayload(header, "UOSC");
-    EXPECT_EQ(UnitDataBlock::getHeader(block).getParam(60), descriptor);
 }
 
 TEST(UnitHeaderTests, BlockJoinsHeaderPayloadSizeAndZeroTail)
