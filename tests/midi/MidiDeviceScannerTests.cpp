@@ -63,26 +63,20 @@ protected:
 
     void start() { scanner->StartScan(qtrFamily, midi::MidiDeviceScanner::anyId); }
 
-    // Runs one search to its only report.
-    Report search()
+    // Waits for the report number `n` (from 1) and returns it; no other report may follow.
+    Report waitForReport(size_t n)
     {
-        const auto before = recorder->reports.size();
-        start();
-        EXPECT_TRUE(test::runMessageLoopUntil([&] { return recorder->reports.size() > before; }));
+        EXPECT_TRUE(test::runMessageLoopUntil([&] { return recorder->reports.size() >= n; }));
         test::drainMessageLoop();
         EXPECT_TRUE(bus->waitUntilIdle(5000));
-        EXPECT_EQ(before + 1, recorder->reports.size());
-        return recorder->reports.empty() ? Report{} : recorder->reports.back();
+        EXPECT_EQ(n, recorder->reports.size());
+        return recorder->reports.size() < n ? Report{} : recorder->reports[n - 1];
     }
 
-    // Waits for the first report.
-    Report firstReport()
+    Report search()
     {
-        EXPECT_TRUE(test::runMessageLoopUntil([&] { return !recorder->reports.empty(); }));
-        test::drainMessageLoop();
-        EXPECT_TRUE(bus->waitUntilIdle(5000));
-        EXPECT_EQ(1u, recorder->reports.size());
-        return recorder->reports.empty() ? Report{} : recorder->reports.front();
+        start();
+        return waitForReport(recorder->reports.size() + 1);
     }
 
     void expectAllClosed() const
@@ -163,7 +157,7 @@ TEST_F(MidiDeviceScannerTest, TheFirstReplyWins)
     ASSERT_TRUE(late.waitUntilAnswersDelivered(5000));
     ASSERT_TRUE(early.waitUntilAnswersDelivered(5000));
     ASSERT_TRUE(bus->waitUntilIdle(5000));
-    EXPECT_EQ(firstReport(), Report(true, 1, 1));
+    EXPECT_EQ(waitForReport(1), Report(true, 1, 1));
     EXPECT_EQ(1u, late.getSentPackets().size());
 }
 
@@ -225,7 +219,7 @@ TEST_F(MidiDeviceScannerTest, ASearchStartedBeforeThePreviousCloseRanCarriesOnWi
     start();
 
     // One report, after the second exchange, on devices opened once and closed once.
-    EXPECT_EQ(firstReport(), Report(true, 1, 1));
+    EXPECT_EQ(waitForReport(1), Report(true, 1, 1));
     EXPECT_EQ((std::vector<Bytes>{request(1), request(1)}), instrument.getReceivedMessages());
     EXPECT_EQ((std::vector<Bytes>{request(0), request(0)}), keys.received);
     EXPECT_EQ(2, devices->getNumInputsOpened());
@@ -240,7 +234,7 @@ TEST_F(MidiDeviceScannerTest, ASearchStartedAfterAReportWasQueuedForNoDevicesGet
     start();
     ASSERT_EQ(1, devices->getNumInputsOpen());
 
-    EXPECT_EQ(firstReport(), Report(true, 0, 0));
+    EXPECT_EQ(waitForReport(1), Report(true, 0, 0));
     EXPECT_EQ(std::vector<Bytes>{request(0)}, instrument.getReceivedMessages());
     expectAllClosed();
 }
