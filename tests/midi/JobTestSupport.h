@@ -2,6 +2,7 @@
 
 #include "data/SlotFamily.h"
 #include "data/UserData.h"
+#include "midi/MidiCommunicationProcess.h"
 #include "midi/MidiCommunicationResult.h"
 #include "midi/MidiCommunicationThread.h"
 #include "midi/MidiDeviceManager.h"
@@ -11,19 +12,22 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace test
 {
+namespace Result = midi::MidiCommunicationResult;
+using Bytes = SimulatedInstrument::Bytes;
+using Fault = SimulatedInstrument::Fault;
+using Request = SimulatedInstrument::Request;
+using w40388_data::SlotState;
+
 constexpr juce::uint32 family = w40388_midi::sysex::instrumentFamilyId;
+inline const Bytes identityRequest{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
 
 // Module byte and usable slots of the lists, in the order the jobs work them.
 inline const std::vector<std::pair<int, int>> listsInOrder{{4, 16}, {1, 16}, {2, 8}, {3, 8}};
-
-inline SimulatedInstrument::Bytes identityRequest()
-{
-    return {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
-}
 
 // The simulated instrument with the device manager's port layer connected to it, as the
 // progress dialog leaves things before it starts a job.
@@ -35,7 +39,7 @@ protected:
         SimulatedInstrumentTest::SetUp();
         auto* manager = midi::MidiDeviceManager::getInstance();
         manager->Disconnect();
-        manager->familyId = w40388_midi::sysex::instrumentFamilyId;
+        manager->familyId = family;
         manager->automatic = false;
         manager->inPortName = manager->getMidiPort().GetInPortName(instrument->getSourceIndex());
         manager->outPortName = manager->getMidiPort().GetOutPortName(instrument->getDestinationIndex());
@@ -55,6 +59,7 @@ template <typename Job> class RecordingJob : public Job
 {
 public:
     using Job::Job;
+    using Job::shouldExit;
 
     std::vector<float> steps;
     int cancelAtStep = -1;
@@ -68,34 +73,51 @@ public:
     }
 };
 
-// Runs a job on its own job thread as the progress dialog does and returns its result once
-// threadFinished has arrived on the message thread.
-inline int runJob(midi::MidiCommunicationProcess& job, int boundMs = 30000)
+// Records what the progress dialog would see of a job, in order.
+struct JobWatcher : midi::MidiCommunicationProcessObserver, midi::MidiCommunicationThreadListener
 {
-    struct Finished : midi::MidiCommunicationThreadListener
-    {
-        int calls = 0;
-        void threadFinished() override { ++calls; }
-    } finished;
+    explicit JobWatcher(midi::MidiCommunicationProcess& watched) : job(watched) { job.addListener(this); }
+    ~JobWatcher() override { job.removeListener(this); }
 
+    juce::String now() const { return job.GetMessage() + " " + juce::String(job.getProgress()); }
+    void processChanged() override { events.push_back(now()); }
+    void threadFinished() override { events.push_back("finished"); }
+
+    midi::MidiCommunicationProcess& job;
+    std::vector<juce::String> events;
+};
+
+// Runs a job on its own job thread as the progress dialog does and returns its result, once the
+// end has been reported exactly once on the message thread, after the job's latest texts and progress.
+inline int runJob(midi::MidiCommunicationProcess& job)
+{
+    JobWatcher watcher(job);
     midi::MidiCommunicationThread thread(job);
-    thread.addListener(&finished);
+    EXPECT_EQ(thread.getThreadName(), "MidiCommunicationThread");
+    thread.addListener(&watcher);
     thread.startThread();
-    EXPECT_TRUE(runMessageLoopUntil([&] { return finished.calls > 0; }, boundMs));
+    EXPECT_TRUE(
+        runMessageLoopUntil([&] { return !watcher.events.empty() && watcher.events.back() == "finished"; }, 30000));
     drainMessageLoop();
-    EXPECT_EQ(finished.calls, 1);
-    thread.removeListener(&finished);
+    thread.removeListener(&watcher);
+
+    const auto& events = watcher.events;
+    EXPECT_EQ(std::count(events.begin(), events.end(), "finished"), 1);
+    if (events.size() >= 2)
+    {
+        EXPECT_EQ(std::vector<juce::String>(events.end() - 2, events.end()),
+                  (std::vector<juce::String>{watcher.now(), "finished"}));
+    }
     return thread.getResult();
 }
 
 // Calls f(record, position) for every usable record of the four lists.
-template <typename Function> inline void forEachRecord(w40388_data::UserData& data, Function&& f)
+template <typename Function> void forEachRecord(w40388_data::UserData& data, Function&& f)
 {
     auto list = [&](auto family)
     {
-        using Family = decltype(family);
-        for (int position = 0; position < Family::numUsableSlots; ++position)
-            f(Family::records(data)[position], position);
+        for (int position = 0; position < decltype(family)::numUsableSlots; ++position)
+            f(decltype(family)::records(data)[position], position);
     };
     list(w40388_data::OscSlotFamily{});
     list(w40388_data::ModFXSlotFamily{});
@@ -103,58 +125,14 @@ template <typename Function> inline void forEachRecord(w40388_data::UserData& da
     list(w40388_data::RevFXSlotFamily{});
 }
 
-// Instead of an answer, these packets.
-inline SimulatedInstrument::Fault onlyPackets(std::vector<SimulatedInstrument::Bytes> packets)
-{
-    SimulatedInstrument::Fault fault;
-    fault.answer = SimulatedInstrument::Fault::Answer::Nothing;
-    fault.before = std::move(packets);
-    return fault;
-}
-
-// A slot header answer of 20 bytes: neither the empty form nor a whole header.
-inline SimulatedInstrument::Bytes brokenHeaderAnswer()
-{
-    SimulatedInstrument::Bytes message{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04, 0x00};
-    message.resize(19, 0x00);
-    message.push_back(0xF7);
-    return message;
-}
-
-// A misbehaviour of the instrument for some requests and the result code it must end a job with.
-struct AnswerCase
-{
-    const char* name;
-    SimulatedInstrument::Match request;
-    SimulatedInstrument::Fault fault;
-    int expected;
-};
-
-// Runs a job on empty lists against the misbehaving instrument, with waits shortened from the
-// product's 3000 ms and 60000 or 5000 ms, and checks its code and both texts of the code.
-template <typename Job> void expectJobEndsWith(SimulatedInstrument& instrument, const AnswerCase& answerCase)
-{
-    instrument.addFault(answerCase.request, answerCase.fault);
-    w40388_data::UserData data;
-    Job job(&data);
-    job.setTimeoutsForTesting(300, 300);
-
-    EXPECT_EQ(runJob(job), answerCase.expected);
-    EXPECT_EQ(job.GetMessage(), midi::getMidiCommunicationErrorText(answerCase.expected));
-    EXPECT_EQ(job.GetErrorMessage(), midi::getMidiCommunicationErrorDetailText(answerCase.expected));
-}
-
-inline std::string answerCaseName(const ::testing::TestParamInfo<AnswerCase>& info)
-{
-    return info.param.name;
-}
-
-// The progress values 0, then first/48 ... last/48, as a job stores them.
-inline std::vector<float> progressSteps(int first, int last)
+// The progress values 0, 1/48 ... last/48 and, for a job that ran to its end, 1.
+inline std::vector<float> progressSteps(int last, bool finished = false)
 {
     std::vector<float> steps{0.0f};
-    for (int step = first; step <= last; ++step)
+    for (int step = 1; step <= last; ++step)
         steps.push_back(static_cast<float>(step / 48.0));
+    if (finished)
+        steps.push_back(1.0f);
     return steps;
 }
 } // namespace test

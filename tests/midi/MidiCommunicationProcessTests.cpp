@@ -1,115 +1,29 @@
+#include "JobTestSupport.h"
 #include "core/CTRXResource.h"
-#include "midi/MidiCommunicationProcess.h"
-#include "midi/MidiCommunicationResult.h"
-#include "midi/MidiCommunicationThread.h"
-#include "support/MessageLoop.h"
+#include "midi/ReceiveUserDataProcess.h"
+#include "midi/WriteUserDataProcess.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <memory>
 #include <vector>
 
 namespace
 {
-namespace Result = midi::MidiCommunicationResult;
-
-// A job whose body the test supplies.
-class ScriptedProcess : public midi::MidiCommunicationProcess
-{
-public:
-    std::function<int(ScriptedProcess&)> body;
-
-    int execute() override { return body(*this); }
-    bool isSucceeded(int result) override { return result == Result::noError; }
-    juce::String getTitle() override { return {}; }
-    bool isCancelable() override { return true; }
-
-    using MidiCommunicationProcess::cancel;
-    using MidiCommunicationProcess::setProgress;
-    using MidiCommunicationProcess::shouldExit;
-};
-
-// Records what the progress dialog would see, in order.
-struct Recorder : midi::MidiCommunicationProcessObserver, midi::MidiCommunicationThreadListener
-{
-    explicit Recorder(midi::MidiCommunicationProcess& watched) : process(watched) { process.addListener(this); }
-    ~Recorder() override { process.removeListener(this); }
-
-    void processChanged() override
-    {
-        events.push_back(process.GetMessage() + " " + juce::String(process.getProgress()));
-    }
-    void threadFinished() override { events.push_back("finished"); }
-
-    midi::MidiCommunicationProcess& process;
-    std::vector<juce::String> events;
-};
+using namespace test;
 
 TEST(MidiCommunicationProcess, ChangesBeforeTheLoopTurnsGiveOneNotificationWithTheLatestValues)
 {
-    ScriptedProcess process;
-    Recorder recorder(process);
+    w40388_data::UserData data;
+    RecordingJob<w40388_midi::WriteUserDataProcess> job(&data);
+    JobWatcher watcher(job);
 
-    process.SetMessage("first");
-    process.setProgress(0.25f);
-    process.SetMessage("third");
-    test::drainMessageLoop();
+    job.SetMessage("first");
+    job.setProgress(0.25f);
+    job.SetMessage("third");
+    drainMessageLoop();
 
-    EXPECT_EQ(recorder.events, std::vector<juce::String>{"third 0.25"});
-}
-
-TEST(MidiCommunicationThread, ReportsTheEndOnceAfterThePendingProgress)
-{
-    ScriptedProcess process;
-    process.body = [](ScriptedProcess& job)
-    {
-        job.SetMessage("working");
-        job.setProgress(0.5f);
-        return Result::timeout;
-    };
-    Recorder recorder(process);
-    midi::MidiCommunicationThread thread(process);
-    thread.addListener(&recorder);
-    EXPECT_EQ(thread.getThreadName(), "MidiCommunicationThread");
-
-    thread.startThread();
-    ASSERT_TRUE(test::runMessageLoopUntil([&] { return recorder.events.size() == 2; }));
-    test::drainMessageLoop();
-
-    EXPECT_EQ(recorder.events, (std::vector<juce::String>{"working 0.5", "finished"}));
-    EXPECT_EQ(thread.getResult(), Result::timeout);
-    thread.removeListener(&recorder);
-}
-
-TEST(MidiCommunicationThread, ACancelledJobEndsWithCodeOneAndIsReportedOnce)
-{
-    juce::WaitableEvent started;
-    juce::WaitableEvent wake;
-    ScriptedProcess process;
-    process.body = [&](ScriptedProcess& job)
-    {
-        started.signal();
-        while (!job.shouldExit())
-            wake.wait(1000);
-        return job.cancel();
-    };
-    Recorder recorder(process);
-    midi::MidiCommunicationThread thread(process);
-    thread.addListener(&recorder);
-
-    thread.startThread();
-    ASSERT_TRUE(started.wait(5000));
-    thread.signalThreadShouldExit();
-    wake.signal();
-    ASSERT_TRUE(test::runMessageLoopUntil([&] { return recorder.events.size() == 2; }));
-    test::drainMessageLoop();
-
-    const auto canceled = midi::getMidiCommunicationErrorText(Result::canceled);
-    EXPECT_EQ(recorder.events, (std::vector<juce::String>{canceled + " 0", "finished"}));
-    EXPECT_EQ(thread.getResult(), Result::canceled);
-    EXPECT_EQ(process.GetErrorMessage(), "");
-    EXPECT_FALSE(process.shouldExit()); // the job no longer refers to the finished thread
-    thread.removeListener(&recorder);
+    EXPECT_EQ(watcher.events, std::vector<juce::String>{"third 0.25"});
 }
 
 TEST(MidiCommunicationResult, CodesHaveTheirTextsAndCancellationOneTextTwice)
@@ -122,7 +36,10 @@ TEST(MidiCommunicationResult, CodesHaveTheirTextsAndCancellationOneTextTwice)
               texts->getText("MidiCommunicationErrorReceiveUserCommErr"));
     EXPECT_EQ(midi::getMidiCommunicationErrorDetailText(Result::canceled), texts->getText("MidiCommunicationCanceled"));
     for (int code = 0; code < Result::count; ++code)
+    {
+        EXPECT_TRUE(midi::getMidiCommunicationErrorText(code).isNotEmpty()) << code;
         EXPECT_TRUE(midi::getMidiCommunicationErrorDetailText(code).isNotEmpty()) << code;
+    }
 
     for (const int code : {-1, 10, 255})
     {
@@ -130,4 +47,67 @@ TEST(MidiCommunicationResult, CodesHaveTheirTextsAndCancellationOneTextTwice)
         EXPECT_EQ(midi::getMidiCommunicationErrorDetailText(code), "") << code;
     }
 }
+
+// A misbehaviour of the instrument for some requests and the result code it must end a job with.
+struct AnswerCase
+{
+    const char* name;
+    bool write;
+    SimulatedInstrument::Match request;
+    Fault fault;
+    int expected;
+};
+
+class JobAnswerCodes : public ConnectedJobTest, public ::testing::WithParamInterface<AnswerCase>
+{
+};
+
+// Waits shortened from the product's 3000 ms and 60000 or 5000 ms.
+TEST_P(JobAnswerCodes, EndTheJobWithBothTextsOfTheCode)
+{
+    const auto& answerCase = GetParam();
+    instrument->addFault(answerCase.request, answerCase.fault);
+    w40388_data::UserData data;
+    std::unique_ptr<w40388_midi::UserDataProcess> job;
+    if (answerCase.write)
+        job = std::make_unique<w40388_midi::WriteUserDataProcess>(&data);
+    else
+        job = std::make_unique<w40388_midi::ReceiveUserDataProcess>(&data);
+    job->setTimeoutsForTesting(300, 300);
+
+    EXPECT_EQ(runJob(*job), answerCase.expected);
+    EXPECT_EQ(job->GetMessage(), midi::getMidiCommunicationErrorText(answerCase.expected));
+    EXPECT_EQ(job->GetErrorMessage(), midi::getMidiCommunicationErrorDetailText(answerCase.expected));
+}
+
+Fault only(Bytes packet)
+{
+    auto fault = Fault::noAnswer();
+    fault.before.push_back(std::move(packet));
+    return fault;
+}
+
+const Fault userCommError = Fault::userCommError(0x2A);
+// A slot header answer of 20 bytes: neither the empty form nor a whole header.
+const Fault brokenHeader = only({0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04, 0x00, 0x00,
+                                 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF7});
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, JobAnswerCodes,
+    ::testing::Values(
+        AnswerCase{"WriteUserCommError", true, {Request::Clear}, userCommError, Result::userCommError},
+        AnswerCase{"WriteBrokenHeader", true, {Request::Clear}, brokenHeader, Result::messageBroken},
+        AnswerCase{"WriteSilence", true, {Request::Clear}, Fault::noAnswer(), Result::timeout},
+        AnswerCase{"WriteOtherMaker", true, {Request::Identity}, Fault::otherMaker(), Result::targetDevice},
+        AnswerCase{"WriteNoIdentity", true, {Request::Identity}, Fault::noAnswer(), Result::timeout},
+        AnswerCase{"ReceiveBrokenHeader", false, {Request::SlotHeader, 2, 5}, brokenHeader, Result::messageBroken},
+        AnswerCase{"ReceiveSilence", false, {Request::SlotHeader, 2, 5}, Fault::noAnswer(), Result::timeout},
+        AnswerCase{"ReceiveAckOnly",
+                   false,
+                   {Request::SlotHeader, 2, 5},
+                   only({0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x23, 0xF7}),
+                   Result::timeout},
+        AnswerCase{"ReceiveUserCommError", false, {Request::SlotHeader, 3, 1}, userCommError, Result::userCommError},
+        AnswerCase{"ReceiveOtherFamily", false, {Request::Identity}, Fault::otherFamily(), Result::targetDevice}),
+    [](const auto& info) { return std::string(info.param.name); });
 } // namespace

@@ -1,7 +1,6 @@
 #include "JobTestSupport.h"
 #include "midi/AnalyzedInformation.h"
 #include "midi/DeviceInquiry.h"
-#include "midi/MidiCommunicationResult.h"
 #include "midi/MidiCommunicationTask.h"
 
 #include <gtest/gtest.h>
@@ -10,11 +9,8 @@
 
 namespace
 {
+using namespace test;
 using w40388_midi::AnalyzedInformation;
-using Fault = test::SimulatedInstrument::Fault;
-using Request = test::SimulatedInstrument::Request;
-using Bytes = test::SimulatedInstrument::Bytes;
-namespace Result = midi::MidiCommunicationResult;
 using Clock = std::chrono::steady_clock;
 
 long long millisecondsSince(Clock::time_point start)
@@ -27,22 +23,13 @@ Bytes makerAnswer(juce::uint8 function, int channel = 0)
     return {0xF0, 0x42, static_cast<juce::uint8>(0x30 | channel), 0x00, 0x01, 0x57, function, 0xF7};
 }
 
-class MidiCommunicationTaskTest : public test::ConnectedJobTest
-{
-protected:
-    void prepare(w40388_midi::MidiCommunicationTask& task)
-    {
-        task.ctrxMidi = &midi::MidiDeviceManager::getInstance()->getMidiPort();
-    }
-};
+using MidiCommunicationTaskTest = ConnectedJobTest;
 
-TEST_F(MidiCommunicationTaskTest, UnawaitedAnswersAreDroppedAndALeftoverAckEndsTheNextWait)
+TEST_F(MidiCommunicationTaskTest, WaitsDropUnawaitedAnswersAndEndAtTheirTimeout)
 {
     w40388_midi::MidiCommunicationTask task;
-    instrument->sendPacket(makerAnswer(0x47));
-    instrument->sendPacket(makerAnswer(0x23));
-    instrument->sendPacket(makerAnswer(0x26));
-    instrument->sendPacket(makerAnswer(0x23, 9));
+    for (const auto& packet : {makerAnswer(0x47), makerAnswer(0x23), makerAnswer(0x26), makerAnswer(0x23, 9)})
+        instrument->sendPacket(packet);
     ASSERT_TRUE(instrument->waitUntilAnswersDelivered(5000));
     ASSERT_EQ(task.queue.size(), 4u);
 
@@ -55,51 +42,44 @@ TEST_F(MidiCommunicationTaskTest, UnawaitedAnswersAreDroppedAndALeftoverAckEndsT
     task.waitForAnswer(answer, {AnalyzedInformation::Ack}, 60000);
     EXPECT_EQ(answer.kind, AnalyzedInformation::Ack);
     EXPECT_EQ(task.queue.size(), 0u);
-}
 
-TEST_F(MidiCommunicationTaskTest, AWaitWithoutAnswerEndsOnlyAfterItsTimeout)
-{
-    w40388_midi::MidiCommunicationTask task;
-    instrument->sendPacket(makerAnswer(0x24)); // a Nak nobody waits for
-
-    AnalyzedInformation answer(AnalyzedInformation::Ack, juce::MemoryBlock(4, true));
+    // Only a Nak nobody waits for: the wait gives nothing, and not before its time-out.
+    instrument->sendPacket(makerAnswer(0x24));
+    answer = AnalyzedInformation(AnalyzedInformation::Ack, juce::MemoryBlock(4, true));
     const auto start = Clock::now();
     task.waitForAnswer(answer, {AnalyzedInformation::Ack}, 250);
-
     EXPECT_GE(millisecondsSince(start), 250);
     EXPECT_EQ(answer.kind, AnalyzedInformation::None);
     EXPECT_EQ(answer.data.getSize(), 0u);
 }
 
-class IdentityFromAnotherDevice : public MidiCommunicationTaskTest, public ::testing::WithParamInterface<Fault>
+using IdentityCase = std::pair<Fault, int>; // the answer and the code it gives
+
+class IdentityCheck : public MidiCommunicationTaskTest, public ::testing::WithParamInterface<IdentityCase>
 {
 };
 
-TEST_P(IdentityFromAnotherDevice, GivesTargetDeviceAndKeepsTheChannel)
+TEST_P(IdentityCheck, FailsWithoutTakingTheChannel)
 {
+    const auto& [fault, expected] = GetParam();
     instrument->setChannel(3);
-    instrument->addFault({Request::Identity}, GetParam());
+    instrument->addFault({Request::Identity}, fault);
     w40388_midi::DeviceInquiry inquiry;
-    prepare(inquiry);
+    inquiry.ctrxMidi = &midi::MidiDeviceManager::getInstance()->getMidiPort();
     inquiry.channel = 7;
-
-    EXPECT_EQ(inquiry.execute(), Result::targetDevice);
-    EXPECT_EQ(inquiry.channel, 7);
-}
-
-INSTANTIATE_TEST_SUITE_P(MakerOrFamily, IdentityFromAnotherDevice,
-                         ::testing::Values(Fault::otherMaker(0x41), Fault::otherFamily(0x0158)));
-
-TEST_F(MidiCommunicationTaskTest, IdentityCheckTimesOutAfterThreeSecondsOfSilence)
-{
-    instrument->addFault({Request::Identity}, Fault::noAnswer());
-    w40388_midi::DeviceInquiry inquiry;
-    prepare(inquiry);
     ASSERT_EQ(inquiry.replyTimeoutMs, 3000u);
 
     const auto start = Clock::now();
-    EXPECT_EQ(inquiry.execute(), Result::timeout);
-    EXPECT_GE(millisecondsSince(start), 3000);
-    EXPECT_EQ(inquiry.channel, 0);
+    EXPECT_EQ(inquiry.execute(), expected);
+    if (expected == Result::timeout)
+    {
+        EXPECT_GE(millisecondsSince(start), 3000);
+    }
+    EXPECT_EQ(inquiry.channel, 7);
 }
+
+INSTANTIATE_TEST_SUITE_P(Answers, IdentityCheck,
+                         ::testing::Values(IdentityCase{Fault::otherMaker(0x41), Result::targetDevice},
+                                           IdentityCase{Fault::otherFamily(0x0158), Result::targetDevice},
+                                           IdentityCase{Fault::noAnswer(), Result::timeout}));
 } // namespace
