@@ -7,12 +7,15 @@ cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}
 build_dir=${FUZZ_BUILD_DIR:-build-fuzz}
 
-CC=clang CXX=clang++ BUILD_DIR="$build_dir" BUILD_TYPE=Debug scripts/build.sh \
+# Only the fuzz targets are built: one per fuzz/fuzz_*.cpp.
+fuzz_targets=$(basename -s .cpp fuzz/fuzz_*.cpp | tr '\n' ' ')
+
+CC=clang CXX=clang++ BUILD_DIR="$build_dir" BUILD_TYPE=Debug TARGETS="$fuzz_targets" scripts/build.sh \
     -DQTR_BUILD_FUZZERS=ON -DQTR_BUILD_TESTS=OFF -DQTR_BUILD_BENCHMARKS=OFF
 
 shopt -s nullglob
-for target in "$build_dir"/bin/fuzz_*; do
-    name=$(basename "$target")
+for name in $fuzz_targets; do
+    target="$build_dir/bin/$name"
     corpus="$build_dir/corpus/$name"
     mkdir -p "$corpus"
     echo "== $name for ${seconds}s"
