@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build ccache pkg-config clang
+    build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
     juce-modules-source libboost-dev libboost-regex-dev libasound2-dev
     libfreetype-dev libfontconfig1-dev libx11-dev libxrandr-dev libxinerama-dev
     libxcursor-dev libxext-dev libxcomposite-dev libgl-dev
