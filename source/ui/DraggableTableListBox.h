@@ -1,0 +1,52 @@
+#pragma once
+
+#include "ui/DraggableTableListBoxListener.h"
+#include "ui/ListDragGeometry.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+namespace ui
+{
+// The table of a slot list, which is also the target of its row drags: while a drag is over it,
+// it tracks the gap where moved rows would go and the row a copy would land on, and scrolls by
+// itself while the pointer nears its top or bottom edge. Its listener (the owning list) decides
+// what it accepts and performs the drop. Message thread only.
+class DraggableTableListBox : public juce::TableListBox, public juce::DragAndDropTarget, private juce::Timer
+{
+public:
+    static constexpr int scrollTimerIntervalMs = 100;
+
+    DraggableTableListBox(juce::TableListBoxModel* model, DraggableTableListBoxListener* listener);
+    ~DraggableTableListBox() override;
+
+    bool isInterestedInDragSource(const SourceDetails& details) override;
+    void itemDragEnter(const SourceDetails& details) override;
+    void itemDragMove(const SourceDetails& details) override;
+    void itemDragExit(const SourceDetails& details) override;
+    void itemDropped(const SourceDetails& details) override;
+
+    bool isDragging() const noexcept { return dragging; }
+    // The gap (0 to the row count) the dragged rows would be inserted at; -1 when none.
+    int getInsertIndex() const noexcept { return insertIndex; }
+    // The row under the dragging pointer; -1 when none.
+    int getHoveredRow() const noexcept { return hoveredRow; }
+    double getScrollSpeed() const noexcept { return scrollSpeed; }
+
+    // The table's rows, header and size as the drag arithmetic sees them.
+    ListDragGeometry getDragGeometry();
+
+    double getScrollSpeedForY(int y) { return dragScrollSpeed(getDragGeometry(), y); }
+
+private:
+    void timerCallback() override;
+    void endDrag();
+
+    DraggableTableListBoxListener* listener;
+    bool dragging = false;
+    int insertIndex = -1;
+    int hoveredRow = -1;
+    double scrollSpeed = 0.0;
+
+    JUCE_DECLARE_NON_COPYABLE(DraggableTableListBox)
+};
+} // namespace ui

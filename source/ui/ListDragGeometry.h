@@ -1,0 +1,36 @@
+#pragma once
+
+#include <juce_graphics/juce_graphics.h>
+
+namespace ui
+{
+// Where a pointer is in a scrolling table of equal rows under a column header, in the table's own
+// coordinates. The slot list's drag tracking, its automatic scrolling and the panes' file drops
+// use these; they need no component.
+struct ListDragGeometry
+{
+    int rowHeight = 1;
+    int rowCount = 0;
+    int headerHeight = 0; // the rows area starts below the header
+    int width = 0;        // the table's size
+    int height = 0;
+    int scrollPosition = 0; // vertical scroll position of the rows area
+};
+
+// The gap (0 to the row count) nearest to the position, where dragged rows would be inserted;
+// -1 when the position is left or right of the table.
+int dragInsertIndex(const ListDragGeometry& geometry, juce::Point<int> position);
+
+// The row under the position; -1 when the position lies outside the rows area of the table (the
+// header included) or below the last row.
+int rowUnderPosition(const ListDragGeometry& geometry, juce::Point<int> position);
+
+// Automatic scrolling per timer tick while a drag is at height y, as a fraction of the scrollable
+// range: negative (up) over the header and in the upper half of the first visible row, positive
+// (down) in the lowest half row, growing with the square of the depth; 0 elsewhere.
+double dragScrollSpeed(const ListDragGeometry& geometry, int y);
+
+// The vertical scroll position after one tick at the given speed, for a rows area of
+// viewportHeight showing content of contentHeight.
+int nextDragScrollPosition(int scrollPosition, int contentHeight, int viewportHeight, double speed);
+} // namespace ui
