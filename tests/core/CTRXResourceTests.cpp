@@ -1,5 +1,6 @@
 #include "core/CTRXResource.h"
 #include "core/CurrentLanguageModel.h"
+#include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +10,6 @@ namespace
 class CTRXResourceTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(folder.createDirectory()); }
-    void TearDown() override { folder.deleteRecursively(); }
-
     void writeTable(const juce::String& language, const std::string& bytes)
     {
         const auto file = folder.getChildFile(language + ".lproj").getChildFile("LocalizableStrings.xml");
@@ -24,8 +22,8 @@ protected:
         return std::make_unique<CTRXResource>(platform::ResourceLookup(language, folder));
     }
 
-    const juce::File folder =
-        juce::File::getSpecialLocation(juce::File::tempDirectory).getNonexistentChildFile("qtr-text-table", "", false);
+    const test::TemporaryFolder temporary{"qtr-text-table"};
+    const juce::File& folder = temporary.getFolder();
 };
 
 TEST_F(CTRXResourceTest, LookupIgnoresCaseTakesTheFirstEntryAndNeedsATextAttribute)

@@ -1,4 +1,5 @@
 #include "core/PreferencesData.h"
+#include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -8,21 +9,12 @@ namespace
 {
 using w40388_preferences::PreferencesData;
 
-// Points the preferences at a fresh folder for one test and removes it afterwards.
+// Points the preferences at a folder, not yet created, inside the test's own temporary folder.
 class PreferencesDataTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        folder = juce::File::getSpecialLocation(juce::File::tempDirectory).getNonexistentChildFile("qtr-prefs", "");
-        PreferencesData::setFolderOverrideForTesting(folder);
-    }
-
-    void TearDown() override
-    {
-        PreferencesData::setFolderOverrideForTesting({});
-        folder.deleteRecursively();
-    }
+    void SetUp() override { PreferencesData::setFolderOverrideForTesting(folder); }
+    void TearDown() override { PreferencesData::setFolderOverrideForTesting({}); }
 
     juce::File file() const { return folder.getChildFile("PreferencesData.xml"); }
 
@@ -34,7 +26,8 @@ protected:
 
     int numFiles() const { return folder.getNumberOfChildFiles(juce::File::findFiles); }
 
-    juce::File folder;
+    const test::TemporaryFolder temporary{"qtr-prefs"};
+    const juce::File folder = temporary.getChildFile("preferences");
 };
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "files/MemoryBasedZipUncompressor.h"
 
+#include "support/TemporaryFolder.h"
 #include "support/files/UnitFileBuilder.h"
 
 #include <gtest/gtest.h>
@@ -35,8 +36,8 @@ TEST(MemoryBasedZipUncompressorTests, FilesThatAreNoArchivesHaveNoEntries)
         EXPECT_EQ(opened.archive.getEntry(0), nullptr);
     }
 
-    MemoryBasedZipUncompressor missing(
-        juce::File::getSpecialLocation(juce::File::tempDirectory).getChildFile("no-such-unit-file.ftndigunit"));
+    const test::TemporaryFolder folder;
+    MemoryBasedZipUncompressor missing(folder.getChildFile("no-such-unit-file.ftndigunit"));
     EXPECT_EQ(missing.getNumEntries(), 0);
     EXPECT_TRUE(missing.uncompressAll().wasOk());
     EXPECT_FALSE(missing.uncompressEntry(0).wasOk());

@@ -3,6 +3,7 @@
 #include "files/ZipUserUnitFileReader.h"
 
 #include "data/UnitDataBlock.h"
+#include "support/TemporaryFolder.h"
 #include "support/files/UnitFileBuilder.h"
 
 #include <gtest/gtest.h>
@@ -150,8 +151,8 @@ TEST(UserUnitFileReaderTests, MissingFileIsInvalid)
 {
     w40388_data::UserUnitData target;
     w40388_file::UserUnitFileReader reader(target);
-    EXPECT_EQ(reader.read(juce::File::getSpecialLocation(juce::File::tempDirectory).getChildFile("absent.ftndigunit")),
-              static_cast<int>(ReadError::InvalidUserUnitFile));
+    const test::TemporaryFolder folder;
+    EXPECT_EQ(reader.read(folder.getChildFile("absent.ftndigunit")), static_cast<int>(ReadError::InvalidUserUnitFile));
     expectUntouched(target);
 }
 

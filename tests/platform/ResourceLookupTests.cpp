@@ -1,4 +1,5 @@
 #include "platform/ResourceLookup.h"
+#include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +9,6 @@ namespace
 class ResourceLookupTest : public ::testing::Test
 {
 protected:
-    ResourceLookupTest() { EXPECT_TRUE(folder.createDirectory()); }
-    ~ResourceLookupTest() override { folder.deleteRecursively(); }
-
     juce::File addResource(const juce::String& language, const juce::String& fileName)
     {
         const auto file = folder.getChildFile(language + ".lproj").getChildFile(fileName);
@@ -23,8 +21,8 @@ protected:
         return platform::ResourceLookup(language, folder).findResource(name, "xml");
     }
 
-    const juce::File folder = juce::File::getSpecialLocation(juce::File::tempDirectory)
-                                  .getNonexistentChildFile("qtr-resource-lookup", "", false);
+    const test::TemporaryFolder temporary{"qtr-resource-lookup"};
+    const juce::File& folder = temporary.getFolder();
 };
 
 TEST_F(ResourceLookupTest, TakesTheLanguagesCopyElseTheEnglishOne)

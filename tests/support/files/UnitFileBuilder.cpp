@@ -156,7 +156,8 @@ juce::MemoryBlock buildRawZip(const std::vector<RawZipEntry>& entries, const Raw
     juce::MemoryOutputStream out;
     std::vector<std::uint32_t> localOffsets;
 
-    const auto sizesOf = [](const RawZipEntry& entry) {
+    const auto sizesOf = [](const RawZipEntry& entry)
+    {
         const auto storedSize = static_cast<std::uint32_t>(entry.stored.getSize());
         std::uint32_t uncompressed = storedSize;
         if (entry.declaredUncompressedSize)
@@ -171,15 +172,15 @@ juce::MemoryBlock buildRawZip(const std::vector<RawZipEntry>& entries, const Raw
         localOffsets.push_back(static_cast<std::uint32_t>(out.getPosition()));
         const auto [compressed, uncompressed] = sizesOf(entry);
         put32(out, entry.withLocalHeader ? 0x04034b50 : 0);
-        put16(out, 20);         // version needed
-        put16(out, 0);          // flags
+        put16(out, 20); // version needed
+        put16(out, 0);  // flags
         put16(out, entry.method);
-        put32(out, 0);          // time and date
-        put32(out, 0);          // CRC-32, not checked by the reader
+        put32(out, 0); // time and date
+        put32(out, 0); // CRC-32, not checked by the reader
         put32(out, compressed);
         put32(out, uncompressed);
         put16(out, static_cast<std::uint32_t>(entry.name.size()));
-        put16(out, 0);          // extra field length
+        put16(out, 0); // extra field length
         out.write(entry.name.data(), entry.name.size());
         out.write(entry.stored.getData(), entry.stored.getSize());
     }
@@ -190,20 +191,20 @@ juce::MemoryBlock buildRawZip(const std::vector<RawZipEntry>& entries, const Raw
         const auto& entry = entries[i];
         const auto [compressed, uncompressed] = sizesOf(entry);
         put32(out, 0x02014b50);
-        put16(out, 20);         // version made by
-        put16(out, 20);         // version needed
-        put16(out, 0);          // flags
+        put16(out, 20); // version made by
+        put16(out, 20); // version needed
+        put16(out, 0);  // flags
         put16(out, entry.method);
-        put32(out, 0);          // time and date
-        put32(out, 0);          // CRC-32
+        put32(out, 0); // time and date
+        put32(out, 0); // CRC-32
         put32(out, compressed);
         put32(out, uncompressed);
         put16(out, static_cast<std::uint32_t>(entry.name.size()));
-        put16(out, 0);          // extra field length
-        put16(out, 0);          // comment length
-        put16(out, 0);          // disk number
-        put16(out, 0);          // internal attributes
-        put32(out, 0);          // external attributes
+        put16(out, 0); // extra field length
+        put16(out, 0); // comment length
+        put16(out, 0); // disk number
+        put16(out, 0); // internal attributes
+        put32(out, 0); // external attributes
         put32(out, localOffsets[i]);
         out.write(entry.name.data(), entry.name.size());
     }
@@ -241,8 +242,8 @@ juce::MemoryBlock toBlock(const std::string& text)
 }
 
 TemporaryUnitFile::TemporaryUnitFile(const juce::MemoryBlock& bytes, const juce::String& extension)
-    : temporary(extension)
+    : file(folder.getChildFile("unit" + extension))
 {
-    temporary.getFile().replaceWithData(bytes.getData(), bytes.getSize());
+    file.replaceWithData(bytes.getData(), bytes.getSize());
 }
 } // namespace test

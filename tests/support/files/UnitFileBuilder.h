@@ -14,6 +14,7 @@
 // builder; buildRawZip writes archives byte by byte, for damaged and odd layouts.
 
 #include "data/UnitHeader.h"
+#include "support/TemporaryFolder.h"
 
 #include <juce_core/juce_core.h>
 
@@ -70,8 +71,8 @@ juce::MemoryBlock buildZip(const std::vector<ZipMember>& members);
 struct RawZipEntry
 {
     std::string name;
-    juce::MemoryBlock stored; // the bytes as they stand in the file
-    std::uint16_t method = 0; // 0 stored, 8 deflated, any other number as given
+    juce::MemoryBlock stored;                              // the bytes as they stand in the file
+    std::uint16_t method = 0;                              // 0 stored, 8 deflated, any other number as given
     std::optional<std::uint32_t> declaredUncompressedSize; // default: stored size, or the inflated size
     std::optional<std::uint32_t> declaredCompressedSize;   // default: stored size
     bool withLocalHeader = true; // false: the directory points at bytes that are no local header
@@ -97,15 +98,16 @@ juce::MemoryBlock deflateRaw(const juce::MemoryBlock& data);
 
 juce::MemoryBlock toBlock(const std::string& text);
 
-// Bytes written to a file in the temporary folder, deleted with the object.
+// Bytes written to a file in a temporary folder of its own, deleted with the object.
 class TemporaryUnitFile
 {
 public:
     explicit TemporaryUnitFile(const juce::MemoryBlock& bytes, const juce::String& extension = ".ftndigunit");
 
-    const juce::File& getFile() const { return temporary.getFile(); }
+    const juce::File& getFile() const { return file; }
 
 private:
-    juce::TemporaryFile temporary;
+    TemporaryFolder folder{"qtr-unit-file"};
+    juce::File file;
 };
 } // namespace test

@@ -12,19 +12,15 @@ void deletePreferences()
 }
 } // namespace
 
-ScopedPreferences::ScopedPreferences()
-    : temporaryFolder(juce::File::getSpecialLocation(juce::File::tempDirectory)
-                          .getNonexistentChildFile("qtr-preferences-", "", false))
+ScopedPreferences::ScopedPreferences() : temporaryFolder("qtr-preferences")
 {
-    temporaryFolder.createDirectory();
     deletePreferences();
-    w40388_preferences::PreferencesData::setFolderOverrideForTesting(temporaryFolder);
+    w40388_preferences::PreferencesData::setFolderOverrideForTesting(temporaryFolder.getFolder());
 }
 
 ScopedPreferences::~ScopedPreferences()
 {
     deletePreferences();
     w40388_preferences::PreferencesData::setFolderOverrideForTesting({});
-    temporaryFolder.deleteRecursively();
 }
 } // namespace test::gui

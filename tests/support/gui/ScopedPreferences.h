@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/TemporaryFolder.h"
+
 #include <juce_core/juce_core.h>
 
 namespace test::gui
@@ -14,9 +16,9 @@ public:
     ScopedPreferences();
     ~ScopedPreferences();
 
-    const juce::File& folder() const noexcept { return temporaryFolder; }
+    const juce::File& folder() const noexcept { return temporaryFolder.getFolder(); }
 
 private:
-    juce::File temporaryFolder;
+    TemporaryFolder temporaryFolder;
 };
 } // namespace test::gui
