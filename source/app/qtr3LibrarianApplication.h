@@ -1,0 +1,105 @@
+#pragma once
+
+#include "app/ApplicationStartupProcess.h"
+#include "platform/MidiPlatform.h"
+#include "ui/DefaultLookAndFeel.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <functional>
+#include <memory>
+
+// The application object the framework's runner creates and drives (see Main.cpp): one running
+// instance per preferences folder, the start-up sequence that builds every application-wide object
+// and opens the main window, the quit request and shut-down. Message thread only.
+//
+// In-process use (end-to-end tests): construct it with Options, call initialise() and later
+// shutdown() on the message thread, then delete it; the delete-at-shutdown singletons remain until
+// juce::DeletedAtShutdown::deleteAll() (or the end of the process). Only one juce::JUCEApplication
+// may exist at a time.
+//
+//     qtr3LibrarianApplication::Options options;
+//     options.midiBackend = test::getVirtualMidiBus();   // before anything opens MIDI
+//     options.preferencesFolder = temporaryFolder;       // holds PreferencesData.xml, DebugMode.txt
+//     options.quit = [&] { quitRequested = true; };      // instead of stopping the message loop
+//     auto app = std::make_unique<qtr3LibrarianApplication>(options);
+//     app->initialise({});
+//     ...
+//     app->shutdown();
+//
+// The instrument search always looks at the framework's MIDI devices (the ALSA sequencer), not at
+// the chosen backend; to reach a simulated instrument on the virtual bus, write "MidiPortAutoScan"
+// false and the instrument's port names ("MidiInPort", "MidiOutPort") into the preferences file
+// before initialise().
+class qtr3LibrarianApplication : public juce::JUCEApplication
+{
+public:
+    struct Options
+    {
+        // The MIDI backend of the whole process; null: the ALSA sequencer. Only the first choice of
+        // the process counts (platform::selectMidiBackend).
+        std::shared_ptr<platform::MidiBackend> midiBackend;
+        // The folder of the preferences file and of "DebugMode.txt"; empty: the user's preferences
+        // folder.
+        juce::File preferencesFolder;
+        // Ends the application when the quit request goes through; empty: the framework's quit(),
+        // which stops the message loop.
+        std::function<void()> quit;
+    };
+
+    // The program's application: ALSA, the user's preferences, the framework's quit.
+    qtr3LibrarianApplication();
+    explicit qtr3LibrarianApplication(Options options);
+    ~qtr3LibrarianApplication() override;
+
+    const juce::String getApplicationName() override;
+    const juce::String getApplicationVersion() override;
+    // False: one instance runs per preferences folder (see initialiseApp).
+    bool moreThanOneInstanceAllowed() override;
+    void initialise(const juce::String& commandLine) override;
+    void shutdown() override;
+    void anotherInstanceStarted(const juce::String& commandLine) override;
+    // Asks about unsent edits; quits unless the answer is to stay or an instrument search runs.
+    // A running MIDI job is cancelled first, and the application ends when its thread has stopped.
+    void systemRequestedQuit() override;
+
+    // The runner's start: refuses to start (returns false, leaving the running instance alone)
+    // when another instance holds the lock of the same preferences folder, then runs the
+    // framework's start-up, which calls initialise().
+    bool initialiseApp() override;
+
+    w40388_application::ApplicationStartupProcess& getStartupProcess() noexcept { return startupProcess; }
+
+    // The folder of the preferences file (the options' folder or the user's).
+    juce::File getPreferencesFolder() const;
+
+    // The name of the lock that keeps one instance per preferences folder.
+    static juce::String instanceLockName(const juce::File& preferencesFolder);
+
+private:
+    void applyLanguage();
+    void setUpFonts();
+    static void writePreferenceDefaults();
+    void readDebugMarker();
+    static void installJapaneseFrameworkTexts();
+    static void openMainWindow();
+    static void startInstrumentSearch(w40388_application::ApplicationStartupProcess& process);
+    // Called while a search is marked as running: true once it has held the quit for longer than
+    // any search lasts.
+    bool searchHasHung();
+
+    Options options;
+    w40388_application::ApplicationStartupProcess startupProcess;
+    w40388_ui::DefaultLookAndFeel lookAndFeel;
+    std::unique_ptr<juce::InterProcessLock> instanceLock;
+    bool holdsInstanceLock = false;
+    // A quit refused because an instrument search runs: when that first happened, and how many
+    // searches had ended then (a later search starts its own bound).
+    double firstQuitRefusedForSearchAt = 0.0;
+    int searchesFinishedAtRefusal = -1;
+
+    JUCE_DECLARE_NON_COPYABLE(qtr3LibrarianApplication)
+};
+
+// The creator handed to the framework's application runner.
+juce::JUCEApplicationBase* createApplication();
