@@ -1,0 +1,458 @@
+#include "core/ApplicationUndoManager.h"
+#include "core/CTRXResource.h"
+#include "core/CurrentLanguageModel.h"
+#include "core/ModalDialogState.h"
+#include "core/PreferencesData.h"
+#include "core/PreferencesDataChangeBroadcaster.h"
+#include "data/DataCenter.h"
+#include "data/SlotFamily.h"
+#include "support/MessageLoop.h"
+#include "support/gui/GuiTest.h"
+#include "support/gui/ScopedPreferences.h"
+#include "ui/FontLibrary.h"
+#include "ui/SelectedRowsStatus.h"
+#include "ui/UserPaneComponents.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace
+{
+using w40388_data::SlotState;
+using Rows = std::vector<int>;
+using Names = std::vector<std::string>;
+
+// Geometry of a pane's table at the preferences' row height 25: rows start under a 28-pixel header.
+constexpr int rowHeight = 25;
+constexpr int headerHeight = 28;
+
+int rowCentreY(int row)
+{
+    return headerHeight + row * rowHeight + rowHeight / 2;
+}
+
+template <UnitModule Module>
+w40388_data::SlotRecord<Module> makeUnit(const std::string& name, juce::uint32 version, SlotState state,
+                                         bool withTarget = true, int slotIndex = -1)
+{
+    UnitHeader header;
+    if (withTarget)
+        header.setTarget(UnitPlatform::FeltanDigital, Module);
+    header.setName(name);
+    header.setVersion(version);
+    header.setApi(makeUnitVersionWord(1, 0, 0));
+
+    w40388_data::SlotRecord<Module> record;
+    std::copy_n(header.data(), record.header.size(), record.header.begin());
+    if (state == SlotState::Loaded)
+        record.unitData = juce::MemoryBlock(header.data(), UnitHeader::size);
+    record.state = state;
+    record.slotIndex = slotIndex;
+    return record;
+}
+
+auto& liveData()
+{
+    return w40388_data::DataCenter::getInstance()->userData;
+}
+
+auto& undoManager()
+{
+    return *application::ApplicationUndoManager::getInstance();
+}
+
+// Fills every usable slot of a list with a unit named after its position ("U0", "U1", ...).
+template <UnitModule Module> void fillWithNumberedUnits()
+{
+    using Family = w40388_data::SlotFamily<Module>;
+    for (int slot = 0; slot < Family::numUsableSlots; ++slot)
+        Family::records(liveData())[static_cast<std::size_t>(slot)] =
+            makeUnit<Module>("U" + std::to_string(slot), makeUnitVersionWord(1, 0, slot), SlotState::Loaded);
+}
+
+template <UnitModule Module> Names slotNames()
+{
+    using Family = w40388_data::SlotFamily<Module>;
+    Names names;
+    for (int slot = 0; slot < Family::numUsableSlots; ++slot)
+    {
+        const auto& record = Family::records(liveData())[static_cast<std::size_t>(slot)];
+        names.push_back(UnitHeader(record.header.data(), record.header.size()).getName());
+    }
+    return names;
+}
+
+// The names the list shows after slots take the contents of the given old positions.
+template <UnitModule Module> Names namesInOrder(const Rows& order)
+{
+    Names names;
+    for (const auto position : order)
+        names.push_back("U" + std::to_string(position));
+    return names;
+}
+
+Rows identityOrder(int count)
+{
+    Rows rows(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        rows[static_cast<std::size_t>(i)] = i;
+    return rows;
+}
+
+void selectRows(juce::TableListBox& table, const Rows& rows)
+{
+    juce::SparseSet<int> selection;
+    for (const auto row : rows)
+        selection.addRange({row, row + 1});
+    table.setSelectedRows(selection);
+}
+
+Rows selectedRows(juce::TableListBox& table)
+{
+    Rows rows;
+    for (int row = 0; row < table.getNumRows(); ++row)
+        if (table.isRowSelected(row))
+            rows.push_back(row);
+    return rows;
+}
+
+// Fresh preferences and slot lists, an empty undo history and the English texts and fonts.
+class PaneTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        useLanguage(Language::english);
+        w40388_preferences::PreferencesData::getInstance()->SetInt(w40388_preferences::listHeightKey, rowHeight);
+        liveData() = w40388_data::UserData();
+        undoManager().clearUndoHistory();
+    }
+
+    void TearDown() override
+    {
+        juce::ModifierKeys::currentModifiers = {};
+        useLanguage(Language::english);
+    }
+
+    using Language = w40388_application::CurrentLanguageModel;
+
+    static void useLanguage(juce::uint32 language)
+    {
+        Language::getInstance()->setLanguage(language);
+        delete CTRXResource::getInstanceWithoutCreating();
+        ui::FontLibrary::getInstance()->registerApplicationFonts();
+    }
+
+    test::gui::ScopedPreferences preferences;
+};
+
+TEST_F(PaneTest, CellsShowTheSlotRecords)
+{
+    w40388_ui::UserOscListView view(liveData());
+    liveData().oscData[1] =
+        makeUnit<UnitModule::Oscillator>("Ghost", makeUnitVersionWord(1, 2, 3), SlotState::Received, false, 1);
+    liveData().oscData[2] =
+        makeUnit<UnitModule::Oscillator>("Saw Lead", makeUnitVersionWord(1, 2, 3), SlotState::Loaded);
+
+    const std::tuple<int, int, const char*> cells[] = {
+        {0, 1, "1"},        {0, 2, "---"},    {0, 3, "---"},    {0, 4, "---"},  {0, 5, "E:-1"},
+        {1, 2, ""},         {1, 3, ""},       {1, 4, ""},       {1, 5, "R:1"},  {2, 1, "3"},
+        {2, 2, "Saw Lead"}, {2, 3, "1.02-3"}, {2, 4, "1.00-0"}, {2, 5, "L:-1"}, {2, 6, ""},
+    };
+    for (const auto& [row, column, text] : cells)
+        EXPECT_EQ(view.getCellText(row, column), juce::String(text)) << "row " << row << " column " << column;
+
+    EXPECT_EQ(view.getCellColour(2, false), juce::Colour(0xFFFFFFFF));
+    EXPECT_EQ(view.getCellColour(1, false), juce::Colour(0xFF808080));
+    EXPECT_EQ(view.getCellColour(4, true), juce::Colour(0xFFD3D3D3));
+
+    // A row beyond the list reports itself and shows the spare record.
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(view.getCellText(16, 2), "---");
+    EXPECT_EQ(w40388_ui::UserDelFXListView(liveData()).getCellText(8, 1), "9");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "User oscillator slot index error: 16\nUser delay fx slot index error: 8\n");
+}
+
+template <typename T> class ControllerTest : public PaneTest
+{
+};
+
+template <UnitModule M> using ModuleConstant = std::integral_constant<UnitModule, M>;
+using Families = testing::Types<ModuleConstant<UnitModule::Oscillator>, ModuleConstant<UnitModule::ModulationEffect>,
+                                ModuleConstant<UnitModule::DelayEffect>, ModuleConstant<UnitModule::ReverbEffect>>;
+TYPED_TEST_SUITE(ControllerTest, Families);
+
+TYPED_TEST(ControllerTest, EachDropIsOneUndoStep)
+{
+    constexpr auto module = TypeParam::value;
+    constexpr int count = w40388_data::numUsableSlots(module);
+    fillWithNumberedUnits<module>();
+    const auto original = slotNames<module>();
+    w40388_ui::UserListController<module> controller(liveData());
+
+    // A reversed list: every slot takes what its mirror held before the drop began.
+    Rows reversed = identityOrder(count);
+    std::reverse(reversed.begin(), reversed.end());
+    controller.moveSlots(reversed);
+    EXPECT_EQ(slotNames<module>(), namesInOrder<module>(reversed));
+    EXPECT_EQ(undoManager().getUndoDescription(), "DragInsert");
+    undoManager().undo();
+    EXPECT_EQ(slotNames<module>(), original);
+    EXPECT_FALSE(undoManager().canUndo());
+
+    // A swap by copying works from the state before the drop too.
+    controller.copySlots({{0, count - 1}, {count - 1, 0}});
+    auto swapped = identityOrder(count);
+    std::swap(swapped.front(), swapped.back());
+    EXPECT_EQ(slotNames<module>(), namesInOrder<module>(swapped));
+    EXPECT_EQ(undoManager().getUndoDescription(), "DragCopy");
+    undoManager().undo();
+    EXPECT_EQ(slotNames<module>(), original);
+
+    // The identity order changes nothing and leaves no step; a copy onto itself leaves one.
+    controller.moveSlots(identityOrder(count));
+    EXPECT_FALSE(undoManager().canUndo());
+    controller.copySlots({{3, 3}});
+    EXPECT_TRUE(undoManager().canUndo());
+    undoManager().clearUndoHistory();
+
+    // A source beyond the list reports itself and takes the spare (empty) record.
+    auto order = identityOrder(count);
+    order[0] = count;
+    testing::internal::CaptureStdout();
+    controller.moveSlots(order);
+    char expected[64];
+    std::snprintf(expected, sizeof(expected), w40388_data::slotIndexErrorFormat(module), count);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), expected);
+    EXPECT_EQ(slotNames<module>().front(), "");
+}
+
+// Puts a pane on the desktop and hands file drops to it through its window, as the platform does.
+class DropTest : public PaneTest
+{
+protected:
+    struct Import
+    {
+        juce::String file;
+        int slot;
+        int module;
+        bool operator==(const Import& other) const
+        {
+            return file == other.file && slot == other.slot && module == other.module;
+        }
+    };
+
+    // True when the window accepted the drop; imports records what reached the import.
+    bool dropFiles(const juce::StringArray& files, juce::Point<int> position)
+    {
+        juce::ComponentPeer::DragInfo info;
+        info.files = files;
+        info.position = position;
+        const bool accepted = pane.getPeer()->handleDragDrop(info);
+        test::drainMessageLoop();
+        return accepted;
+    }
+
+    UserDelFXPaneComponent pane;
+    std::vector<Import> imports;
+};
+
+TEST_F(DropTest, AUnitFileGoesIntoTheRowUnderThePointer)
+{
+    QTR_REQUIRE_DISPLAY();
+    test::gui::ScopedOnDesktop shown(pane, 720, 530);
+    pane.setUnitFileImporter(
+        [this](const juce::File& file, const int& slot, const int& module) {
+            imports.push_back({file.getFileName(), slot, module});
+        });
+
+    const int belowLastRow = rowCentreY(8) + 10;
+    struct Case
+    {
+        const char* what;
+        juce::StringArray files;
+        int y;
+        bool accepted;
+        std::vector<Import> imports;
+    };
+    const Case cases[] = {
+        {"row 6", {"/tmp/a.ftndigunit"}, rowCentreY(5), true, {{"a.ftndigunit", 5, 2}}},
+        {"extension in capitals", {"/tmp/a.FTNDIGUNIT"}, rowCentreY(0), true, {{"a.FTNDIGUNIT", 0, 2}}},
+        {"below the last row", {"/tmp/a.ftndigunit"}, belowLastRow, true, {}},
+        {"over the header", {"/tmp/a.ftndigunit"}, headerHeight / 2, true, {}},
+        {"a text file", {"/tmp/notes.txt"}, rowCentreY(5), false, {}},
+        // Other paths first: still the row under the pointer, and nothing over no row.
+        {"after a text file",
+         {"/tmp/notes.txt", "/tmp/b.prvlvrunit", "/tmp/c.cntlunit"},
+         rowCentreY(2),
+         true,
+         {{"b.prvlvrunit", 2, 2}}},
+        {"after a text file, below the last row", {"/tmp/notes.txt", "/tmp/b.cntlunit"}, belowLastRow, true, {}},
+    };
+    for (const auto& c : cases)
+    {
+        imports.clear();
+        EXPECT_EQ(dropFiles(c.files, {100, c.y}), c.accepted) << c.what;
+        EXPECT_EQ(imports, c.imports) << c.what;
+    }
+
+    // While a dialog is open, drops are refused, also when they reach the pane without asking.
+    imports.clear();
+    ui::ScopedModalDialog dialog;
+    EXPECT_FALSE(dropFiles({"/tmp/a.ftndigunit"}, {100, rowCentreY(1)}));
+    pane.filesDropped({"/tmp/a.ftndigunit"}, 100, rowCentreY(1));
+    EXPECT_TRUE(imports.empty());
+}
+
+TEST_F(PaneTest, ListHeightReachesEveryPane)
+{
+    // No stored height: the rows keep a usable height instead of one pixel.
+    w40388_preferences::PreferencesData::getInstance()
+        ->GetOrCreateChild(w40388_preferences::listHeightKey)
+        .removeAttribute("Value");
+    UserOscPaneComponent osc;
+    UserModFXPaneComponent modFX;
+    UserDelFXPaneComponent delFX;
+    UserRevFXPaneComponent revFX;
+    juce::TableListBox* tables[] = {&osc.getList().getTable(), &modFX.getList().getTable(), &delFX.getList().getTable(),
+                                    &revFX.getList().getTable()};
+    for (auto* table : tables)
+        EXPECT_EQ(table->getRowHeight(), 25);
+
+    w40388_preferences::PreferencesData::getInstance()->SetInt(w40388_preferences::listHeightKey, 35);
+    application::PreferencesDataChangeBroadcaster::getInstance()->sendPreferencesDataChanged();
+    EXPECT_TRUE(test::runMessageLoopUntil(
+        [&] {
+            return std::all_of(std::begin(tables), std::end(tables), [](auto* t) { return t->getRowHeight() == 35; });
+        }));
+}
+
+// Mouse events through the window's peer with the given modifier keys held, as the platform sends
+// them; the drag and drop of the framework runs on them.
+class MouseDriver
+{
+public:
+    explicit MouseDriver(juce::Component& target) : component(target) {}
+
+    void press(juce::Point<int> at, juce::ModifierKeys keys)
+    {
+        send(at, keys.withFlags(juce::ModifierKeys::leftButtonModifier));
+    }
+
+    // Moves with the button down in small steps, so that the drag starts and follows.
+    void dragTo(juce::Point<int> from, juce::Point<int> to, juce::ModifierKeys keys)
+    {
+        constexpr int steps = 6;
+        for (int step = 1; step <= steps; ++step)
+            send(from + (to - from) * step / steps, keys.withFlags(juce::ModifierKeys::leftButtonModifier));
+    }
+
+    void release(juce::Point<int> at, juce::ModifierKeys keys) { send(at, keys); }
+
+private:
+    void send(juce::Point<int> at, juce::ModifierKeys keys)
+    {
+        auto* peer = component.getPeer();
+        ASSERT_NE(peer, nullptr);
+        juce::ModifierKeys::currentModifiers = keys;
+        time = std::max(time + 1, juce::Time::currentTimeMillis());
+        peer->handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse,
+                               peer->getComponent().getLocalPoint(&component, at).toFloat(), keys,
+                               juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+                               time);
+    }
+
+    juce::Component& component;
+    juce::int64 time = 0;
+};
+
+TEST_F(PaneTest, RowsAreMovedAndCopiedByDraggingWithTheMouse)
+{
+    QTR_REQUIRE_DISPLAY();
+    constexpr auto osc = UnitModule::Oscillator;
+    fillWithNumberedUnits<osc>();
+    UserOscPaneComponent pane;
+    test::gui::ScopedOnDesktop shown(pane, 720, 530);
+    auto& table = pane.getList().getTable();
+    MouseDriver mouse(table);
+    const juce::ModifierKeys none, alt(juce::ModifierKeys::altModifier);
+
+    // Rows 1 and 2 dragged to the top edge of row 4 go into the gap before it.
+    selectRows(table, {1, 2});
+    const juce::Point<int> row1(100, rowCentreY(1)), gap4(100, headerHeight + 4 * rowHeight);
+    mouse.press(row1, none);
+    mouse.dragTo(row1, gap4, none);
+    ASSERT_TRUE(table.isDragging());
+    EXPECT_EQ(table.getInsertIndex(), 4);
+    test::gui::saveSnapshot(pane, "user-pane-move-marker");
+    mouse.release(gap4, none);
+    // The framework lets the drag image fade before a new drag can start.
+    ASSERT_TRUE(test::runMessageLoopUntil([&] { return !pane.getList().isDragAndDropActive(); }));
+
+    Rows order = identityOrder(16);
+    order[1] = 3;
+    order[2] = 1;
+    order[3] = 2;
+    EXPECT_EQ(slotNames<osc>(), namesInOrder<osc>(order));
+    EXPECT_EQ(selectedRows(table), Rows({2, 3}));
+    EXPECT_EQ(ui::SelectedUserOscStatus::getInstance()->getSelectedRows(), Rows({2, 3}));
+    EXPECT_EQ(undoManager().getUndoDescription(), "DragInsert");
+
+    // With Alt held, three rows dropped on row 14 of 16 land on rows 13 to 15.
+    undoManager().undo();
+    selectRows(table, {0, 1, 2});
+    const juce::Point<int> row0(100, rowCentreY(0)), row14(100, rowCentreY(14));
+    mouse.press(row0, alt);
+    mouse.dragTo(row0, row14, alt);
+    ASSERT_TRUE(table.isDragging());
+    EXPECT_EQ(table.getHoveredRow(), 14);
+    test::gui::saveSnapshot(pane, "user-pane-copy-target");
+    mouse.release(row14, alt);
+    // The framework lets the drag image fade before a new drag can start.
+    ASSERT_TRUE(test::runMessageLoopUntil([&] { return !pane.getList().isDragAndDropActive(); }));
+
+    order = identityOrder(16);
+    order[13] = 0;
+    order[14] = 1;
+    order[15] = 2;
+    EXPECT_EQ(slotNames<osc>(), namesInOrder<osc>(order));
+    EXPECT_EQ(selectedRows(table), Rows({13, 14, 15}));
+    EXPECT_EQ(undoManager().getUndoDescription(), "DragCopy");
+}
+
+// Samples of every family in both languages, with row 1 selected and the move marker over
+// row 3, for review.
+template <UnitModule Module> void snapshotPane(const juce::String& name)
+{
+    using Family = w40388_data::SlotFamily<Module>;
+    auto& records = Family::records(liveData());
+    records[0] = makeUnit<Module>("Saw Lead", makeUnitVersionWord(1, 2, 3), SlotState::Loaded);
+    records[1] = makeUnit<Module>("Pulse Bass", makeUnitVersionWord(2, 0, 1), SlotState::Received, true, 1);
+    records[3] = makeUnit<Module>("Wavefolder", makeUnitVersionWord(0, 9, 12), SlotState::Received, true, 3);
+
+    UserPaneComponent<Module> pane;
+    auto& list = pane.getList();
+    auto& table = list.getTable();
+    table.selectRow(1);
+    table.itemDragEnter({list.makeDragDescription({1}), &table, {100, headerHeight + 3 * rowHeight}});
+    EXPECT_TRUE(test::gui::saveSnapshot(pane, name).existsAsFile()) << name;
+}
+
+TEST_F(PaneTest, SnapshotsOfTheFourPanesInBothLanguages)
+{
+    const std::pair<juce::uint32, const char*> languages[] = {{Language::english, "en"}, {Language::japanese, "ja"}};
+    for (const auto& [language, code] : languages)
+    {
+        useLanguage(language);
+        const juce::String suffix = juce::String("-") + code;
+        snapshotPane<UnitModule::Oscillator>("user-osc-pane" + suffix);
+        snapshotPane<UnitModule::ModulationEffect>("user-modfx-pane" + suffix);
+        snapshotPane<UnitModule::DelayEffect>("user-delfx-pane" + suffix);
+        snapshotPane<UnitModule::ReverbEffect>("user-revfx-pane" + suffix);
+    }
+    EXPECT_EQ(w40388_ui::UserOscListView(liveData()).getColumnName(2),
+              juce::CharPointer_UTF8("\xe5\x90\x8d\xe5\x89\x8d"));
+}
+} // namespace
