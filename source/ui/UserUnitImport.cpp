@@ -13,6 +13,7 @@
 #include "ui/ImportUserDataWarningComponent.h"
 #include "ui/MainWindowManager.h"
 #include "ui/ModalDialog.h"
+#include "ui/UserListComponent.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -160,13 +161,8 @@ juce::String unitFilePatterns()
 juce::TableListBox* findListTable(juce::Component& pane)
 {
     for (auto* child : pane.getChildren())
-    {
-        if (auto* table = dynamic_cast<juce::TableListBox*>(child))
-            return table;
-        for (auto* grandChild : child->getChildren())
-            if (auto* table = dynamic_cast<juce::TableListBox*>(grandChild))
-                return table;
-    }
+        if (auto* list = dynamic_cast<UserListComponent*>(child))
+            return &list->getTable();
     return nullptr;
 }
 
