@@ -1,0 +1,185 @@
+#include "app/ApplicationMenuCommands.h"
+#include "app/ApplicationMenuManager.h"
+#include "core/ApplicationUndoManager.h"
+#include "core/DataEditStatus.h"
+#include "core/ModalDialogState.h"
+#include "data/DataCenter.h"
+#include "data/SlotAction.h"
+#include "support/MessageLoop.h"
+#include "support/gui/GuiTest.h"
+#include "support/gui/ScopedPreferences.h"
+#include "ui/SelectedRowsStatus.h"
+#include "ui/SelectedTabStatus.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace
+{
+using namespace w40388_menu;
+
+// Ids 1 to 11 in order: which are enabled in a state.
+std::vector<bool> enabledIds(const CommandState& state)
+{
+    std::vector<bool> enabled;
+    for (juce::CommandID id = firstCommandId; id <= lastCommandId; ++id)
+        enabled.push_back(isCommandEnabled(id, state));
+    return enabled;
+}
+
+TEST(CommandEnableRuleTest, FollowsModalFlagHistorySelectionAndEdits)
+{
+    struct Case
+    {
+        const char* what;
+        CommandState state;
+        std::vector<bool> enabled; // ids 1 .. 11
+    };
+    // CommandState fields: modal, can undo, can redo, current list has a selection, edited.
+    const std::vector<Case> cases{
+        {"fresh start", {false, false, false, true, false}, {1, 1, 0, 0, 1, 1, 1, 1, 1, 1, 0}},
+        {"after an edit", {false, true, false, true, true}, {1, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1}},
+        {"after an undo", {false, false, true, true, true}, {1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1}},
+        {"no selected row", {false, true, true, false, false}, {1, 1, 1, 1, 0, 1, 1, 1, 1, 1, 0}},
+        {"dialog open", {true, true, true, true, true}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+    };
+    for (const auto& c : cases)
+    {
+        std::vector<bool> expected(c.enabled.begin(), c.enabled.end());
+        EXPECT_EQ(enabledIds(c.state), expected) << c.what;
+    }
+    EXPECT_TRUE(isCommandEnabled(0, {})) << "ids outside the table are not the rule's concern";
+}
+
+class CommandManagerTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QTR_REQUIRE_DISPLAY();
+        // The undo manager before the menu manager, as at start-up.
+        application::ApplicationUndoManager::getInstance();
+        manager = ApplicationMenuManager::getInstance();
+    }
+
+    // The next test of this process starts without history, selection or menu manager.
+    void TearDown() override { juce::DeletedAtShutdown::deleteAll(); }
+
+    juce::ApplicationCommandInfo infoOf(juce::CommandID id)
+    {
+        juce::ApplicationCommandInfo info(id);
+        manager->getCommands().getCommandInfo(id, info);
+        return info;
+    }
+
+    test::gui::ScopedPreferences preferences;
+    ApplicationMenuManager* manager = nullptr;
+};
+
+TEST_F(CommandManagerTest, RegistersElevenCommandsWithCategoriesAndShortcuts)
+{
+    auto& commandManager = manager->getCommandManager();
+    EXPECT_EQ(commandManager.getNumCommands(), 11);
+
+    const auto command = juce::ModifierKeys::commandModifier;
+    const auto shift = juce::ModifierKeys::shiftModifier;
+    struct Shortcut
+    {
+        juce::KeyPress key;
+        juce::CommandID expected;
+    };
+    const std::vector<Shortcut> shortcuts{
+        {juce::KeyPress('i', command, 0), importUserUnitCommand},
+        {juce::KeyPress('q', command, 0), exitCommand},
+        {juce::KeyPress('z', command, 0), undoCommand},
+        {juce::KeyPress('z', command | shift, 0), redoCommand},
+        {juce::KeyPress('k', command, 0), clearCommand},
+        {juce::KeyPress(',', command, 0), preferencesCommand},
+        {juce::KeyPress('z', 0, 0), 0},
+        {juce::KeyPress('i', juce::ModifierKeys::altModifier, 0), 0},
+    };
+    for (const auto& shortcut : shortcuts)
+        EXPECT_EQ(commandManager.getKeyMappings()->findCommandForKeyPress(shortcut.key), shortcut.expected)
+            << shortcut.key.getTextDescription();
+
+    for (const auto id :
+         {aboutCommand, debugWindowCommand, receiveUserEnvCommand, receiveUserDataCommand, writeUserDataCommand})
+        EXPECT_TRUE(commandManager.getKeyMappings()->getKeyPressesAssignedToCommand(id).isEmpty()) << id;
+
+    const juce::StringArray categories{"",       "File",   "File",   "Edit", "Edit", "Edit",
+                                       "Option", "Option", "Option", "MIDI", "MIDI", "MIDI"};
+    for (juce::CommandID id = firstCommandId; id <= lastCommandId; ++id)
+        EXPECT_EQ(commandManager.getCommandForID(id)->categoryName, categories[id]) << id;
+    EXPECT_EQ(commandManager.getNameOfCommand(debugWindowCommand), "Open Debug Window");
+}
+
+TEST_F(CommandManagerTest, ClearEmptiesEverySelectedRowInOneTransaction)
+{
+    auto& delays = w40388_data::DataCenter::getInstance()->userData.delFXData;
+    for (int slot = 0; slot < 8; ++slot)
+        delays[static_cast<size_t>(slot)].state = w40388_data::SlotState::Received;
+    ui::SelectedTabStatus::getInstance()->setCurrentTab(2, "DELAY");
+    ui::SelectedUserDelFXStatus::getInstance()->setSelectedRows({1, 4, 7});
+
+    auto* undoManager = application::ApplicationUndoManager::getInstance();
+    EXPECT_TRUE(manager->getCommandManager().invokeDirectly(clearCommand, false));
+    EXPECT_EQ(undoManager->getUndoDescription(), "ClearUserDelFXData");
+    std::vector<w40388_data::SlotState> states;
+    for (int slot = 0; slot < 8; ++slot)
+        states.push_back(delays[static_cast<size_t>(slot)].state);
+    using S = w40388_data::SlotState;
+    EXPECT_EQ(states, (std::vector<S>{S::Received, S::Empty, S::Received, S::Received, S::Empty, S::Received,
+                                      S::Received, S::Empty}));
+
+    EXPECT_TRUE(manager->getCommandManager().invokeDirectly(undoCommand, false));
+    for (int slot = 0; slot < 8; ++slot)
+        EXPECT_EQ(delays[static_cast<size_t>(slot)].state, S::Received) << slot;
+    EXPECT_FALSE(undoManager->canUndo());
+
+    // A tab that shows no slot list, or a list with nothing selected, has nothing to clear.
+    ui::SelectedUserDelFXStatus::getInstance()->setSelectedRows({});
+    EXPECT_TRUE(infoOf(clearCommand).flags & juce::ApplicationCommandInfo::isDisabled);
+    juce::ApplicationCommandTarget::InvocationInfo clear(clearCommand);
+    EXPECT_FALSE(manager->getCommands().perform(clear));
+    ui::SelectedTabStatus::getInstance()->setCurrentTab(4, "NONE");
+    ui::SelectedUserDelFXStatus::getInstance()->setSelectedRows({0});
+    EXPECT_FALSE(manager->getCommands().perform(clear));
+    EXPECT_EQ(undoManager->getRedoDescription(), "ClearUserDelFXData") << "no transaction was added";
+}
+
+TEST_F(CommandManagerTest, EveryCommandIsDisabledAndDroppedWhileADialogIsOpen)
+{
+    // Everything a command could act on: history to undo and redo, a selected row, unsent edits.
+    auto* undoManager = application::ApplicationUndoManager::getInstance();
+    undoManager->beginNewTransaction("LoadUserOscData");
+    undoManager->perform(new w40388_action::ClearUserOscDataAction(0));
+    undoManager->beginNewTransaction("LoadUserOscData");
+    undoManager->perform(new w40388_action::ClearUserOscDataAction(1));
+    undoManager->undo();
+    application::DataEditStatus::getInstance()->setEdited(true);
+    ASSERT_TRUE(undoManager->canUndo() && undoManager->canRedo());
+
+    // As the progress window of a running job holds it.
+    bool wasOpen = true;
+    ui::ModalDialogState::getInstance()->beginModalDialog(wasOpen);
+    ASSERT_FALSE(wasOpen);
+
+    const int modalsBefore = juce::ModalComponentManager::getInstance()->getNumModalComponents();
+    for (juce::CommandID id = firstCommandId; id <= lastCommandId; ++id)
+    {
+        EXPECT_TRUE(infoOf(id).flags & juce::ApplicationCommandInfo::isDisabled) << id;
+        EXPECT_FALSE(manager->getCommandManager().invokeDirectly(id, false)) << id;
+        juce::ApplicationCommandTarget::InvocationInfo info(id);
+        EXPECT_TRUE(manager->getCommands().perform(info)) << id;
+    }
+    EXPECT_EQ(juce::ModalComponentManager::getInstance()->getNumModalComponents(), modalsBefore);
+    EXPECT_TRUE(undoManager->canUndo() && undoManager->canRedo());
+    EXPECT_EQ(undoManager->getNumActionsInCurrentTransaction(), 0);
+    EXPECT_TRUE(application::DataEditStatus::getInstance()->isEdited());
+    EXPECT_FALSE(juce::MessageManager::getInstance()->hasStopMessageBeenSent());
+
+    ui::ModalDialogState::getInstance()->endModalDialog(false);
+    EXPECT_FALSE(infoOf(undoCommand).flags & juce::ApplicationCommandInfo::isDisabled);
+}
+} // namespace
