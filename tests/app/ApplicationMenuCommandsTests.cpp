@@ -77,43 +77,6 @@ protected:
     ApplicationMenuManager* manager = nullptr;
 };
 
-TEST_F(CommandManagerTest, RegistersElevenCommandsWithCategoriesAndShortcuts)
-{
-    auto& commandManager = manager->getCommandManager();
-    EXPECT_EQ(commandManager.getNumCommands(), 11);
-
-    const auto command = juce::ModifierKeys::commandModifier;
-    const auto shift = juce::ModifierKeys::shiftModifier;
-    struct Shortcut
-    {
-        juce::KeyPress key;
-        juce::CommandID expected;
-    };
-    const std::vector<Shortcut> shortcuts{
-        {juce::KeyPress('i', command, 0), importUserUnitCommand},
-        {juce::KeyPress('q', command, 0), exitCommand},
-        {juce::KeyPress('z', command, 0), undoCommand},
-        {juce::KeyPress('z', command | shift, 0), redoCommand},
-        {juce::KeyPress('k', command, 0), clearCommand},
-        {juce::KeyPress(',', command, 0), preferencesCommand},
-        {juce::KeyPress('z', 0, 0), 0},
-        {juce::KeyPress('i', juce::ModifierKeys::altModifier, 0), 0},
-    };
-    for (const auto& shortcut : shortcuts)
-        EXPECT_EQ(commandManager.getKeyMappings()->findCommandForKeyPress(shortcut.key), shortcut.expected)
-            << shortcut.key.getTextDescription();
-
-    for (const auto id :
-         {aboutCommand, debugWindowCommand, receiveUserEnvCommand, receiveUserDataCommand, writeUserDataCommand})
-        EXPECT_TRUE(commandManager.getKeyMappings()->getKeyPressesAssignedToCommand(id).isEmpty()) << id;
-
-    const juce::StringArray categories{"",       "File",   "File",   "Edit", "Edit", "Edit",
-                                       "Option", "Option", "Option", "MIDI", "MIDI", "MIDI"};
-    for (juce::CommandID id = firstCommandId; id <= lastCommandId; ++id)
-        EXPECT_EQ(commandManager.getCommandForID(id)->categoryName, categories[id]) << id;
-    EXPECT_EQ(commandManager.getNameOfCommand(debugWindowCommand), "Open Debug Window");
-}
-
 TEST_F(CommandManagerTest, ClearEmptiesEverySelectedRowInOneTransaction)
 {
     auto& delays = w40388_data::DataCenter::getInstance()->userData.delFXData;
