@@ -18,25 +18,19 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
 namespace
 {
 using w40388_data::SlotState;
 using w40388_preferences::warnBeforeImportingForOtherTargetKey;
+using SlotContent = std::pair<SlotState, juce::MemoryBlock>;
 
 juce::String text(const char* key)
 {
     return CTRXResource::getInstance()->getText(key);
-}
-
-juce::String errorText(ReadError error)
-{
-    return text(getReadErrorKey(error));
 }
 
 application::ApplicationUndoManager& undoManager()
@@ -48,41 +42,54 @@ application::ApplicationUndoManager& undoManager()
 template <typename Fn> void withList(UnitModule module, Fn&& fn)
 {
     auto& data = w40388_data::DataCenter::getInstance()->userData;
-    switch (module)
-    {
-    case UnitModule::ModulationEffect:
+    if (module == UnitModule::ModulationEffect)
         return fn(data.modFXData);
-    case UnitModule::DelayEffect:
+    if (module == UnitModule::DelayEffect)
         return fn(data.delFXData);
-    case UnitModule::ReverbEffect:
+    if (module == UnitModule::ReverbEffect)
         return fn(data.revFXData);
-    default:
-        return fn(data.oscData);
-    }
+    return fn(data.oscData);
 }
 
-void fillSlot(UnitModule module, int slot, const juce::MemoryBlock& block, SlotState state = SlotState::Loaded)
+test::UnitFileOptions unitOptions(UnitModule module, UnitPlatform platform = UnitPlatform::FeltanDigital,
+                                  const std::string& name = "New")
 {
+    test::UnitFileOptions options;
+    options.module = module;
+    options.platform = platform;
+    options.name = name;
+    return options;
+}
+
+// Puts an "Old" unit into the slots marked 'L' (Loaded) or 'R' (Received) in pattern, one letter per slot.
+void fillSlots(UnitModule module, const std::string& pattern)
+{
+    const auto block = test::makeUnitDataBlock(unitOptions(module, UnitPlatform::FeltanDigital, "Old"));
     withList(module,
              [&](auto& records)
              {
-                 auto& record = records[static_cast<std::size_t>(slot)];
-                 record = std::decay_t<decltype(record)>(block);
-                 record.state = state;
+                 for (std::size_t slot = 0; slot < pattern.size(); ++slot)
+                     if (pattern[slot] != '.')
+                     {
+                         records[slot] = std::decay_t<decltype(records[slot])>(block);
+                         records[slot].state = pattern[slot] == 'L' ? SlotState::Loaded : SlotState::Received;
+                     }
              });
 }
 
-// State and unit data of one live slot.
-std::pair<SlotState, juce::MemoryBlock> slotContent(UnitModule module, int slot)
+SlotContent slotContent(UnitModule module, int slot)
 {
-    std::pair<SlotState, juce::MemoryBlock> content;
+    SlotContent content;
     withList(module,
-             [&](auto& records)
-             {
-                 const auto& record = records[static_cast<std::size_t>(slot)];
-                 content = {record.state.load(), record.unitData};
+             [&](auto& records) {
+                 content = {records[size_t(slot)].state.load(), records[size_t(slot)].unitData};
              });
     return content;
+}
+
+SlotContent loaded(const test::UnitFileOptions& options)
+{
+    return {SlotState::Loaded, test::makeUnitDataBlock(options)};
 }
 
 // Every live record, spares included, as one text, to see that nothing changed.
@@ -95,20 +102,10 @@ juce::String documentImage()
                  [&](auto& records)
                  {
                      for (const auto& record : records)
-                         image << static_cast<int>(record.state.load()) << record.slotIndex.load() << ':'
+                         image << int(record.state.load()) << record.slotIndex.load() << ':'
                                << record.unitData.toBase64Encoding() << '\n';
                  });
     return image;
-}
-
-test::UnitFileOptions unitOptions(UnitModule module, UnitPlatform platform = UnitPlatform::FeltanDigital,
-                                  const std::string& name = "Test Unit")
-{
-    test::UnitFileOptions options;
-    options.module = module;
-    options.platform = platform;
-    options.name = name;
-    return options;
 }
 
 // What a test saw of the one modal dialog it answered.
@@ -151,14 +148,14 @@ AnsweredDialog runAnswering(const std::function<void()>& fn, const juce::String&
     return seen;
 }
 
-// Expects exactly one read-error dialog with the error's text while fn runs, and presses its OK.
+// Expects exactly one error dialog with the error's (non-empty) text while fn runs, and presses its OK.
 void expectReadError(const std::function<void()>& fn, ReadError error, const std::string& what,
                      const char* snapshotName = nullptr)
 {
     const auto seen = runAnswering(fn, text("CommonOK"), snapshotName);
     EXPECT_TRUE(seen.shown) << what;
     EXPECT_EQ(seen.title, text("CommonErrorDialogTitle")) << what;
-    EXPECT_EQ(seen.message, errorText(error)) << what;
+    EXPECT_EQ(seen.message, text(getReadErrorKey(error))) << what;
     EXPECT_TRUE(seen.message.isNotEmpty()) << what;
 }
 
@@ -195,39 +192,33 @@ protected:
 
     juce::File unitFile(const test::UnitFileOptions& options) { return unitFile(test::buildUnitFile(options)); }
 
-    static bool warnsBeforeOtherTargets()
+    static w40388_preferences::PreferencesData& preferences()
     {
-        return w40388_preferences::PreferencesData::getInstance()->GetBool(warnBeforeImportingForOtherTargetKey, true);
+        return *w40388_preferences::PreferencesData::getInstance();
     }
 
-    test::gui::ScopedPreferences preferences;
+    test::gui::ScopedPreferences scopedPreferences;
     std::vector<std::unique_ptr<test::TemporaryUnitFile>> files;
 };
 
 TEST_F(UserUnitImportTest, DroppedUnitOverwritesItsSlotInTheModulesTransactionAndOneUndoRestoresIt)
 {
-    const std::tuple<UnitModule, int, const char*> cases[] = {
-        {UnitModule::Oscillator, 15, "LoadUserOscData"},
-        {UnitModule::ModulationEffect, 0, "LoadUserModFXData"},
-        {UnitModule::DelayEffect, 7, "LoadUserDelFXData"},
-        {UnitModule::ReverbEffect, 3, "LoadUserRevFXData"},
-    };
+    const std::tuple<UnitModule, int, const char*> cases[] = {{UnitModule::Oscillator, 15, "LoadUserOscData"},
+                                                              {UnitModule::ModulationEffect, 0, "LoadUserModFXData"},
+                                                              {UnitModule::DelayEffect, 7, "LoadUserDelFXData"},
+                                                              {UnitModule::ReverbEffect, 3, "LoadUserRevFXData"}};
     for (const auto& [module, slot, transaction] : cases)
     {
-        const auto previous = test::makeUnitDataBlock(unitOptions(module, UnitPlatform::FeltanDigital, "Old"));
-        fillSlot(module, slot, previous, SlotState::Received);
-        const auto options = unitOptions(module, UnitPlatform::FeltanDigital, "New");
+        fillSlots(module, std::string(size_t(slot), '.') + "R");
+        const auto previous = slotContent(module, slot);
+        const auto options = unitOptions(module);
+        const auto file = unitFile(options);
 
-        const auto seen = runAnswering([&] { importUserUnitFile(unitFile(options), slot, static_cast<int>(module)); },
-                                       text("CommonOK"));
-        EXPECT_FALSE(seen.shown) << transaction << ": " << seen.message;
-        EXPECT_EQ(slotContent(module, slot), std::make_pair(SlotState::Loaded, test::makeUnitDataBlock(options)))
-            << transaction;
+        EXPECT_FALSE(runAnswering([&] { importUserUnitFile(file, slot, int(module)); }, "OK").shown);
+        EXPECT_EQ(slotContent(module, slot), loaded(options)) << transaction;
         EXPECT_EQ(undoManager().getUndoDescription(), transaction);
-        EXPECT_TRUE(application::DataEditStatus::getInstance()->isEdited());
-
         EXPECT_TRUE(undoManager().undo());
-        EXPECT_EQ(slotContent(module, slot), std::make_pair(SlotState::Received, previous)) << transaction;
+        EXPECT_EQ(slotContent(module, slot), previous) << transaction;
         EXPECT_FALSE(undoManager().canUndo()) << transaction;
         resetDocument();
     }
@@ -237,18 +228,18 @@ TEST_F(UserUnitImportTest, FailedDropShowsItsErrorTextAndChangesNothing)
 {
     const auto global = test::buildUnitFile(unitOptions(UnitModule::Global));
     const auto delay = test::buildUnitFile(unitOptions(UnitModule::DelayEffect));
-    const auto oscillator = test::buildUnitFile(unitOptions(UnitModule::Oscillator));
     // What is dropped, on which slot, with which module, and the error shown.
     const std::tuple<const char*, juce::MemoryBlock, int, int, ReadError> cases[] = {
-        {"not a zip archive", test::toBlock("plain text, no archive"), 0, 4, ReadError::InvalidUserUnitFile},
+        {"not a zip archive", test::toBlock("plain text"), 0, 4, ReadError::InvalidUserUnitFile},
         {"global unit on the oscillator pane", global, 0, 4, ReadError::UserUnitFileWrongModule},
         {"delay unit on the oscillator pane", delay, 2, 4, ReadError::UserUnitFileWrongModule},
         {"global unit with module 0", global, 0, 0, ReadError::FailedToImportUserUnitData},
-        {"oscillator beyond the list", oscillator, 16, 4, ReadError::FailedToImportUserUnitData},
+        {"oscillator beyond the list", test::buildUnitFile(unitOptions(UnitModule::Oscillator)), 16, 4,
+         ReadError::FailedToImportUserUnitData},
         {"delay beyond the list", delay, 8, 2, ReadError::FailedToImportUserUnitData},
         {"delay before the list", delay, -1, 2, ReadError::FailedToImportUserUnitData},
     };
-    fillSlot(UnitModule::Oscillator, 2, test::makeUnitDataBlock(unitOptions(UnitModule::Oscillator)));
+    fillSlots(UnitModule::Oscillator, "..L");
     const auto before = documentImage();
     for (const auto& [what, bytes, slot, module, error] : cases)
     {
@@ -265,82 +256,59 @@ TEST_F(UserUnitImportTest, OtherPlatformUnitImportsOnlyAfterOkAndTheTickTurnsThe
     // Preference stored first (empty: as the case before left it), tick, button (empty: Escape), imported,
     // preference after.
     const std::tuple<std::optional<bool>, bool, juce::String, bool, bool> cases[] = {
-        {std::nullopt, true, "CancelButton", false, true}, // never written: asks
+        {std::nullopt, false, "OkButton", true, true}, // never written: asks, and OK stores true
+        {std::nullopt, true, "CancelButton", false, true},
         {true, false, {}, false, true},
-        {std::nullopt, false, "OkButton", true, true},
         {true, true, "OkButton", true, false},
         {std::nullopt, false, {}, true, false}, // turned off by the tick: no question at all
     };
     const auto options = unitOptions(UnitModule::Oscillator, UnitPlatform::Cantorel);
-    int caseIndex = 0;
     for (const auto& [stored, tick, button, imported, warnAfter] : cases)
     {
         if (stored.has_value())
-            w40388_preferences::PreferencesData::getInstance()->SetBool(warnBeforeImportingForOtherTargetKey, *stored);
-        const bool asks = warnsBeforeOtherTargets();
+            preferences().SetBool(warnBeforeImportingForOtherTargetKey, *stored);
+        const bool asks = preferences().GetBool(warnBeforeImportingForOtherTargetKey, true);
         const auto file = unitFile(test::buildUnitFile(options), ".cntlunit");
 
-        const auto seen = runAnswering([&] { importUserUnitFile(file, 4, 4); }, button,
-                                       caseIndex == 0 ? "import-warning-en" : nullptr, tick ? "DontWarning" : nullptr);
-        EXPECT_EQ(seen.shown, asks) << caseIndex;
-        EXPECT_EQ(seen.title, asks ? text("ImportUserDataWarningDialogTitle") : juce::String()) << caseIndex;
-        const auto expected = imported ? std::make_pair(SlotState::Loaded, test::makeUnitDataBlock(options))
-                                       : std::make_pair(SlotState::Empty, juce::MemoryBlock());
-        EXPECT_EQ(slotContent(UnitModule::Oscillator, 4), expected) << caseIndex;
-        EXPECT_EQ(undoManager().canUndo(), imported) << caseIndex;
-        EXPECT_EQ(warnsBeforeOtherTargets(), warnAfter) << caseIndex;
+        const auto seen =
+            runAnswering([&] { importUserUnitFile(file, 4, 4); }, button,
+                         tick && !imported ? "import-warning-en" : nullptr, tick ? "DontWarning" : nullptr);
+        EXPECT_EQ(seen.title, asks ? text("ImportUserDataWarningDialogTitle") : juce::String()) << button;
+        EXPECT_EQ(slotContent(UnitModule::Oscillator, 4), imported ? loaded(options) : SlotContent()) << button;
+        EXPECT_EQ(undoManager().canUndo(), imported) << button;
+        EXPECT_EQ(preferences().GetBool(warnBeforeImportingForOtherTargetKey, !warnAfter), warnAfter) << button;
         resetDocument();
-        ++caseIndex;
     }
 }
 
-TEST_F(UserUnitImportTest, NoQuestionAndNoErrorWhileAnotherDialogIsOpen)
-{
-    ui::ScopedModalDialog otherDialog;
-    ASSERT_TRUE(otherDialog.isClaimed());
-    const auto seen = runAnswering(
-        [&]
-        {
-            EXPECT_FALSE(ImportUserDataWarningComponent::confirm());
-            showReadErrorDialog(static_cast<int>(ReadError::InvalidUserUnitFile));
-            importUserUnitFile(unitFile(unitOptions(UnitModule::Oscillator, UnitPlatform::ParvolinVr)), 0, 4);
-        },
-        "OkButton");
-    EXPECT_FALSE(seen.shown);
-    EXPECT_EQ(slotContent(UnitModule::Oscillator, 0).first, SlotState::Empty);
-}
-
-TEST_F(UserUnitImportTest, ErrorDialogShowsEveryCodesTextAndTheUnreadableTextForNumbersOutsideTheTable)
+TEST_F(UserUnitImportTest, ErrorDialogShowsEachCodesTextAndTheUnreadableTextForNumbersOutsideTheTable)
 {
     for (int code = 1; code < numReadErrors; ++code)
-        expectReadError([&] { showReadErrorDialog(code); }, static_cast<ReadError>(code), std::to_string(code));
+        expectReadError([&] { showReadErrorDialog(code); }, ReadError(code), std::to_string(code));
     for (const int code : {-1, numReadErrors, 1000})
         expectReadError([&] { showReadErrorDialog(code); }, ReadError::FailedToReadUserUnitFile, std::to_string(code));
-    EXPECT_FALSE(runAnswering([] { showReadErrorDialog(0); }, text("CommonOK")).shown);
+    EXPECT_FALSE(runAnswering([] { showReadErrorDialog(0); }, "OK").shown);
 }
 
 TEST_F(UserUnitImportTest, DialogsShowTheJapaneseTexts)
 {
     using Language = w40388_application::CurrentLanguageModel;
-    const auto reloadTexts = [](juce::uint32 language)
-    {
-        Language::getInstance()->setLanguage(language);
-        delete CTRXResource::getInstanceWithoutCreating();
-    };
-    reloadTexts(Language::japanese);
+    const auto englishTitle = text("ImportUserDataWarningDialogTitle");
+    Language::getInstance()->setLanguage(Language::japanese);
+    delete CTRXResource::getInstanceWithoutCreating();
+
     const auto warning =
         runAnswering([] { ImportUserDataWarningComponent::confirm(); }, "CancelButton", "import-warning-ja");
-    const auto error = runAnswering([] { showReadErrorDialog(static_cast<int>(ReadError::InvalidUserUnitFile)); },
-                                    text("CommonOK"), "read-error-dialog-ja");
-    const auto japaneseTitle = text("CommonErrorDialogTitle");
-    const auto japaneseMessage = errorText(ReadError::InvalidUserUnitFile);
-    reloadTexts(Language::english);
+    EXPECT_EQ(warning.title, text("ImportUserDataWarningDialogTitle"));
+    EXPECT_NE(warning.title, englishTitle);
+    EXPECT_EQ(warning.message, text("ImportUserDataWarningDialogLine1") + text("ImportUserDataWarningDialogLine2") +
+                                   text("ImportUserDataWarningDialogLine3") + "\n\n" +
+                                   text("ImportUserDataWarningDialogLine4"));
+    expectReadError([] { showReadErrorDialog(int(ReadError::InvalidUserUnitFile)); }, ReadError::InvalidUserUnitFile,
+                    "Japanese", "read-error-dialog-ja");
 
-    EXPECT_EQ(warning.title, "他機種用のユニット");
-    EXPECT_TRUE(warning.message.endsWith("\n\nこのまま読み込みますか？")) << warning.message;
-    EXPECT_EQ(error.title, japaneseTitle);
-    EXPECT_EQ(error.message, japaneseMessage);
-    EXPECT_NE(japaneseMessage, errorText(ReadError::InvalidUserUnitFile));
+    Language::getInstance()->setLanguage(Language::english);
+    delete CTRXResource::getInstanceWithoutCreating();
 }
 
 // A main window like the program's: its content holds the four real panes in the tabbed component.
@@ -350,7 +318,6 @@ public:
     MainContent()
     {
         addAndMakeVisible(tabs);
-        tabs.setTabBarDepth(30);
         tabs.addTab("USER OSCILLATORS", juce::Colour(0xFF222222), new UserOscPaneComponent(), true);
         tabs.addTab("USER MODULATION FX", juce::Colour(0xFF222222), new UserModFXPaneComponent(), true);
         tabs.addTab("USER DELAY FX", juce::Colour(0xFF222222), new UserDelFXPaneComponent(), true);
@@ -372,33 +339,29 @@ protected:
         if (IsSkipped())
             return;
         auto window = std::make_unique<juce::DocumentWindow>("Main", juce::Colours::black, 0);
-        content = new MainContent();
-        window->setContentOwned(content, true);
+        window->setContentOwned(content = new MainContent(), true);
         window->setVisible(true);
         w40388_ui::MainWindowManager::getInstance()->setMainWindow(std::move(window));
     }
 
     juce::TableListBox& table(int tab)
     {
-        for (auto* child : content->tabs.getTabContentComponent(tab)->getChildren())
-            if (auto* list = dynamic_cast<UserListComponent*>(child))
-                return list->getTable();
-        throw std::logic_error("pane without list");
+        auto* pane = content->tabs.getTabContentComponent(tab);
+        return test::gui::findDescendant<UserListComponent>(*pane)->getTable();
     }
 
-    // Runs the command with the chooser answering file; returns the chooser's title and patterns.
-    std::pair<juce::String, juce::String> runCommand(const juce::File& file)
+    // Runs the command with the chooser answering file, which must see the modal-dialog flag set.
+    void runCommand(const juce::File& file)
     {
-        std::pair<juce::String, juce::String> asked;
         setUnitFileChooserForTesting(
             [&](const juce::String& title, const juce::String& patterns)
             {
                 EXPECT_TRUE(ui::ModalDialogState::getInstance()->isOpen());
-                asked = {title, patterns};
+                EXPECT_EQ(title, text("FileImportUserUnitTitle"));
+                EXPECT_EQ(patterns, "*.ftndigunit;*.cntlunit;*.prvlvrunit");
                 return file;
             });
         EXPECT_TRUE(importUserUnitFileByCommand());
-        return asked;
     }
 
     MainContent* content = nullptr;
@@ -406,82 +369,44 @@ protected:
 
 TEST_F(UserUnitImportCommandTest, UnitLandsInItsTabInTheLowestSelectedRowOrTheFirstEmptySlot)
 {
-    struct Case
+    // Unit, tab showing before, rows selected in the unit's list, its filled slots ('L' Loaded, 'R' Received),
+    // the slot expected (-1: the list is full), the unit's tab and transaction.
+    const std::tuple<UnitModule, int, std::vector<int>, std::string, int, int, const char*> cases[] = {
+        {UnitModule::Oscillator, 2, {}, "", 0, 0, "LoadUserOscData"},
+        {UnitModule::Oscillator, 0, {5, 3}, "...L", 3, 0, "LoadUserOscData"},
+        {UnitModule::Oscillator, 0, {}, "LR", 2, 0, "LoadUserOscData"},
+        {UnitModule::ModulationEffect, 0, {4}, "", 0, 1, "LoadUserModFXData"}, // selection of a hidden tab
+        {UnitModule::ReverbEffect, 3, {7}, ".......R", 7, 3, "LoadUserRevFXData"},
+        {UnitModule::DelayEffect, 0, {}, "LRLLLLLR", -1, 2, "LoadUserDelFXData"},
+    };
+    for (const auto& [module, currentTab, selected, filled, expectedSlot, tab, transaction] : cases)
     {
-        const char* what;
-        UnitModule module;
-        int currentTab;
-        std::vector<int> selectedRows;                 // in the unit's list, before the command
-        std::vector<std::pair<int, SlotState>> filled; // slots of the unit's list holding a unit
-        int expectedSlot;                              // -1: the list is full
-    };
-    const Case cases[] = {
-        {"oscillator from another tab", UnitModule::Oscillator, 2, {}, {}, 0},
-        {"oscillator over selected rows 5 and 3", UnitModule::Oscillator, 0, {5, 3}, {{3, SlotState::Loaded}}, 3},
-        {"oscillator, nothing selected",
-         UnitModule::Oscillator,
-         0,
-         {},
-         {{0, SlotState::Loaded}, {1, SlotState::Received}},
-         2},
-        {"modulation selection ignored from another tab", UnitModule::ModulationEffect, 0, {4}, {}, 0},
-        {"reverb over its selected row", UnitModule::ReverbEffect, 3, {7}, {{7, SlotState::Received}}, 7},
-        {"delay list full",
-         UnitModule::DelayEffect,
-         0,
-         {},
-         {{0, SlotState::Loaded},
-          {1, SlotState::Received},
-          {2, SlotState::Loaded},
-          {3, SlotState::Loaded},
-          {4, SlotState::Loaded},
-          {5, SlotState::Loaded},
-          {6, SlotState::Loaded},
-          {7, SlotState::Received}},
-         -1},
-    };
-    const std::map<UnitModule, std::pair<int, const char*>> tabAndTransaction{
-        {UnitModule::Oscillator, {0, "LoadUserOscData"}},
-        {UnitModule::ModulationEffect, {1, "LoadUserModFXData"}},
-        {UnitModule::DelayEffect, {2, "LoadUserDelFXData"}},
-        {UnitModule::ReverbEffect, {3, "LoadUserRevFXData"}},
-    };
-    for (const auto& c : cases)
-    {
-        const auto [tab, transaction] = tabAndTransaction.at(c.module);
-        for (const auto& [slot, state] : c.filled)
-            fillSlot(c.module, slot, test::makeUnitDataBlock(unitOptions(c.module, UnitPlatform::FeltanDigital, "Old")),
-                     state);
+        fillSlots(module, filled);
         juce::SparseSet<int> rows;
-        for (const int row : c.selectedRows)
+        for (const int row : selected)
             rows.addRange({row, row + 1});
         table(tab).setSelectedRows(rows);
-        content->tabs.setCurrentTabIndex(c.currentTab);
+        content->tabs.setCurrentTabIndex(currentTab);
         const auto before = documentImage();
-        const auto options = unitOptions(c.module, UnitPlatform::FeltanDigital, "New");
+        const auto options = unitOptions(module);
         const auto file = unitFile(options);
 
-        if (c.expectedSlot < 0)
+        if (expectedSlot < 0)
         {
-            expectReadError([&] { runCommand(file); }, ReadError::FailedToFindFreeDelFXSlot, c.what);
-            EXPECT_EQ(documentImage(), before) << c.what;
-            EXPECT_FALSE(undoManager().canUndo()) << c.what;
+            expectReadError([&] { runCommand(file); }, ReadError::FailedToFindFreeDelFXSlot, transaction);
+            EXPECT_FALSE(undoManager().canUndo());
         }
         else
         {
-            const auto asked = runCommand(file);
-            EXPECT_EQ(asked.first, text("FileImportUserUnitTitle")) << c.what;
-            EXPECT_EQ(asked.second, "*.ftndigunit;*.cntlunit;*.prvlvrunit") << c.what;
-            EXPECT_EQ(slotContent(c.module, c.expectedSlot),
-                      std::make_pair(SlotState::Loaded, test::makeUnitDataBlock(options)))
-                << c.what;
-            EXPECT_EQ(table(tab).getNumSelectedRows(), 1) << c.what;
-            EXPECT_EQ(table(tab).getSelectedRow(), c.expectedSlot) << c.what;
-            EXPECT_EQ(undoManager().getUndoDescription(), transaction) << c.what;
+            runCommand(file);
+            EXPECT_EQ(slotContent(module, expectedSlot), loaded(options)) << transaction;
+            EXPECT_EQ(table(tab).getNumSelectedRows(), 1) << transaction;
+            EXPECT_EQ(table(tab).getSelectedRow(), expectedSlot) << transaction;
+            EXPECT_EQ(undoManager().getUndoDescription(), transaction);
             undoManager().undo();
-            EXPECT_EQ(documentImage(), before) << c.what;
         }
-        EXPECT_EQ(content->tabs.getCurrentTabIndex(), tab) << c.what;
+        EXPECT_EQ(documentImage(), before) << transaction;
+        EXPECT_EQ(content->tabs.getCurrentTabIndex(), tab) << transaction;
         resetDocument();
     }
 }
@@ -490,26 +415,29 @@ TEST_F(UserUnitImportCommandTest, CancelledChooserOpenDialogWrongModuleOrNoWindo
 {
     content->tabs.setCurrentTabIndex(1);
     const auto before = documentImage();
+    EXPECT_FALSE(runAnswering([&] { runCommand({}); }, "OK").shown);
 
-    // Cancelled: no dialog, no change.
-    EXPECT_FALSE(runAnswering([&] { runCommand({}); }, text("CommonOK")).shown);
-
-    // A global unit: code 18, the tab stays.
     expectReadError([&] { runCommand(unitFile(unitOptions(UnitModule::Global))); },
                     ReadError::InvalidModuleForUserUnitFile, "global unit");
     EXPECT_EQ(content->tabs.getCurrentTabIndex(), 1);
 
-    // While another dialog is open the chooser is not even asked.
     {
+        // Another dialog is open: no chooser, no question, no error dialog.
         ui::ScopedModalDialog otherDialog;
-        bool asked = false;
-        setUnitFileChooserForTesting([&](const juce::String&, const juce::String&)
-                                     { return asked = true, juce::File(); });
-        EXPECT_TRUE(importUserUnitFileByCommand());
-        EXPECT_FALSE(asked);
+        setUnitFileChooserForTesting([](const juce::String&, const juce::String&)
+                                     { return ADD_FAILURE(), juce::File(); });
+        const auto otherPlatform = unitFile(unitOptions(UnitModule::Oscillator, UnitPlatform::ParvolinVr));
+        EXPECT_FALSE(runAnswering(
+                         [&]
+                         {
+                             EXPECT_TRUE(importUserUnitFileByCommand());
+                             importUserUnitFile(otherPlatform, 0, 4);
+                             showReadErrorDialog(int(ReadError::InvalidUserUnitFile));
+                         },
+                         "OkButton")
+                         .shown);
     }
 
-    // Without a main window: code 23.
     w40388_ui::MainWindowManager::getInstance()->deleteMainWindow();
     expectReadError([&] { runCommand(unitFile(unitOptions(UnitModule::Oscillator))); },
                     ReadError::FailedToImportUserUnitData, "no main window");
