@@ -416,6 +416,10 @@ TEST_F(UserUnitImportCommandTest, CancelledChooserOpenDialogWrongModuleOrNoWindo
     content->tabs.setCurrentTabIndex(1);
     const auto before = documentImage();
     EXPECT_FALSE(runAnswering([&] { runCommand({}); }, "OK").shown);
+    // The program's own chooser, cancelled.
+    setUnitFileChooserForTesting({});
+    EXPECT_EQ(runAnswering([] { EXPECT_TRUE(importUserUnitFileByCommand()); }, "Cancel", "import-chooser").title,
+              text("FileImportUserUnitTitle"));
 
     expectReadError([&] { runCommand(unitFile(unitOptions(UnitModule::Global))); },
                     ReadError::InvalidModuleForUserUnitFile, "global unit");
