@@ -211,7 +211,9 @@ ReadError importIntoMainWindow(const juce::MemoryBlock& block, int module)
     {
         juce::SparseSet<int> rows;
         rows.addRange({slot, slot + 1});
-        table->setSelectedRows(rows, juce::dontSendNotification);
+        // The list reports the new selection to its status, so that Clear acts on the row shown selected
+        // and not on the one selected before the import.
+        table->setSelectedRows(rows, juce::sendNotification);
     }
     return performImport(*import, slot, block);
 }

@@ -13,6 +13,7 @@
 #include "ui/FontLibrary.h"
 #include "ui/ImportUserDataWarningComponent.h"
 #include "ui/MainWindowManager.h"
+#include "ui/SelectedRowsStatus.h"
 #include "ui/UserPaneComponents.h"
 #include "ui/UserUnitImport.h"
 
@@ -402,6 +403,7 @@ TEST_F(UserUnitImportCommandTest, UnitLandsInItsTabInTheLowestSelectedRowOrTheFi
             EXPECT_EQ(slotContent(module, expectedSlot), loaded(options)) << transaction;
             EXPECT_EQ(table(tab).getNumSelectedRows(), 1) << transaction;
             EXPECT_EQ(table(tab).getSelectedRow(), expectedSlot) << transaction;
+            EXPECT_EQ(*ui::selectedRowsOfTab(tab), std::vector<int>{expectedSlot}) << transaction;
             EXPECT_EQ(undoManager().getUndoDescription(), transaction);
             undoManager().undo();
         }
