@@ -21,7 +21,7 @@
 
 namespace
 {
-juce::String text(const char* key)
+juce::String text(const juce::String& key)
 {
     return CTRXResource::getInstance()->getText(key);
 }
@@ -282,7 +282,7 @@ void showReadErrorDialog(const int& code)
     // A number outside the table is no code anybody should pass; say at least that the file
     // could not be read rather than index past the table.
     const int shown = code > 0 && code < numReadErrors ? code : static_cast<int>(ReadError::FailedToReadUserUnitFile);
-    AlertDialogComponent alert(AlertDialogComponent::okOnly, text(keys[static_cast<std::size_t>(shown)].toRawUTF8()));
+    AlertDialogComponent alert(AlertDialogComponent::okOnly, text(keys[static_cast<std::size_t>(shown)]));
     ui::runModalDialog(alert, text("CommonErrorDialogTitle"));
 }
 
