@@ -127,6 +127,13 @@ void expectListsMatchInstrument(const test::SimulatedInstrument& instrument, con
     EXPECT_EQ(checked, 48);
 }
 
+// Presses OK in the progress window, which shows it once the job has failed.
+void pressProgressOk(juce::Component& progress)
+{
+    test::runMessageLoopUntil([&] { return test::gui::findButton(progress, "Button") != nullptr; });
+    test::gui::clickButton(progress, "Button");
+}
+
 // Which of undo, redo and write are enabled, and whether the header's SEND ALL button is.
 struct EnableState
 {
@@ -424,10 +431,40 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
 
     EXPECT_EQ(seen, expected) << "undo, redo and SEND ALL at each step";
 
+    // A write and a receive that the instrument refuses change nothing: the edit stays unsent and
+    // undoable, and the lists stay as they were. Without the warning the write starts at once.
+    press('k', command);
+    ASSERT_EQ(enableState(), (EnableState{true, false, true, true}));
+    w40388_preferences::PreferencesData::getInstance()->SetBool(w40388_preferences::warnBeforeWritingKey, false);
+    const auto allNames = []
+    {
+        std::vector<std::string> names;
+        forEachList(
+            [&](auto family)
+            {
+                for (auto& name : namesOf(family))
+                    names.push_back(name);
+            });
+        return names;
+    };
+    const auto namesBefore = allNames();
+    using Request = test::SimulatedInstrument::Request;
+    for (const auto request : {Request::Clear, Request::SlotHeader})
+    {
+        instrument->addFault({request}, test::SimulatedInstrument::Fault::nak());
+        test::gui::ModalDialogDriver driver(pressProgressOk);
+        auto& header = content->getHeader();
+        test::gui::click(request == Request::Clear ? header.getSendAllButton() : header.getReceiveAllButton());
+        EXPECT_TRUE(test::runMessageLoopUntil(
+            [&] { return driver.acted() && !ui::ModalDialogState::getInstance()->isOpen(); }, 20000));
+        EXPECT_EQ(allNames(), namesBefore);
+        EXPECT_TRUE(application::DataEditStatus::getInstance()->isEdited());
+        EXPECT_EQ(enableState(), (EnableState{true, false, true, true}));
+    }
+    instrument->clearFaults();
+
     // Quitting with unsent edits asks first; No keeps the program running, by the window's quit
     // request and by the exit shortcut alike.
-    press('k', command);
-    ASSERT_TRUE(application::DataEditStatus::getInstance()->isEdited());
     for (const bool byShortcut : {false, true})
     {
         test::gui::ModalDialogDriver driver([&](juce::Component& dialog)
@@ -533,9 +570,9 @@ TEST_F(AutomaticSearchTest, SearchThatFindsNothingEndsAndTheFailedReceiveChanges
     test::gui::ModalDialogDriver driver(
         [&](juce::Component& progress)
         {
+            pressProgressOk(progress);
             if (auto* label = dynamic_cast<juce::Label*>(findByName(progress, "StatusMessage")))
                 status = label->getText();
-            test::gui::clickButton(progress, "Button");
         },
         20000);
     startApplication(true, false, true);
