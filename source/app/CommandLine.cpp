@@ -46,7 +46,7 @@ juce::StringArray filesNamedOnCommandLine(const juce::String& commandLine)
     {
         if (tokens[i].startsWith("-NS"))
             ++i;
-        else if (!tokens[i].startsWith("-"))
+        else if (tokens[i].isNotEmpty() && !tokens[i].startsWith("-"))
             files.add(tokens[i]);
     }
     return files;

@@ -10,7 +10,7 @@ namespace w40388_application
 juce::StringArray tokenizeCommandLine(const juce::String& commandLine);
 
 // The files a command line names: tokens beginning with "-NS" are skipped with the token after
-// them, other tokens beginning with "-" are skipped.
+// them, other tokens beginning with "-" and empty tokens are skipped.
 juce::StringArray filesNamedOnCommandLine(const juce::String& commandLine);
 
 // Reads the command line of this launch or of a second one. Nothing is opened or imported, and
