@@ -35,9 +35,9 @@ constexpr const char* receiveTransactionName = "Receive UserData";
 constexpr std::array<const char*, 4> clearTransactionNames{
     {"ClearUserOscData", "ClearUserModFXData", "ClearUserDelFXData", "ClearUserRevFXData"}};
 
-CommandEntry makeEntry(const char* nameKey, const char* category, int keyCode = 0, int modifiers = 0)
+juce::String text(const char* key)
 {
-    return {CTRXResource::getInstance()->getText(nameKey), category, keyCode, modifiers};
+    return CTRXResource::getInstance()->getText(key);
 }
 
 template <UnitModule Module> void clearRows(const std::vector<int>& rows)
@@ -116,8 +116,7 @@ void writeUserData()
     if (w40388_preferences::PreferencesData::getInstance()->GetBool(w40388_preferences::warnBeforeWritingKey, true))
     {
         WriteUserDataWarningComponent warning;
-        const auto answer =
-            ui::runModalDialog(warning, CTRXResource::getInstance()->getText("WriteUserDataWarningDialogTitle"));
+        const auto answer = ui::runModalDialog(warning, text("WriteUserDataWarningDialogTitle"));
         if (!answer.has_value() || *answer == 0)
             return;
     }
@@ -146,8 +145,8 @@ bool showPreferences()
     int result = PreferencesEditComponent::cancelled;
     {
         PreferencesEditComponent content;
-        result = juce::DialogWindow::showModalDialog(CTRXResource::getInstance()->getText("PreferencesDialogTitle"),
-                                                     &content, nullptr, juce::Colours::white, true, false, false);
+        result = juce::DialogWindow::showModalDialog(text("PreferencesDialogTitle"), &content, nullptr,
+                                                     juce::Colours::white, true, false, false);
     }
     if (result == PreferencesEditComponent::cancelled)
         return true;
@@ -164,7 +163,7 @@ bool showPreferences()
 void showAbout()
 {
     AboutComponent content;
-    ui::runModalDialog(content, CTRXResource::getInstance()->getText("AboutDialogTitle"));
+    ui::runModalDialog(content, text("AboutDialogTitle"));
 }
 
 bool exitApplication()
@@ -238,17 +237,17 @@ const ApplicationMenuCommands::CommandTable& ApplicationMenuCommands::getCommand
         const int shift = juce::ModifierKeys::shiftModifier;
         table = std::make_unique<CommandTable>(CommandTable{{
             {},
-            makeEntry("MenuFileImportUserUnit", "File", 'i', command),
-            makeEntry("MenuFileExit", "File", 'q', command),
-            makeEntry("MenuEditUndo", "Edit", 'z', command),
-            makeEntry("MenuEditRedo", "Edit", 'z', command | shift),
-            makeEntry("MenuEditClear", "Edit", 'k', command),
-            makeEntry("MenuOptionPreferences", "Option", ',', command),
-            makeEntry("MenuOptionAbout", "Option"),
+            {text("MenuFileImportUserUnit"), "File", 'i', command},
+            {text("MenuFileExit"), "File", 'q', command},
+            {text("MenuEditUndo"), "Edit", 'z', command},
+            {text("MenuEditRedo"), "Edit", 'z', command | shift},
+            {text("MenuEditClear"), "Edit", 'k', command},
+            {text("MenuOptionPreferences"), "Option", ',', command},
+            {text("MenuOptionAbout"), "Option", 0, 0},
             {"Open Debug Window", "Option", 0, 0},
-            makeEntry("MenuMidiReceiveUserEnv", "MIDI"),
-            makeEntry("MenuMidiReceiveUserData", "MIDI"),
-            makeEntry("MenuMidiWriteUserData", "MIDI"),
+            {text("MenuMidiReceiveUserEnv"), "MIDI", 0, 0},
+            {text("MenuMidiReceiveUserData"), "MIDI", 0, 0},
+            {text("MenuMidiWriteUserData"), "MIDI", 0, 0},
         }});
     }
     return *table;
