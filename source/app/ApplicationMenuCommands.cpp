@@ -125,7 +125,17 @@ void writeUserData()
     // drop away from them until it has ended.
     w40388_midi::WriteUserDataProcess process(&w40388_data::DataCenter::getInstance()->userData);
     if (runJob(process))
+    {
         forgetEditsAfterTransfer();
+    }
+    else if (process.getProgress() > 0.0f)
+    {
+        // The job failed part way: the instrument took some swaps, clears or units, and the live
+        // records now say where their units sit. The undo history still holds records from before,
+        // and undoing to them would make the next write move or clear the wrong slots. The edits
+        // stay unsent, so the write stays available.
+        application::ApplicationUndoManager::getInstance()->clearUndoHistory();
+    }
 }
 
 void startInstrumentSearch()

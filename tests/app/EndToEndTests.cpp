@@ -431,11 +431,15 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
 
     EXPECT_EQ(seen, expected) << "undo, redo and SEND ALL at each step";
 
-    // A write and a receive that the instrument refuses change nothing: the edit stays unsent and
-    // undoable, and the lists stay as they were. Without the warning the write starts at once.
-    press('k', command);
-    ASSERT_EQ(enableState(), (EnableState{true, false, true, true}));
-    w40388_preferences::PreferencesData::getInstance()->SetBool(w40388_preferences::warnBeforeWritingKey, false);
+    // A receive that the instrument refuses changes nothing: the lists stay as they were and the
+    // edit stays unsent and undoable.
+    const auto runFailingJob = [&](juce::Button& button)
+    {
+        test::gui::ModalDialogDriver driver(pressProgressOk);
+        test::gui::click(button);
+        EXPECT_TRUE(test::runMessageLoopUntil(
+            [&] { return driver.acted() && !ui::ModalDialogState::getInstance()->isOpen(); }, 20000));
+    };
     const auto allNames = []
     {
         std::vector<std::string> names;
@@ -447,21 +451,46 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
             });
         return names;
     };
+    press('k', command);
+    ASSERT_EQ(enableState(), (EnableState{true, false, true, true}));
     const auto namesBefore = allNames();
     using Request = test::SimulatedInstrument::Request;
-    for (const auto request : {Request::Clear, Request::SlotHeader})
-    {
-        instrument->addFault({request}, test::SimulatedInstrument::Fault::nak());
-        test::gui::ModalDialogDriver driver(pressProgressOk);
-        auto& header = content->getHeader();
-        test::gui::click(request == Request::Clear ? header.getSendAllButton() : header.getReceiveAllButton());
-        EXPECT_TRUE(test::runMessageLoopUntil(
-            [&] { return driver.acted() && !ui::ModalDialogState::getInstance()->isOpen(); }, 20000));
-        EXPECT_EQ(allNames(), namesBefore);
-        EXPECT_TRUE(application::DataEditStatus::getInstance()->isEdited());
-        EXPECT_EQ(enableState(), (EnableState{true, false, true, true}));
-    }
+    instrument->addFault({Request::SlotHeader}, test::SimulatedInstrument::Fault::nak());
+    runFailingJob(content->getHeader().getReceiveAllButton());
+    EXPECT_EQ(allNames(), namesBefore);
+    EXPECT_EQ(enableState(), (EnableState{true, false, true, true}));
     instrument->clearFaults();
+
+    // A write refused part way, after it has moved a unit on the instrument, leaves the edits
+    // unsent but nothing to undo: undoing to the records from before would make the next write
+    // clear the moved unit. Without the warning the write starts at once.
+    w40388_preferences::PreferencesData::getInstance()->SetBool(w40388_preferences::warnBeforeWritingKey, false);
+    tabs().setCurrentTabIndex(0);
+    test::drainMessageLoop();
+    auto* sawStackRow = oscTable.getComponentForRowNumber(0);
+    ASSERT_NE(sawStackRow, nullptr);
+    test::gui::drag(*sawStackRow, {0, oscTable.getRowHeight() * 3 / 2});
+    ASSERT_TRUE(test::runMessageLoopUntil([&] { return namesOf(w40388_data::OscSlotFamily{})[1] == "Saw Stack"; }));
+    instrument->addFault({Request::Clear, static_cast<int>(UnitModule::ModulationEffect)},
+                         test::SimulatedInstrument::Fault::nak());
+    runFailingJob(content->getHeader().getSendAllButton());
+    instrument->clearFaults();
+    EXPECT_EQ(instrument->getSlot(4, 1), test::makeUnitDataBlock(unitOptions(UnitModule::Oscillator, "Saw Stack")));
+    EXPECT_EQ(enableState(), (EnableState{false, false, true, true}));
+    press('z', command);
+    {
+        // Closes the progress window, with a failure, should the write not succeed.
+        test::gui::ModalDialogDriver watchdog([](juce::Component&) {});
+        test::gui::click(content->getHeader().getSendAllButton());
+        EXPECT_TRUE(test::runMessageLoopUntil(
+            [&] {
+                return !application::DataEditStatus::getInstance()->isEdited() &&
+                       !ui::ModalDialogState::getInstance()->isOpen();
+            },
+            20000));
+    }
+    expectListsMatchInstrument(*instrument, "after a write refused part way and a second write");
+    press('k', command);
 
     // Quitting with unsent edits asks first; No keeps the program running, by the window's quit
     // request and by the exit shortcut alike.
