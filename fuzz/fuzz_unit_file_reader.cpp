@@ -13,16 +13,39 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <stdlib.h>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
-juce::File scratchFile()
+// The file each input is written to before it is read: created with a unique name
+// (mkstemps), so that fuzzers running side by side never share it, and removed at exit.
+class ScratchFile
 {
-    static const juce::File file = juce::File::getSpecialLocation(juce::File::tempDirectory)
-                                       .getChildFile("fuzz_unit_file_reader_" +
-                                                     juce::String(static_cast<int>(getpid())) + ".zip");
-    return file;
+public:
+    ScratchFile()
+    {
+        const auto pattern = juce::File::getSpecialLocation(juce::File::tempDirectory)
+                                 .getChildFile("fuzz_unit_file_reader_XXXXXX.zip")
+                                 .getFullPathName();
+        std::vector<char> path(pattern.toRawUTF8(), pattern.toRawUTF8() + pattern.getNumBytesAsUTF8() + 1);
+        const int descriptor = ::mkstemps(path.data(), 4);
+        if (descriptor < 0)
+            std::abort();
+        ::close(descriptor);
+        file = juce::File(juce::CharPointer_UTF8(path.data()));
+    }
+
+    ~ScratchFile() { file.deleteFile(); }
+
+    juce::File file;
+};
+
+const juce::File& scratchFile()
+{
+    static const ScratchFile scratch;
+    return scratch.file;
 }
 
 juce::MemoryBlock packIntoArchive(const std::uint8_t* data, std::size_t size)
@@ -50,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
 
     const auto bytes = data[0] == 1 ? packIntoArchive(data + 1, size - 1) : juce::MemoryBlock(data + 1, size - 1);
-    const auto file = scratchFile();
+    const auto& file = scratchFile();
     if (!file.replaceWithData(bytes.getData(), bytes.getSize()))
         return 0;
 

@@ -20,8 +20,5 @@ if setarch "$(uname -m)" -R true 2>/dev/null; then
     no_aslr=(setarch "$(uname -m)" -R)
 fi
 
-run_tests=("${no_aslr[@]}" ctest --test-dir "$build_dir" --output-on-failure --parallel "${JOBS:-$(nproc)}" --timeout 900)
-if [[ -z "${DISPLAY:-}" ]]; then
-    exec xvfb-run --auto-servernum --server-args="-screen 0 1920x1080x24" "${run_tests[@]}"
-fi
-exec "${run_tests[@]}"
+# GUI tests start an Xvfb display of their own each.
+exec "${no_aslr[@]}" ctest --test-dir "$build_dir" --output-on-failure --parallel "${JOBS:-$(nproc)}" --timeout 900
