@@ -60,6 +60,21 @@ DefaultLookAndFeel::DefaultLookAndFeel()
     };
     for (const auto& [id, argb] : colours)
         setColour(id, juce::Colour(argb));
+
+    // Widgets that draw with the framework's default font get the interface's face too.
+    if (auto face = ui::FontLibrary::getInstance()->getTypeface())
+        setDefaultSansSerifTypeface(face);
+}
+
+juce::Typeface::Ptr DefaultLookAndFeel::getTypefaceForFont(const juce::Font& font)
+{
+    // A font of the interface's typeface asked for by name (the logical name or the face
+    // standing in for it, which the framework may not list) or by a changed style.
+    auto* library = ui::FontLibrary::getInstance();
+    if (auto face = library->getTypeface())
+        if (font.getTypefaceName() == library->typefaceName || font.getTypefaceName() == face->getName())
+            return face;
+    return juce::LookAndFeel_V3::getTypefaceForFont(font);
 }
 
 juce::Font DefaultLookAndFeel::getTextButtonFont(juce::TextButton&, int)

@@ -14,6 +14,7 @@ public:
     DefaultLookAndFeel();
     ~DefaultLookAndFeel() override = default;
 
+    juce::Typeface::Ptr getTypefaceForFont(const juce::Font&) override;
     juce::Font getTextButtonFont(juce::TextButton&, int buttonHeight) override;
     juce::Font getAlertWindowTitleFont() override;
     juce::Font getAlertWindowMessageFont() override;

@@ -1,5 +1,7 @@
 #include "ui/FontLibrary.h"
 
+#include <juce_gui_basics/juce_gui_basics.h>
+
 #include <cstdio>
 
 namespace ui
@@ -37,9 +39,60 @@ constexpr NamedFontStep applicationFonts[] = {
     {"TabButton", 3},
     {"DialogText", 4},
 };
+// The framework lists only .ttf and .otf files by family name, and distributions ship the CJK
+// faces as one collection file (.ttc) whose first face is the Japanese one. Where it is not
+// listed, it is loaded from one of these.
+constexpr const char* standInCollections[] = {
+    "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc",
+    "/usr/share/fonts/google-noto-cjk/NotoSansCJK-Regular.ttc",
+    "/usr/share/fonts/noto-cjk/NotoSansCJK-Regular.ttc",
+};
+
+juce::Typeface::Ptr loadStandInCollection()
+{
+    for (const auto* path : standInCollections)
+    {
+        juce::MemoryBlock data;
+        if (!juce::File(path).loadFileAsData(data))
+            continue;
+        auto face = juce::Typeface::createSystemTypefaceFor(data.getData(), data.getSize());
+        if (face != nullptr && face->getName() == FontLibrary::standInTypefaceName)
+            return face;
+    }
+    return nullptr;
+}
+
+juce::Typeface::Ptr findTypeface(const juce::String& name)
+{
+    const auto installed = juce::Font::findAllTypefaceNames();
+    for (const juce::String& candidate : {name, juce::String(FontLibrary::standInTypefaceName)})
+        if (installed.contains(candidate))
+            return juce::Typeface::createSystemTypefaceFor(juce::Font(candidate, 16.0f, juce::Font::plain));
+    return loadStandInCollection();
+}
 } // namespace
 
-FontLibrary::FontLibrary() : defaultFont(typefaceName, 18.0f, juce::Font::plain) {}
+FontLibrary::FontLibrary()
+{
+    defaultFont = makeFont(18.0f);
+}
+
+juce::Typeface::Ptr FontLibrary::getTypeface()
+{
+    if (!resolvedName || *resolvedName != typefaceName)
+    {
+        typeface = findTypeface(typefaceName);
+        resolvedName = typefaceName;
+    }
+    return typeface;
+}
+
+juce::Font FontLibrary::makeFont(float height)
+{
+    if (auto face = getTypeface())
+        return juce::Font(face).withHeight(height);
+    return juce::Font(typefaceName, height, juce::Font::plain);
+}
 
 const juce::Font& FontLibrary::getFont(const juce::String& name) const
 {
@@ -70,9 +123,10 @@ void FontLibrary::setFontHeight(const juce::String& name, int height)
 
 void FontLibrary::registerApplicationFonts()
 {
-    defaultFont = juce::Font(typefaceName, 16.0f, juce::Font::plain);
+    defaultFont = makeFont(16.0f);
     for (const auto& entry : applicationFonts)
-        addFont(entry.name,
-                juce::Font(typefaceName, sizeSteps[static_cast<size_t>(entry.sizeStep)], juce::Font::plain));
+        addFont(entry.name, makeFont(sizeSteps[static_cast<size_t>(entry.sizeStep)]));
+    if (auto face = getTypeface())
+        juce::LookAndFeel::getDefaultLookAndFeel().setDefaultSansSerifTypeface(face);
 }
 } // namespace ui

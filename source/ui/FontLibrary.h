@@ -6,6 +6,7 @@
 
 #include <array>
 #include <map>
+#include <optional>
 
 namespace ui
 {
@@ -34,11 +35,22 @@ public:
     bool hasFont(const juce::String& name) const { return fonts.count(name) != 0; }
 
     // The start-up's font set: the default font becomes the typeface at height 16 and the
-    // sixteen names of the interface are registered, each at its size step.
+    // sixteen names of the interface are registered, each at its size step. The face also
+    // becomes the default sans-serif typeface of the framework's default look-and-feel, so
+    // that widgets drawn with the framework's default font show Japanese too.
     void registerApplicationFonts();
 
-    // The typeface of every named font; start-up also hands it to the framework as the
-    // default sans-serif typeface.
+    // A plain font of the interface's typeface at the given height.
+    juce::Font makeFont(float height);
+
+    // The face that draws typefaceName: the typeface itself where it is installed, else an
+    // installed face that covers Latin and Japanese alike (standInTypefaceName), else null
+    // (fonts then ask the framework for typefaceName by name and get what it substitutes).
+    juce::Typeface::Ptr getTypeface();
+
+    static constexpr const char* standInTypefaceName = "Noto Sans CJK JP";
+
+    // The typeface every named font asks for.
     juce::String typefaceName{"Arial Unicode MS"};
     juce::Font defaultFont;
     std::array<float, numSizeSteps> sizeSteps{{12.0f, 14.0f, 16.0f, 18.0f, 20.0f, 22.0f}};
@@ -47,6 +59,10 @@ private:
     // juce::String's operator< compares code points, so the map's order and lookups are
     // case-sensitive.
     std::map<juce::String, juce::Font> fonts;
+
+    // The face found for resolvedName, looked up again when typefaceName changes.
+    std::optional<juce::String> resolvedName;
+    juce::Typeface::Ptr typeface;
 
     JUCE_DECLARE_NON_COPYABLE(FontLibrary)
 };

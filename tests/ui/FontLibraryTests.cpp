@@ -1,6 +1,10 @@
+#include "support/gui/GuiTest.h"
+#include "ui/DefaultLookAndFeel.h"
 #include "ui/FontLibrary.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace
 {
@@ -17,7 +21,7 @@ TEST(FontLibrary, UnknownNamesPrintAndGiveTheDefaultFont)
     const juce::Font* font = nullptr;
 
     EXPECT_EQ(capturedOutputOf([&] { font = &library.getFont("Label"); }), "Font not found: Label\n");
-    EXPECT_EQ(font->getTypefaceName(), "Arial Unicode MS");
+    EXPECT_EQ(font->getTypefacePtr(), library.getTypeface());
     EXPECT_FLOAT_EQ(font->getHeight(), 18.0f);
 
     library.registerApplicationFonts();
@@ -54,7 +58,7 @@ TEST(FontLibrary, RegistersTheInterfaceFontsAtTheirSizeSteps)
                 {
                     const auto& font = library.getFont(name);
                     EXPECT_FLOAT_EQ(font.getHeight(), height) << name;
-                    EXPECT_EQ(font.getTypefaceName(), "Arial Unicode MS") << name;
+                    EXPECT_EQ(font.getTypefacePtr(), library.getTypeface()) << name;
                     EXPECT_EQ(font.getStyleFlags(), juce::Font::plain) << name;
                 }
         });
@@ -69,5 +73,85 @@ TEST(FontLibrary, FirstRegistrationOfANameWins)
 
     EXPECT_FLOAT_EQ(library.getFont("Label").getHeight(), 16.0f);
     EXPECT_EQ(library.getFont("Label").getTypefaceName(), "Arial Unicode MS");
+}
+
+std::unique_ptr<juce::XmlElement> japaneseTable()
+{
+    return juce::parseXML(juce::File::getSpecialLocation(juce::File::currentExecutableFile)
+                              .getSiblingFile("Resources")
+                              .getChildFile("ja.lproj/LocalizableStrings.xml"));
+}
+
+// Every character of the table's texts that is not a space.
+std::set<juce::juce_wchar> charactersOf(const juce::XmlElement& table)
+{
+    std::set<juce::juce_wchar> characters;
+    for (const auto* entry : table.getChildIterator())
+        for (auto c = entry->getStringAttribute("Text").getCharPointer(); !c.isEmpty();)
+            if (const auto character = c.getAndAdvance(); !juce::CharacterFunctions::isWhitespace(character))
+                characters.insert(character);
+    return characters;
+}
+
+// The characters the face draws as its missing-glyph shape (or not at all). The framework
+// draws a missing glyph with the face's .notdef outline, the one a code point no face has
+// gets.
+juce::String missingGlyphs(const juce::Typeface::Ptr& face, const std::set<juce::juce_wchar>& characters)
+{
+    if (face == nullptr)
+        return "(no typeface)";
+    juce::Path notdef;
+    face->getOutlineForGlyph(0x10FFFD, notdef);
+    juce::String missing;
+    for (const auto character : characters)
+    {
+        juce::Path outline;
+        face->getOutlineForGlyph(static_cast<int>(character), outline);
+        if (outline.isEmpty() || outline.toString() == notdef.toString())
+            missing += juce::String::charToString(character);
+    }
+    return missing;
+}
+
+TEST(FontLibrary, InterfaceFontsAndDefaultFontsDrawEveryJapaneseText)
+{
+    QTR_REQUIRE_DISPLAY();
+    const auto table = japaneseTable();
+    ASSERT_NE(table, nullptr);
+    const auto characters = charactersOf(*table);
+    ASSERT_GT(characters.size(), 100u);
+    // The check itself: a Latin-only face lacks them.
+    EXPECT_NE(missingGlyphs(juce::Font("DejaVu Sans", 16.0f, juce::Font::plain).getTypefacePtr(), characters), "");
+
+    auto* library = ui::FontLibrary::getInstance();
+    library->registerApplicationFonts();
+    w40388_ui::DefaultLookAndFeel lookAndFeel;
+    const std::pair<const char*, juce::Typeface::Ptr> faces[] = {
+        {"named font", library->getFont("Label").getTypefacePtr()},
+        {"framework default font", juce::Font(15.0f).withTypefaceStyle("Regular").getTypefacePtr()},
+        {"look-and-feel default font", lookAndFeel.getTypefaceForFont(juce::Font(15.0f))},
+        {"bold named font", lookAndFeel.getTypefaceForFont(library->getFont("Label").boldened())},
+        {"logical name", lookAndFeel.getTypefaceForFont(juce::Font(library->typefaceName, 16.0f, juce::Font::bold))},
+    };
+    for (const auto& [what, face] : faces)
+        EXPECT_EQ(missingGlyphs(face, characters), "") << what;
+
+    // For review: a label in a named font, a button in the framework's default font.
+    struct Panel : juce::Component
+    {
+        void paint(juce::Graphics& g) override { g.fillAll(juce::Colour(0xFF333333)); }
+    } panel;
+    panel.setLookAndFeel(&lookAndFeel);
+    panel.setSize(420, 80);
+    const auto textOf = [&](const char* key) { return table->getChildByName(key)->getStringAttribute("Text"); };
+    juce::Label label({}, textOf("FileImportUserUnitTitle"));
+    label.setFont(library->getFont("Label"));
+    juce::ToggleButton toggle(textOf("MenuMidiReceiveUserData"));
+    label.setBounds(0, 0, 420, 40);
+    toggle.setBounds(0, 40, 420, 40);
+    panel.addAndMakeVisible(label);
+    panel.addAndMakeVisible(toggle);
+    EXPECT_TRUE(test::gui::saveSnapshot(panel, "font-library-japanese").existsAsFile());
+    panel.setLookAndFeel(nullptr);
 }
 } // namespace
