@@ -3,7 +3,7 @@
 namespace midi
 {
 DialogWithNoCloseButton::DialogWithNoCloseButton(const juce::String& title)
-    : juce::DocumentWindow(title, juce::Colour(backgroundColour), 0, true)
+    : juce::DocumentWindow(title, juce::Colour(backgroundColour), 0, false)
 {
     setLookAndFeel(&lookAndFeel);
 }

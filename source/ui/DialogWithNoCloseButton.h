@@ -6,9 +6,10 @@
 
 namespace midi
 {
-// The window of the MIDI progress dialog: a document window on the desktop with no title-bar
-// buttons, so that the user cannot close it; only its content ends its modal state. It keeps
-// a look-and-feel of its own. Message thread only.
+// The window of the MIDI progress dialog: a document window with no title-bar buttons, so that
+// the user cannot close it; only its content ends its modal state. It keeps a look-and-feel of
+// its own. Built off the desktop; its owner places it there (addToDesktop) once it has its
+// content, so that the job already runs while the platform window is made. Message thread only.
 class DialogWithNoCloseButton : public juce::DocumentWindow
 {
 public:

@@ -86,7 +86,14 @@ MidiCommunicationDialog::~MidiCommunicationDialog()
     thread->removeListener(static_cast<MidiCommunicationThreadListener*>(this));
     cancelPendingUpdate();
 
-    if (thread->isThreadRunning())
+    if (threadReportedEnd)
+    {
+        // Its job has returned and the thread is only leaving: no need for the framework's
+        // wait, which looks again only every 2 ms.
+        while (thread->isThreadRunning())
+            juce::Thread::yield();
+    }
+    else if (thread->isThreadRunning())
     {
         thread->signalThreadShouldExit();
         if (!thread->waitForThreadToExit(stopWaitMs))
@@ -189,6 +196,7 @@ void MidiCommunicationDialog::buttonClicked(juce::Button* button)
 
 void MidiCommunicationDialog::threadFinished()
 {
+    threadReportedEnd = true;
     leaveCommunicationLock();
     succeeded = process->isSucceeded(thread->getResult());
     if (succeeded || closeWhenFinished)

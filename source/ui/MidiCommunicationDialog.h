@@ -69,6 +69,7 @@ private:
 
     bool holdsCommunicationLock = false;
     bool closeWhenFinished = false;
+    bool threadReportedEnd = false;
 
     JUCE_DECLARE_NON_COPYABLE(MidiCommunicationDialog)
 };
