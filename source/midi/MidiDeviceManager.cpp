@@ -4,10 +4,30 @@
 
 namespace midi
 {
-MidiDeviceManager::MidiDeviceManager()
-    : MidiDeviceManager(platform::getMidiBackend(), std::make_unique<JuceMidiScanDevices>(),
-                        MidiDeviceScanner::Timing{})
+namespace
 {
+MidiDeviceManager::ScanDevicesFactory& scanDevicesFactory()
+{
+    static MidiDeviceManager::ScanDevicesFactory factory;
+    return factory;
+}
+
+std::unique_ptr<MidiScanDevices> makeScanDevices()
+{
+    if (const auto& factory = scanDevicesFactory())
+        return factory();
+    return std::make_unique<JuceMidiScanDevices>();
+}
+} // namespace
+
+MidiDeviceManager::MidiDeviceManager()
+    : MidiDeviceManager(platform::getMidiBackend(), makeScanDevices(), MidiDeviceScanner::Timing{})
+{
+}
+
+void MidiDeviceManager::setScanDevicesFactory(ScanDevicesFactory factory)
+{
+    scanDevicesFactory() = std::move(factory);
 }
 
 MidiDeviceManager::MidiDeviceManager(std::shared_ptr<platform::MidiBackend> midiBackend,

@@ -10,6 +10,7 @@
 #include <juce_events/juce_events.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 namespace midi
@@ -34,7 +35,11 @@ class MidiDeviceManager : public Singleton<MidiDeviceManager>,
 public:
     static constexpr juce::uint32 anyId = MidiDeviceScanner::anyId;
 
-    // The program's manager: the chosen MIDI backend, the search on the framework's devices.
+    // Makes the search's devices for managers built by the default constructor.
+    using ScanDevicesFactory = std::function<std::unique_ptr<MidiScanDevices>()>;
+
+    // The program's manager: the chosen MIDI backend, the search on the devices the factory makes
+    // (the framework's MIDI devices unless setScanDevicesFactory chose others).
     MidiDeviceManager();
     // A manager on the given backend and search devices, with the given search timing.
     MidiDeviceManager(std::shared_ptr<platform::MidiBackend> backend, std::unique_ptr<MidiScanDevices> scanDevices,
@@ -50,6 +55,11 @@ public:
     void Disconnect();
 
     bool isConnected() const noexcept { return connected; }
+
+    // Chooses the search devices of managers built later by the default constructor; an empty
+    // factory goes back to the framework's devices. Lets a whole application run its search on
+    // the same backend as its ports (the virtual bus in tests).
+    static void setScanDevicesFactory(ScanDevicesFactory factory);
 
     MidiDeviceScanner& getScanner() noexcept { return scanner; }
     CTRXMidi& getMidiPort() noexcept { return midiPort; }

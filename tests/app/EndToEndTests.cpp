@@ -22,6 +22,7 @@
 #include "support/files/UnitFileBuilder.h"
 #include "support/gui/GuiTest.h"
 #include "support/midi/SimulatedInstrumentFixture.h"
+#include "support/midi/VirtualBusMidiScanDevices.h"
 #include "ui/MainWindowManager.h"
 #include "ui/SelectedTabStatus.h"
 #include "ui/UserPaneComponents.h"
@@ -168,6 +169,7 @@ protected:
     {
         setUnitFileChooserForTesting({});
         stopApplication();
+        midi::MidiDeviceManager::setScanDevicesFactory({});
         if (previousLocale)
             setenv("LC_ALL", previousLocale->c_str(), 1);
         else
@@ -191,10 +193,20 @@ protected:
         juce::DeletedAtShutdown::deleteAll();
     }
 
-    // Starts the program on the instrument's ports, set by hand unless automaticSearch: the search
-    // looks at the system's MIDI devices, which the virtual bus is not one of.
-    void startApplication(bool autoReceive, bool debugMarker = false, bool automaticSearch = false)
+    // How the program finds the instrument's ports.
+    enum class Ports
     {
+        searchedOnBus,    // the instrument search runs over the virtual bus and finds the instrument
+        searchedOnSystem, // the search looks at the system's MIDI devices, where there is none
+        setByHand,        // manual mode with the instrument's port names in the preferences
+    };
+
+    void startApplication(bool autoReceive, bool debugMarker = false, Ports ports = Ports::searchedOnBus)
+    {
+        if (ports == Ports::searchedOnBus)
+            midi::MidiDeviceManager::setScanDevicesFactory(
+                [bus = bus] { return std::make_unique<test::VirtualBusMidiScanDevices>(bus); });
+        const bool automaticSearch = ports != Ports::setByHand;
         if (debugMarker)
         {
             ASSERT_TRUE(preferencesFolder.getChildFile("DebugMode.txt").replaceWithText("on"));
@@ -317,7 +329,7 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
         expected.push_back(wanted);
     };
 
-    // The automatic receive reads all 48 slots and cannot be undone.
+    // The search finds the instrument; the automatic receive reads all 48 slots and cannot be undone.
     ASSERT_TRUE(test::runMessageLoopUntil(
         [&]
         {
@@ -325,6 +337,8 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
                    liveData().revFXData[7].state == SlotState::Received;
         },
         20000));
+    const auto* manager = midi::MidiDeviceManager::getInstance();
+    EXPECT_TRUE(manager->automatic && manager->scanDone && manager->isConnected());
     expectListsMatchInstrument(*instrument, "after the automatic receive");
     EXPECT_FALSE(application::DataEditStatus::getInstance()->isEdited());
     EXPECT_FALSE(titleHasEditedMark());
@@ -532,7 +546,7 @@ TEST_F(MenuBarTest, MenusFollowTheDebugMarkerAndTheModalFlag)
 {
     for (const bool marker : {false, true})
     {
-        startApplication(false, marker);
+        startApplication(false, marker, Ports::setByHand);
         if (HasFatalFailure())
             return;
         auto* menus = ApplicationMenuManager::getInstance();
@@ -604,7 +618,7 @@ TEST_F(AutomaticSearchTest, SearchThatFindsNothingEndsAndTheFailedReceiveChanges
                 status = label->getText();
         },
         20000);
-    startApplication(true, false, true);
+    startApplication(true, false, Ports::searchedOnSystem);
     if (HasFatalFailure())
         return;
     ASSERT_TRUE(test::runMessageLoopUntil(
