@@ -142,9 +142,14 @@ int DefaultLookAndFeel::menuBarItemWidth(int itemIndex, bool japanese)
     }
 }
 
-int DefaultLookAndFeel::getMenuBarItemWidth(juce::MenuBarComponent&, int itemIndex, const juce::String&)
+int DefaultLookAndFeel::getMenuBarItemWidth(juce::MenuBarComponent& menuBar, int itemIndex,
+                                            const juce::String& itemText)
 {
-    return menuBarItemWidth(itemIndex, w40388_application::CurrentLanguageModel::getInstance()->isJapanese());
+    // The fixed widths suit the usual titles; a longer title widens its item rather than being cut.
+    constexpr int titleMargin = 8;
+    const int titleWidth = getMenuBarFont(menuBar, itemIndex, itemText).getStringWidth(itemText) + titleMargin;
+    return juce::jmax(
+        menuBarItemWidth(itemIndex, w40388_application::CurrentLanguageModel::getInstance()->isJapanese()), titleWidth);
 }
 
 juce::Font DefaultLookAndFeel::getMenuBarFont(juce::MenuBarComponent&, int, const juce::String&)

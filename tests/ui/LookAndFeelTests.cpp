@@ -34,6 +34,13 @@ TEST_F(LookAndFeelTest, MenuBarItemWidthsFollowTheLanguageAndOnlyAnOpenMenuIsHig
             EXPECT_EQ(lookAndFeel.getMenuBarItemWidth(menuBar, item, title), width) << language << " item " << item;
     }
 
+    // A title too long for its fixed width widens the item instead of being cut off.
+    const auto options =
+        juce::String(juce::CharPointer_UTF8("\xe3\x82\xaa\xe3\x83\x97\xe3\x82\xb7\xe3\x83\xa7\xe3\x83\xb3"));
+    const int needed = lookAndFeel.getMenuBarFont(menuBar, 3, options).getStringWidth(options);
+    EXPECT_GT(needed, 50);
+    EXPECT_GT(lookAndFeel.getMenuBarItemWidth(menuBar, 3, options), needed);
+
     // An item is highlighted only while its menu is open, not merely under the mouse.
     const auto drawItem = [&](bool mouseOver, bool menuOpen)
     {
