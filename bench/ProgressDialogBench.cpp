@@ -12,10 +12,9 @@
 #include "ui/MidiCommunicationDialog.cpp"
 #include "ui/RunMidiCommunicationProcess.cpp"
 
-#include "data/SlotFamily.h"
 #include "midi/MidiDeviceManager.h"
 #include "midi/WriteUserDataProcess.h"
-#include "support/files/UnitFileBuilder.h"
+#include "support/files/LoadedUserData.h"
 #include "support/midi/SimulatedInstrument.h"
 #include "support/midi/SimulatedInstrumentFixture.h"
 
@@ -31,27 +30,6 @@ double wallSeconds()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-// Lists of 48 loaded units, each with a payload of `payloadSize` bytes.
-w40388_data::UserData loadedLists(size_t payloadSize)
-{
-    w40388_data::UserData data;
-    auto fill = [&](auto family)
-    {
-        using Family = decltype(family);
-        test::UnitFileOptions options;
-        options.module = Family::module;
-        options.payloadSize = payloadSize;
-        const auto block = test::makeUnitDataBlock(options);
-        for (int position = 0; position < Family::numUsableSlots; ++position)
-            Family::records(data)[position] = typename Family::Record(block);
-    };
-    fill(w40388_data::OscSlotFamily{});
-    fill(w40388_data::ModFXSlotFamily{});
-    fill(w40388_data::DelFXSlotFamily{});
-    fill(w40388_data::RevFXSlotFamily{});
-    return data;
-}
-
 void BM_SendAllBareAndInProgressWindow(benchmark::State& state)
 {
     auto bus = test::getVirtualMidiBus();
@@ -63,8 +41,9 @@ void BM_SendAllBareAndInProgressWindow(benchmark::State& state)
     manager->outPortName = manager->getMidiPort().GetOutPortName(instrument.getDestinationIndex());
     int failures = manager->Connect() ? 0 : 1;
 
-    const auto lists = loadedLists(static_cast<size_t>(state.range(0)));
+    const auto lists = test::makeLoadedUserData(static_cast<size_t>(state.range(0)));
     double bare = 0;
+    double onThread = 0;
     double windowed = 0;
     for (auto _ : state)
     {
@@ -74,6 +53,18 @@ void BM_SendAllBareAndInProgressWindow(benchmark::State& state)
         failures += bareJob.execute() != 0;
         bare += wallSeconds() - start;
 
+        auto threadData = lists;
+        w40388_midi::WriteUserDataProcess threadJob(&threadData);
+        start = wallSeconds();
+        {
+            midi::MidiCommunicationThread thread(threadJob);
+            thread.startThread();
+            while (thread.isThreadRunning())
+                juce::MessageManager::getInstance()->runDispatchLoopUntil(0);
+            failures += thread.getResult() != 0;
+        }
+        onThread += wallSeconds() - start;
+
         auto windowData = lists;
         w40388_midi::WriteUserDataProcess windowJob(&windowData);
         start = wallSeconds();
@@ -82,6 +73,7 @@ void BM_SendAllBareAndInProgressWindow(benchmark::State& state)
     }
     const auto iterations = static_cast<double>(state.iterations());
     state.counters["bare_ms"] = bare * 1000 / iterations;
+    state.counters["thread_ms"] = onThread * 1000 / iterations;
     state.counters["window_ms"] = windowed * 1000 / iterations;
     state.counters["ratio"] = windowed / bare;
     state.counters["failures"] = failures;

@@ -11,6 +11,7 @@ DialogWithNoCloseButton::DialogWithNoCloseButton(const juce::String& title)
 DialogWithNoCloseButton::~DialogWithNoCloseButton()
 {
     // The content uses its own look-and-feel; the window's must not outlive its use here.
+    removeFromDesktop();
     clearContentComponent();
     setLookAndFeel(nullptr);
 }

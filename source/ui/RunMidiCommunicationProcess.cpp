@@ -65,6 +65,9 @@ int runMidiCommunicationProcess(midi::MidiCommunicationProcess& process)
         // finished with success counts as one.
         result = (modalResult == 0 && dialog->isSucceeded()) ? 0 : 1;
 
+        // Off the desktop first: the teardown then costs no drawing and no round trips to the
+        // window system.
+        window.removeFromDesktop();
         window.clearContentComponent();
         runningDialog = previousDialog;
         ui::ModalDialogState::getInstance()->endModalDialog(wasOpen);

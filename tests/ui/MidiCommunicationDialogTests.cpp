@@ -2,12 +2,11 @@
 #include "core/CurrentLanguageModel.h"
 #include "core/ModalDialogState.h"
 #include "data/DataCenter.h"
-#include "data/SlotFamily.h"
-#include "data/UnitDataBlock.h"
 #include "midi/MidiCommunicationResult.h"
 #include "midi/MidiDeviceManager.h"
 #include "midi/ReceiveUserDataProcess.h"
 #include "midi/WriteUserDataProcess.h"
+#include "support/files/LoadedUserData.h"
 #include "support/gui/GuiTest.h"
 #include "support/midi/SimulatedInstrumentFixture.h"
 #include "ui/DialogWithNoCloseButton.h"
@@ -115,27 +114,6 @@ bool jobThreadAlive()
     return false;
 }
 
-// Every usable slot of the four lists loaded with a unit of `payloadSize` bytes.
-w40388_data::UserData loadedLists(size_t payloadSize)
-{
-    w40388_data::UserData data;
-    auto fill = [&](auto family)
-    {
-        using Family = decltype(family);
-        UnitHeader header;
-        header.setTarget(UnitPlatform::FeltanDigital, Family::module);
-        const juce::MemoryBlock payload(payloadSize, true);
-        for (int position = 0; position < Family::numUsableSlots; ++position)
-            Family::records(data)[position] =
-                typename Family::Record(UnitDataBlock::build(header, payload.getData(), payload.getSize()));
-    };
-    fill(w40388_data::OscSlotFamily{});
-    fill(w40388_data::ModFXSlotFamily{});
-    fill(w40388_data::DelFXSlotFamily{});
-    fill(w40388_data::RevFXSlotFamily{});
-    return data;
-}
-
 enum class Ports
 {
     found,
@@ -197,7 +175,7 @@ TEST_F(MidiCommunicationDialogTest, WindowFollowsTheJobAndEndsAsTheMusicianExpec
     auto* manager = midi::MidiDeviceManager::getInstance();
     manager->familyId = w40388_midi::sysex::instrumentFamilyId;
     auto& live = w40388_data::DataCenter::getInstance()->userData;
-    const auto liveLists = loadedLists(64);
+    const auto liveLists = test::makeLoadedUserData(64);
     live = liveLists;
     for (const auto& [language, suffix] : {std::pair{Language::english, "en"}, {Language::japanese, "ja"}})
     {
