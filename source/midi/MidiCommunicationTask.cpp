@@ -46,13 +46,22 @@ void MidiCommunicationTask::sendMessage(const SysExBytes& bytes)
 void MidiCommunicationTask::waitForAnswer(AnalyzedInformation& answer, const std::vector<int>& awaitedKinds,
                                           juce::uint32 timeoutMs)
 {
+    using Clock = midi::MidiMessageQueue::Clock;
     // The deadline runs from the start of the wait; dropped messages do not extend it.
-    const auto deadline =
-        midi::MidiMessageQueue::Clock::now() + std::chrono::milliseconds(timeoutMs) + std::chrono::microseconds(1);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs) + std::chrono::microseconds(1);
+    // A job thread asked to stop (Cancel, quitting) gives up the wait within this time instead of
+    // sitting out a long answer time-out.
+    constexpr auto stopCheckInterval = std::chrono::milliseconds(50);
     juce::MemoryBlock message;
 
-    while (queue.takeBefore(message, deadline))
+    for (;;)
     {
+        if (!queue.takeBefore(message, std::min(deadline, Clock::now() + stopCheckInterval)))
+        {
+            if (Clock::now() >= deadline || juce::Thread::currentThreadShouldExit())
+                break;
+            continue;
+        }
         auto classified = analyzeMessage(static_cast<const juce::uint8*>(message.getData()),
                                          static_cast<juce::uint32>(message.getSize()));
         if (std::find(awaitedKinds.begin(), awaitedKinds.end(), classified.kind) != awaitedKinds.end())

@@ -43,7 +43,8 @@ public:
 
     // Takes queued messages, oldest first, until one of an awaited kind arrives; the others are
     // dropped. `answer` becomes that message's classification, or the no-answer value once
-    // more than `timeoutMs` have passed since the wait began. Blocks without using the CPU.
+    // more than `timeoutMs` have passed since the wait began, or soon after the calling thread is
+    // asked to stop. Blocks without using the CPU.
     void waitForAnswer(AnalyzedInformation& answer, const std::vector<int>& awaitedKinds, juce::uint32 timeoutMs);
 
     // The MidiCommunicationResult code of an answer that is not the awaited success: no answer,

@@ -40,13 +40,14 @@ int UserDataProcess::execute()
     inquiry.ctrxMidi = &midi::MidiDeviceManager::getInstance()->getMidiPort();
     inquiry.channel = 0;
     inquiry.replyTimeoutMs = identityTimeout;
+    // A wait cut short by a stop request fails like a silent instrument; report it as cancelled.
     if (const int identity = inquiry.execute(); identity != Result::noError)
-        return failWith(identity);
+        return shouldExit() ? cancel() : failWith(identity);
 
     family = MidiCommunicationTask::familyId();
     channel = inquiry.channel;
     const int code = runLists();
-    if (code == Result::canceled)
+    if (code == Result::canceled || (code != Result::noError && shouldExit()))
         return cancel();
     if (code != Result::noError)
         return failWith(code);

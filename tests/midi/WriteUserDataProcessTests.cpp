@@ -171,4 +171,21 @@ TEST_F(WriteUserDataProcessTest, CancellingInTheDelaySwapsStopsAfterTheSwapWithO
     EXPECT_EQ(job.GetErrorMessage(), "");
     EXPECT_FALSE(job.shouldExit()); // the job no longer refers to the finished thread
 }
+
+TEST_F(WriteUserDataProcessTest, AStopRequestEndsTheWaitForASilentInstrumentAsACancel)
+{
+    instrument->addFault({Request::Clear, 4, 0}, Fault::noAnswer());
+    w40388_data::UserData data;
+    WriteJob job(&data);
+    midi::MidiCommunicationThread thread(job);
+    thread.startThread();
+    ASSERT_TRUE(runMessageLoopUntil([&] { return instrument->getReceivedMessages().size() == 2; }));
+
+    // Quitting or Cancel while the job waits out its 60 s answer time-out.
+    thread.signalThreadShouldExit();
+    ASSERT_TRUE(thread.waitForThreadToExit(10000));
+    EXPECT_EQ(thread.getResult(), Result::canceled);
+    EXPECT_EQ(job.GetMessage(), midi::getMidiCommunicationErrorText(Result::canceled));
+    EXPECT_EQ(job.GetErrorMessage(), "");
+}
 } // namespace
