@@ -163,7 +163,8 @@ void qtr3LibrarianApplication::applyLanguage()
 void qtr3LibrarianApplication::setUpFonts()
 {
     auto* fonts = ui::FontLibrary::getInstance();
-    fonts->defaultFont = juce::Font(fonts->typefaceName, 16.0f, juce::Font::plain);
+    fonts->typefaceName = "Arial Unicode MS";
+    fonts->defaultFont = fonts->makeFont(16.0f);
     w40388_application::CurrentLanguageModel::getInstance()->setFontName(fonts->typefaceName);
     juce::LookAndFeel::getDefaultLookAndFeel().setDefaultSansSerifTypefaceName(fonts->typefaceName);
 }

@@ -59,8 +59,10 @@ public:
     void initialise(const juce::String& commandLine) override;
     void shutdown() override;
     void anotherInstanceStarted(const juce::String& commandLine) override;
-    // Asks about unsent edits; quits unless the answer is to stay or an instrument search runs.
-    // A running MIDI job is cancelled first, and the application ends when its thread has stopped.
+    // Asks about unsent edits; quits unless the answer is to stay or an instrument search runs (a
+    // search still marked as running 15 s after it first held a quit is taken to have hung and holds
+    // it no longer). A running MIDI job is asked to stop first: its progress window closes when the
+    // job thread has ended, and the application ends after it.
     void systemRequestedQuit() override;
 
     // The runner's start: refuses to start (returns false, leaving the running instance alone)
