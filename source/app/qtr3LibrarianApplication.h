@@ -27,10 +27,10 @@
 //     ...
 //     app->shutdown();
 //
-// The instrument search always looks at the framework's MIDI devices (the ALSA sequencer), not at
-// the chosen backend; to reach a simulated instrument on the virtual bus, write "MidiPortAutoScan"
-// false and the instrument's port names ("MidiInPort", "MidiOutPort") into the preferences file
-// before initialise().
+// The instrument search looks at the framework's MIDI devices (the ALSA sequencer) unless
+// midi::MidiDeviceManager::setScanDevicesFactory chose others before the application object is
+// made (the virtual bus's, to find a simulated instrument); or write "MidiPortAutoScan" false and the
+// instrument's port names ("MidiInPort", "MidiOutPort") into the preferences before initialise().
 class qtr3LibrarianApplication : public juce::JUCEApplication
 {
 public:
