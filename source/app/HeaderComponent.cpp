@@ -44,8 +44,11 @@ HeaderComponent::HeaderComponent()
 
 HeaderComponent::~HeaderComponent()
 {
-    w40388_ui::RightPanePageModel::getInstance()->removeListener(this);
-    data::DataChangeBroadcaster::getInstance()->removeListener(this);
+    // Without creating them again: at shutdown the page model goes before the window's holder.
+    if (auto* pages = w40388_ui::RightPanePageModel::getInstanceWithoutCreating())
+        pages->removeListener(this);
+    if (auto* broadcaster = data::DataChangeBroadcaster::getInstanceWithoutCreating())
+        broadcaster->removeListener(this);
 }
 
 std::unique_ptr<ui::ImageTextButton> HeaderComponent::makeButton(const juce::String& text, juce::Rectangle<int> bounds)
