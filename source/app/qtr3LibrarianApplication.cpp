@@ -61,7 +61,12 @@ qtr3LibrarianApplication::qtr3LibrarianApplication(Options startOptions) : optio
     midi::MidiDeviceManager::getInstance()->addListener(&startupProcess);
 }
 
-qtr3LibrarianApplication::~qtr3LibrarianApplication() = default;
+qtr3LibrarianApplication::~qtr3LibrarianApplication()
+{
+    // Preferences made after this object (a later run in the same process) use the user's folder.
+    if (options.preferencesFolder != juce::File())
+        w40388_preferences::PreferencesData::setFolderOverrideForTesting({});
+}
 
 const juce::String qtr3LibrarianApplication::getApplicationName()
 {

@@ -39,8 +39,8 @@ public:
         // The MIDI backend of the whole process; null: the ALSA sequencer. Only the first choice of
         // the process counts (platform::selectMidiBackend).
         std::shared_ptr<platform::MidiBackend> midiBackend;
-        // The folder of the preferences file and of "DebugMode.txt"; empty: the user's preferences
-        // folder.
+        // The folder of the preferences file and of "DebugMode.txt" for as long as the object
+        // exists; empty: the user's preferences folder.
         juce::File preferencesFolder;
         // Ends the application when the quit request goes through; empty: the framework's quit(),
         // which stops the message loop.
