@@ -1,6 +1,7 @@
 #include "app/ApplicationMenuCommands.h"
 
 #include "app/DebugWindowManager.h"
+#include "app/qtr3LibrarianApplication.h"
 #include "core/ApplicationUndoManager.h"
 #include "core/CTRXResource.h"
 #include "core/DataEditStatus.h"
@@ -176,12 +177,12 @@ void showAbout()
     ui::runModalDialog(content, text("AboutDialogTitle"));
 }
 
+// The application's own quit road, without bringing the window to the front; nothing to end
+// without an application object.
 bool exitApplication()
 {
-    if (w40388_application::confirmDiscardChanges() != 0 || midi::scanRunning)
-        return false;
-    juce::JUCEApplicationBase::quit();
-    return true;
+    auto* application = dynamic_cast<qtr3LibrarianApplication*>(juce::JUCEApplication::getInstance());
+    return application != nullptr && application->requestQuit();
 }
 
 bool undoOrRedo(bool undo)

@@ -244,12 +244,16 @@ void qtr3LibrarianApplication::systemRequestedQuit()
 {
     if (auto* window = w40388_ui::MainWindowManager::getInstance()->getWindow())
         window->toFront(true);
+    requestQuit();
+}
 
+bool qtr3LibrarianApplication::requestQuit()
+{
     if (w40388_application::confirmDiscardChanges() != 0)
-        return;
+        return false;
 
     if (midi::scanRunning && !searchHasHung())
-        return;
+        return false;
 
     // A running job is asked to stop; its progress window closes when the job thread has ended,
     // and the modal loop it runs in ends with the application's.
@@ -260,6 +264,7 @@ void qtr3LibrarianApplication::systemRequestedQuit()
         options.quit();
     else
         quit();
+    return true;
 }
 
 bool qtr3LibrarianApplication::searchHasHung()

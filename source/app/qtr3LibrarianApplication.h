@@ -59,11 +59,16 @@ public:
     void initialise(const juce::String& commandLine) override;
     void shutdown() override;
     void anotherInstanceStarted(const juce::String& commandLine) override;
+    // Brings the main window to the front, then requestQuit.
+    void systemRequestedQuit() override;
+
+    // The one road out of the application, for the system's quit request and the exit command alike.
     // Asks about unsent edits; quits unless the answer is to stay or an instrument search runs (a
     // search still marked as running 15 s after it first held a quit is taken to have hung and holds
     // it no longer). A running MIDI job is asked to stop first: its progress window closes when the
-    // job thread has ended, and the application ends after it.
-    void systemRequestedQuit() override;
+    // job thread has ended, and the application ends after it. Ends through Options::quit when set.
+    // True when the application is ending.
+    bool requestQuit();
 
     // The runner's start: refuses to start (returns false, leaving the running instance alone)
     // when another instance holds the lock of the same preferences folder, then runs the

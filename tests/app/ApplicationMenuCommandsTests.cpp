@@ -19,39 +19,6 @@ namespace
 {
 using namespace w40388_menu;
 
-// Ids 1 to 11 in order: which are enabled in a state.
-std::vector<bool> enabledIds(const CommandState& state)
-{
-    std::vector<bool> enabled;
-    for (juce::CommandID id = firstCommandId; id <= lastCommandId; ++id)
-        enabled.push_back(isCommandEnabled(id, state));
-    return enabled;
-}
-
-TEST(CommandEnableRuleTest, FollowsModalFlagHistorySelectionAndEdits)
-{
-    struct Case
-    {
-        const char* what;
-        CommandState state;
-        std::vector<bool> enabled; // ids 1 .. 11
-    };
-    // CommandState fields: modal, can undo, can redo, current list has a selection, edited.
-    const std::vector<Case> cases{
-        {"fresh start", {false, false, false, true, false}, {1, 1, 0, 0, 1, 1, 1, 1, 1, 1, 0}},
-        {"after an edit", {false, true, false, true, true}, {1, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1}},
-        {"after an undo", {false, false, true, true, true}, {1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1}},
-        {"no selected row", {false, true, true, false, false}, {1, 1, 1, 1, 0, 1, 1, 1, 1, 1, 0}},
-        {"dialog open", {true, true, true, true, true}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
-    };
-    for (const auto& c : cases)
-    {
-        std::vector<bool> expected(c.enabled.begin(), c.enabled.end());
-        EXPECT_EQ(enabledIds(c.state), expected) << c.what;
-    }
-    EXPECT_TRUE(isCommandEnabled(0, {})) << "ids outside the table are not the rule's concern";
-}
-
 class CommandManagerTest : public testing::Test
 {
 protected:
@@ -85,19 +52,21 @@ TEST_F(CommandManagerTest, ClearEmptiesEverySelectedRowInOneTransaction)
     ui::SelectedTabStatus::getInstance()->setCurrentTab(2, "DELAY");
     ui::SelectedUserDelFXStatus::getInstance()->setSelectedRows({1, 4, 7});
 
+    const auto states = [&]
+    {
+        std::vector<w40388_data::SlotState> result;
+        for (int slot = 0; slot < 8; ++slot)
+            result.push_back(delays[static_cast<size_t>(slot)].state);
+        return result;
+    };
+    using S = w40388_data::SlotState;
     auto* undoManager = application::ApplicationUndoManager::getInstance();
     EXPECT_TRUE(manager->getCommandManager().invokeDirectly(clearCommand, false));
     EXPECT_EQ(undoManager->getUndoDescription(), "ClearUserDelFXData");
-    std::vector<w40388_data::SlotState> states;
-    for (int slot = 0; slot < 8; ++slot)
-        states.push_back(delays[static_cast<size_t>(slot)].state);
-    using S = w40388_data::SlotState;
-    EXPECT_EQ(states, (std::vector<S>{S::Received, S::Empty, S::Received, S::Received, S::Empty, S::Received,
-                                      S::Received, S::Empty}));
-
+    EXPECT_EQ(states(), (std::vector<S>{S::Received, S::Empty, S::Received, S::Received, S::Empty, S::Received,
+                                        S::Received, S::Empty}));
     EXPECT_TRUE(manager->getCommandManager().invokeDirectly(undoCommand, false));
-    for (int slot = 0; slot < 8; ++slot)
-        EXPECT_EQ(delays[static_cast<size_t>(slot)].state, S::Received) << slot;
+    EXPECT_EQ(states(), std::vector<S>(8, S::Received));
     EXPECT_FALSE(undoManager->canUndo());
 
     // A tab that shows no slot list, or a list with nothing selected, has nothing to clear.

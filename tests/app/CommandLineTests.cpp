@@ -12,6 +12,12 @@ struct CommandLineCase
     std::vector<juce::String> files;
 };
 
+// The case's name, which ctest shows as the test's name.
+void PrintTo(const CommandLineCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class CommandLineTest : public testing::TestWithParam<CommandLineCase>
 {
 };
@@ -44,6 +50,5 @@ INSTANTIATE_TEST_SUITE_P(
                                     {"-NSDocumentRevisionsDebugMode", "YES", "unit"},
                                     {"unit"}},
                     CommandLineCase{"DashOptionsAreSkippedAlone", "-v unit -x", {"-v", "unit", "-x"}, {"unit"}},
-                    CommandLineCase{"NSOptionAtTheEnd", "unit -NS", {"unit", "-NS"}, {"unit"}}),
-    [](const testing::TestParamInfo<CommandLineCase>& info) { return std::string(info.param.name); });
+                    CommandLineCase{"NSOptionAtTheEnd", "unit -NS", {"unit", "-NS"}, {"unit"}}));
 } // namespace

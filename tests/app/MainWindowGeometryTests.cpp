@@ -22,6 +22,12 @@ struct PlacementCase
     MainWindowPlacement expected;
 };
 
+// The case's name, which ctest shows as the test's name.
+void PrintTo(const PlacementCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class MainWindowPlacementTest : public testing::TestWithParam<PlacementCase>
 {
 };
@@ -62,6 +68,5 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{
             "TallerThanTheDisplayStartsAtItsTop", {100, 500, 1400}, {mainDisplay}, {{100, 30, 720, 1400}, true}},
         PlacementCase{
-            "DisplayGoneSinceTheLastRunMovesBack", {2500, 300, 600}, {mainDisplay}, {{1200, 300, 720, 600}, true}}),
-    [](const testing::TestParamInfo<PlacementCase>& info) { return std::string(info.param.name); });
+            "DisplayGoneSinceTheLastRunMovesBack", {2500, 300, 600}, {mainDisplay}, {{1200, 300, 720, 600}, true}}));
 } // namespace
