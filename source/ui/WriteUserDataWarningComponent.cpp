@@ -2,9 +2,8 @@
 
 #include "core/CTRXResource.h"
 #include "core/PreferencesData.h"
-#include "ui/DialogButtonStyle.h"
-#include "ui/FontLibrary.h"
 #include "ui/ModalDialog.h"
+#include "ui/WarningDialogLayout.h"
 
 namespace
 {
@@ -15,47 +14,18 @@ juce::String text(const char* key)
 } // namespace
 
 WriteUserDataWarningComponent::WriteUserDataWarningComponent()
+    : textLabel(std::make_unique<juce::Label>()), okButton(std::make_unique<juce::TextButton>("OkButton")),
+      cancelButton(std::make_unique<juce::TextButton>("CancelButton")),
+      dontWarnToggle(std::make_unique<juce::ToggleButton>("DontWarning"))
 {
-    textLabel = std::make_unique<juce::Label>();
-    addAndMakeVisible(textLabel.get());
     // The lines carry their own line breaks.
-    textLabel->setText(text("WriteUserDataWarningDialogLine1") + text("WriteUserDataWarningDialogLine2") +
-                           text("WriteUserDataWarningDialogLine3") + text("WriteUserDataWarningDialogLine4"),
-                       juce::dontSendNotification);
-    textLabel->setFont(ui::FontLibrary::getInstance()->getFont("DialogText"));
-    textLabel->setJustificationType(juce::Justification::topLeft);
-    textLabel->setEditable(false, false, false);
-    textLabel->setColour(juce::Label::textColourId, juce::Colour(0xFFFFFFFF));
+    const ui::WarningDialogTexts texts{
+        text("WriteUserDataWarningDialogLine1") + text("WriteUserDataWarningDialogLine2") +
+            text("WriteUserDataWarningDialogLine3") + text("WriteUserDataWarningDialogLine4"),
+        text("WriteUserDataWarningDialogOk"), text("CommonCancel"), text("WriteUserDataWarningDialogDontConfirmNext")};
+    ui::layOutWarningDialog(*this, *textLabel, *okButton, *cancelButton, *dontWarnToggle, texts, lookAndFeel, *this);
     textLabel->setColour(juce::TextEditor::textColourId, juce::Colour(0xFF000000));
     textLabel->setColour(juce::TextEditor::backgroundColourId, juce::Colour(0x00000000));
-    textLabel->setBounds(16, 16, 504, 112);
-
-    okButton = std::make_unique<juce::TextButton>("OkButton");
-    addAndMakeVisible(okButton.get());
-    okButton->setButtonText(text("WriteUserDataWarningDialogOk"));
-    ui::styleDialogButton(*okButton, 0x49666666);
-    okButton->setBounds(318, 139, 127, 24);
-
-    cancelButton = std::make_unique<juce::TextButton>("CancelButton");
-    addAndMakeVisible(cancelButton.get());
-    cancelButton->setButtonText(text("CommonCancel"));
-    ui::styleDialogButton(*cancelButton, 0x69999999);
-    cancelButton->setBounds(453, 139, 72, 24);
-
-    dontWarnToggle = std::make_unique<juce::ToggleButton>("DontWarning");
-    addAndMakeVisible(dontWarnToggle.get());
-    dontWarnToggle->setButtonText(text("WriteUserDataWarningDialogDontConfirmNext"));
-    dontWarnToggle->setToggleState(false, juce::dontSendNotification);
-    dontWarnToggle->setColour(juce::ToggleButton::textColourId, juce::Colour(0xFF808080));
-    dontWarnToggle->setBounds(17, 139, 256, 24);
-
-    for (auto* child : getChildren())
-        child->setLookAndFeel(&lookAndFeel);
-    okButton->addListener(this);
-    cancelButton->addListener(this);
-    dontWarnToggle->addListener(this);
-
-    setSize(540, 180);
 }
 
 WriteUserDataWarningComponent::~WriteUserDataWarningComponent()

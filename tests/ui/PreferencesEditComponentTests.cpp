@@ -2,33 +2,29 @@
 #include "core/CurrentLanguageModel.h"
 #include "core/PreferencesData.h"
 #include "core/PreferencesDataChangeBroadcaster.h"
-#include "platform/VirtualMidiBus.h"
 #include "support/MessageLoop.h"
 #include "support/gui/GuiTest.h"
 #include "support/gui/ScopedPreferences.h"
+#include "support/midi/SimulatedInstrumentFixture.h"
 #include "ui/FontLibrary.h"
 #include "ui/ModalDialog.h"
 #include "ui/PreferencesEditComponent.h"
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 namespace
 {
 namespace keys = w40388_preferences;
 using Language = w40388_application::CurrentLanguageModel;
 
-// The window's child with the given component name.
 template <typename T> T& part(juce::Component& window, const juce::String& name)
 {
     for (auto* child : window.getChildren())
         if (auto* found = dynamic_cast<T*>(child); found != nullptr && child->getName() == name)
             return *found;
     throw std::runtime_error(("no child " + name).toStdString());
-}
-
-void click(juce::Component& window, const char* name)
-{
-    test::gui::click(part<juce::Component>(window, name));
 }
 
 class PreferencesWindowTest : public testing::Test, public application::PreferencesDataChangeBroadcasterObserver
@@ -38,40 +34,20 @@ protected:
     {
         QTR_REQUIRE_DISPLAY();
         ui::FontLibrary::getInstance()->registerApplicationFonts();
-        // Ports come from a virtual bus: no test may reach a real MIDI system.
-        if (!platform::selectMidiBackend(bus))
-            bus = std::dynamic_pointer_cast<platform::VirtualMidiBus>(platform::getMidiBackend());
-        ASSERT_NE(bus, nullptr);
+        ASSERT_NE(bus, nullptr); // no test may reach a real MIDI system
         application::PreferencesDataChangeBroadcaster::getInstance()->addListener(this);
     }
-
-    void TearDown() override
-    {
-        application::PreferencesDataChangeBroadcaster::getInstance()->removeListener(this);
-        removeDevices();
-    }
-
-    void addDevices(const juce::StringArray& names)
-    {
-        for (const auto& name : names)
-            devices.push_back(bus->addDevice(name, {"Out"}, {"In"}));
-    }
-
-    void removeDevices()
-    {
-        for (const int device : devices)
-            bus->removeDevice(device);
-        devices.clear();
-    }
-
+    void TearDown() override { application::PreferencesDataChangeBroadcaster::getInstance()->removeListener(this); }
     void preferencesDataChanged() override { ++notifications; }
 
-    // Shows a window built now as the preferences command does; act answers it from inside the modal loop.
-    int run(const std::function<void(PreferencesEditComponent&)>& act)
+    // Shows a window built now as the preferences command does; act answers it from inside the
+    // modal loop, ending with a click on the named button.
+    int run(const std::function<const char*(PreferencesEditComponent&)>& act)
     {
         PreferencesEditComponent window;
         notifications = 0;
-        test::gui::ModalDialogDriver driver([&](juce::Component&) { act(window); });
+        test::gui::ModalDialogDriver driver([&](juce::Component&)
+                                            { test::gui::click(part<juce::Component>(window, act(window))); });
         const auto result = ui::runModalDialog(window, CTRXResource::getInstance()->getText("PreferencesDialogTitle"));
         EXPECT_TRUE(driver.acted());
         test::drainMessageLoop();
@@ -81,117 +57,89 @@ protected:
     keys::PreferencesData& stored() { return *keys::PreferencesData::getInstance(); }
 
     test::gui::ScopedPreferences scopedPreferences;
-    std::shared_ptr<platform::VirtualMidiBus> bus = std::make_shared<platform::VirtualMidiBus>();
-    std::vector<int> devices;
+    const std::shared_ptr<platform::VirtualMidiBus> bus = test::getVirtualMidiBus();
     int notifications = 0;
 };
 
 TEST_F(PreferencesWindowTest, ListSizeStepFollowsTheStoredRowHeightAndOnlyOkStoresIt)
 {
-    // Stored "ListHeight" (0: missing, so first), step, button (null: Escape), result, stored afterwards,
-    // notifications. Cancel and Escape come after moving the slider to its first step.
-    const std::tuple<int, int, const char*, int, int, int> cases[] = {
-        {0, 0, "ok", 1, 20, 1},  {22, 1, "ok", 1, 25, 1},     {100, 4, "ok", 1, 40, 1},   {40, 4, "ok", 1, 40, 1},
-        {-3, 0, "ok", 1, 20, 1}, {30, 2, "cancel", 0, 30, 1}, {35, 3, nullptr, 0, 35, 0},
-    };
-    for (const auto& [listHeight, step, button, result, afterwards, notified] : cases)
+    // Stored "ListHeight" (0: missing, so first), step, button, stored afterwards. Cancel comes
+    // after moving the slider to its first step.
+    const std::tuple<int, int, const char*, int> cases[] = {
+        {0, 0, "ok", 20}, {22, 1, "ok", 25}, {100, 4, "ok", 40}, {30, 2, "cancel", 30}};
+    for (const auto& [listHeight, step, button, afterwards] : cases)
     {
         if (listHeight != 0)
             stored().SetInt(keys::listHeightKey, listHeight);
-        const auto act = [&, step = step, button = button, result = result](PreferencesEditComponent& window)
+        const auto act = [&, step = step, button = button](PreferencesEditComponent& window)
         {
             auto& slider = part<juce::Slider>(window, "listSize");
             auto& value = part<juce::Label>(window, "listSizeValue");
             EXPECT_EQ(slider.getValue(), step);
             EXPECT_EQ(value.getText(), juce::String(step + 1));
-            if (result == 0)
+            if (std::string_view(button) == "cancel")
             {
                 test::gui::click(slider, {1, slider.getHeight() / 2});
                 EXPECT_EQ(value.getText(), "1");
             }
-            if (button == nullptr)
-                test::gui::pressKey(window, juce::KeyPress(juce::KeyPress::escapeKey));
-            else
-                click(window, button);
+            return button;
         };
-        EXPECT_EQ(run(act), result) << listHeight;
+        const bool ok = std::string_view(button) == "ok";
+        EXPECT_EQ(run(act), ok ? 1 : 0) << listHeight;
         EXPECT_EQ(stored().GetInt(keys::listHeightKey, -1), afterwards) << listHeight;
-        EXPECT_EQ(notifications, notified) << listHeight;
+        EXPECT_EQ(notifications, 1) << listHeight;
         // OK sizes the list fonts from the new row height.
-        if (result == 1)
+        if (ok)
         {
             EXPECT_FLOAT_EQ(ui::FontLibrary::getInstance()->getFont("ListName").getHeight(), afterwards * 6 / 10);
         }
     }
 }
 
-TEST_F(PreferencesWindowTest, ManualToggleEnablesThePortListsAndOkStoresEveryControl)
+TEST_F(PreferencesWindowTest, ManualTogglesThePortListsWhichSelectTheFirstPortWithTheStoredName)
 {
-    addDevices({"Synth"});
-    stored().SetBool(keys::autoReceiveKey, false);
-    stored().SetString(keys::midiInPortKey, "Synth - Out");
-    for (const auto language : {Language::english, Language::japanese})
+    // Devices and the selection, in each language; OK stores the selected names.
+    const std::tuple<Language::Language, juce::StringArray, int> cases[] = {{Language::english, {"Synth", "Synth"}, 0},
+                                                                            {Language::japanese, {}, -1}};
+    for (const auto& [language, names, selected] : cases)
     {
+        const auto suffix = language == Language::english ? "en" : "ja";
         Language::getInstance()->setLanguage(language);
         delete CTRXResource::getInstanceWithoutCreating();
-        const auto act = [language](PreferencesEditComponent& window)
+        std::vector<int> devices;
+        for (const auto& name : names)
+            devices.push_back(bus->addDevice(name, {"Out"}, {"In"}));
+        stored().SetBool(keys::midiPortAutoScanKey, true);
+        stored().SetString(keys::midiInPortKey, "Synth - Out");
+        stored().SetString(keys::midiOutPortKey, "Synth - In");
+        const auto act = [&, names = names, selected = selected](PreferencesEditComponent& window)
         {
-            const auto portListsEnabled = [&](bool enabled)
-            {
-                for (const auto* name : {"midiInPort", "midiOutPort"})
-                    EXPECT_EQ(part<juce::ComboBox>(window, name).isEnabled(), enabled) << name;
-            };
-            EXPECT_FALSE(part<juce::Button>(window, "autoReceive").getToggleState());
-            EXPECT_EQ(part<juce::Button>(window, "warnBeforeWriting").getToggleState(), language == Language::english);
-            EXPECT_EQ(part<juce::Button>(window, "cancel").getButtonText(),
-                      CTRXResource::getInstance()->getText("CommonCancel"));
-            // "MidiPortAutoScan" missing: automatic.
-            portListsEnabled(language == Language::japanese);
-            click(window, "manualPorts");
-            portListsEnabled(language == Language::english);
+            const std::pair<const char*, const char*> lists[] = {{"midiInPort", " - Out"}, {"midiOutPort", " - In"}};
+            for (const auto& [name, endpoint] : lists)
+                EXPECT_FALSE(part<juce::ComboBox>(window, name).isEnabled()) << name;
+            test::gui::click(part<juce::Component>(window, "manualPorts"));
             test::gui::saveSnapshot(*window.findParentComponentOfClass<juce::DialogWindow>(),
-                                    language == Language::english ? "preferences-window-en" : "preferences-window-ja");
-            click(window, "warnBeforeWriting");
-            click(window, "ok");
-        };
-        EXPECT_EQ(run(act), 1);
-        // Ports named in automatic mode are kept too.
-        EXPECT_EQ(stored().GetBool(keys::midiPortAutoScanKey, false), language == Language::japanese);
-        EXPECT_EQ(stored().GetBool(keys::warnBeforeWritingKey, true), language == Language::japanese);
-        EXPECT_EQ(stored().GetString(keys::midiInPortKey, {}), "Synth - Out");
-        EXPECT_EQ(stored().GetString(keys::midiOutPortKey, "unset"), "");
-    }
-    Language::getInstance()->setLanguage(Language::english);
-    delete CTRXResource::getInstanceWithoutCreating();
-}
-
-TEST_F(PreferencesWindowTest, PortListsNameEveryPortAndSelectTheFirstWithTheStoredName)
-{
-    // Devices, the device of the stored port names, the selection; OK stores the selected names.
-    const std::tuple<juce::StringArray, juce::String, int> cases[] = {
-        {{"Synth", "Synth"}, "Synth", 0}, {{"Keys", "Synth"}, "Synth", 1}, {{"Keys"}, "Gone", -1}, {{}, "Synth", -1}};
-    for (const auto& [names, storedName, selected] : cases)
-    {
-        addDevices(names);
-        stored().SetString(keys::midiInPortKey, storedName + " - Out");
-        stored().SetString(keys::midiOutPortKey, storedName + " - In");
-        const auto act = [&](PreferencesEditComponent& window)
-        {
-            for (const auto& [name, endpoint] : {std::pair{"midiInPort", " - Out"}, {"midiOutPort", " - In"}})
+                                    juce::String("preferences-window-") + suffix);
+            for (const auto& [name, endpoint] : lists)
             {
                 auto& list = part<juce::ComboBox>(window, name);
+                EXPECT_TRUE(list.isEnabled()) << name;
                 EXPECT_EQ(list.getNumItems(), names.size()) << name;
                 for (int item = 0; item < list.getNumItems(); ++item)
                     EXPECT_EQ(list.getItemText(item), names[item] + endpoint);
-                EXPECT_EQ(list.getSelectedItemIndex(), selected) << name << " " << storedName;
+                EXPECT_EQ(list.getSelectedItemIndex(), selected) << name;
                 EXPECT_EQ(list.getTextWhenNoChoicesAvailable(), "(no choices)");
             }
-            click(window, "ok");
+            return "ok";
         };
         EXPECT_EQ(run(act), 1);
-        EXPECT_EQ(stored().GetString(keys::midiInPortKey, "unset"), selected < 0 ? "" : storedName + " - Out");
-        EXPECT_EQ(stored().GetString(keys::midiOutPortKey, "unset"), selected < 0 ? "" : storedName + " - In");
-        removeDevices();
+        EXPECT_FALSE(stored().GetBool(keys::midiPortAutoScanKey, true));
+        EXPECT_EQ(stored().GetString(keys::midiInPortKey, "unset"), selected < 0 ? "" : "Synth - Out");
+        EXPECT_EQ(stored().GetString(keys::midiOutPortKey, "unset"), selected < 0 ? "" : "Synth - In");
+        for (const int device : devices)
+            bus->removeDevice(device);
     }
+    Language::getInstance()->setLanguage(Language::english);
+    delete CTRXResource::getInstanceWithoutCreating();
 }
 } // namespace
