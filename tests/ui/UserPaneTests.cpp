@@ -22,14 +22,11 @@ namespace
 {
 using w40388_data::SlotState;
 using Rows = std::vector<int>;
+constexpr int rowHeight = 25, headerHeight = 28; // of a pane's table with the preferences set up below
 
-// Geometry of a pane's table at the preferences' row height 25: rows start under a 28-pixel header.
-constexpr int rowHeight = 25;
-constexpr int headerHeight = 28;
-
-int rowCentreY(int row)
+auto& liveData()
 {
-    return headerHeight + row * rowHeight + rowHeight / 2;
+    return w40388_data::DataCenter::getInstance()->userData;
 }
 
 template <UnitModule Module>
@@ -52,22 +49,12 @@ w40388_data::SlotRecord<Module> makeUnit(const std::string& name, juce::uint32 v
     return record;
 }
 
-auto& liveData()
-{
-    return w40388_data::DataCenter::getInstance()->userData;
-}
-
-auto& undoManager()
-{
-    return *application::ApplicationUndoManager::getInstance();
-}
-
 // Fills every usable slot of a list with a unit named after its position ("U0", "U1", ...).
 template <UnitModule Module> void fillWithNumberedUnits()
 {
     using Family = w40388_data::SlotFamily<Module>;
     for (int slot = 0; slot < Family::numUsableSlots; ++slot)
-        Family::records(liveData())[static_cast<std::size_t>(slot)] =
+        Family::records(liveData())[std::size_t(slot)] =
             makeUnit<Module>("U" + std::to_string(slot), makeUnitVersionWord(1, 0, slot), SlotState::Loaded);
 }
 
@@ -83,22 +70,8 @@ template <UnitModule Module> Rows slotOrder()
     return order;
 }
 
-Rows identityOrder(int count)
-{
-    Rows rows(static_cast<std::size_t>(count));
-    std::iota(rows.begin(), rows.end(), 0);
-    return rows;
-}
-
-void selectRows(juce::TableListBox& table, const Rows& rows)
-{
-    juce::SparseSet<int> selection;
-    for (const auto row : rows)
-        selection.addRange({row, row + 1});
-    table.setSelectedRows(selection);
-}
-
-// Fresh preferences and slot lists, an empty undo history and the English texts and fonts.
+// Fresh preferences (rows 25 high) and slot lists, an empty undo history and
+// the English texts and fonts.
 class PaneTest : public testing::Test
 {
 protected:
@@ -124,6 +97,24 @@ protected:
         delete CTRXResource::getInstanceWithoutCreating();
         ui::FontLibrary::getInstance()->registerApplicationFonts();
     }
+    static application::ApplicationUndoManager& undoManager()
+    {
+        return *application::ApplicationUndoManager::getInstance();
+    }
+    static int rowCentreY(int row) { return headerHeight + row * rowHeight + rowHeight / 2; }
+    static Rows identityOrder(int count)
+    {
+        Rows rows(std::size_t(count), 0);
+        std::iota(rows.begin(), rows.end(), 0);
+        return rows;
+    }
+
+    static void selectRows(juce::TableListBox& table, juce::Range<int> rows)
+    {
+        juce::SparseSet<int> selection;
+        selection.addRange(rows);
+        table.setSelectedRows(selection);
+    }
 
     test::gui::ScopedPreferences preferences;
 };
@@ -136,74 +127,26 @@ TEST_F(PaneTest, CellsShowTheSlotRecords)
     liveData().oscData[2] =
         makeUnit<UnitModule::Oscillator>("Saw Lead", makeUnitVersionWord(1, 2, 3), SlotState::Loaded);
 
+    // Row 0 empty, row 1 received with a zero target word, row 2 loaded.
     const std::tuple<int, int, const char*> cells[] = {
-        {0, 1, "1"},        {0, 2, "---"},    {0, 3, "---"},    {0, 4, "---"},  {0, 5, "E:-1"},
-        {1, 2, ""},         {1, 3, ""},       {1, 4, ""},       {1, 5, "R:1"},  {2, 1, "3"},
-        {2, 2, "Saw Lead"}, {2, 3, "1.02-3"}, {2, 4, "1.00-0"}, {2, 5, "L:-1"}, {2, 6, ""},
+        {0, 1, "1"},        {0, 2, "---"},    {0, 3, "---"},    {0, 5, "E:-1"}, {1, 2, ""},
+        {1, 3, ""},         {1, 5, "R:1"},    {2, 1, "3"},      {2, 5, "L:-1"}, {2, 6, ""},
+        {2, 2, "Saw Lead"}, {2, 3, "1.02-3"}, {2, 4, "1.00-0"},
     };
     for (const auto& [row, column, text] : cells)
         EXPECT_EQ(view.getCellText(row, column), juce::String(text)) << "row " << row << " column " << column;
-
-    // A row beyond the list reports itself and shows the spare record.
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(view.getCellText(16, 2), "---");
-    EXPECT_EQ(w40388_ui::UserDelFXListView(liveData()).getCellText(8, 1), "9");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "User oscillator slot index error: 16\nUser delay fx slot index error: 8\n");
 }
 
-template <typename T> class ControllerTest : public PaneTest
+TEST_F(PaneTest, AMoveIntoItsOwnGapLeavesNoUndoStepAndACopyOntoItselfLeavesOne)
 {
-};
-
-template <UnitModule M> using ModuleConstant = std::integral_constant<UnitModule, M>;
-using Families = testing::Types<ModuleConstant<UnitModule::Oscillator>, ModuleConstant<UnitModule::ModulationEffect>,
-                                ModuleConstant<UnitModule::DelayEffect>, ModuleConstant<UnitModule::ReverbEffect>>;
-TYPED_TEST_SUITE(ControllerTest, Families);
-
-TYPED_TEST(ControllerTest, EachDropIsOneUndoStep)
-{
-    constexpr auto module = TypeParam::value;
-    constexpr int count = w40388_data::numUsableSlots(module);
-    fillWithNumberedUnits<module>();
-    const auto original = identityOrder(count);
-    w40388_ui::UserListController<module> controller(liveData());
-
-    // A reversed list: every slot takes what its mirror held before the drop began.
-    Rows reversed = identityOrder(count);
-    std::reverse(reversed.begin(), reversed.end());
-    controller.moveSlots(reversed);
-    EXPECT_EQ(slotOrder<module>(), reversed);
-    EXPECT_EQ(undoManager().getUndoDescription(), "DragInsert");
-    undoManager().undo();
-    EXPECT_EQ(slotOrder<module>(), original);
-    EXPECT_FALSE(undoManager().canUndo());
-
-    // A swap by copying works from the state before the drop too.
-    controller.copySlots({{0, count - 1}, {count - 1, 0}});
-    auto swapped = identityOrder(count);
-    std::swap(swapped.front(), swapped.back());
-    EXPECT_EQ(slotOrder<module>(), swapped);
-    EXPECT_EQ(undoManager().getUndoDescription(), "DragCopy");
-    undoManager().undo();
-    EXPECT_EQ(slotOrder<module>(), original);
-
-    // The identity order changes nothing and leaves no step; a copy onto itself leaves one.
-    controller.moveSlots(identityOrder(count));
+    constexpr auto reverb = UnitModule::ReverbEffect;
+    fillWithNumberedUnits<reverb>();
+    w40388_ui::UserListController<reverb> controller(liveData());
+    controller.moveSlots(identityOrder(8));
     EXPECT_FALSE(undoManager().canUndo());
     controller.copySlots({{3, 3}});
-    EXPECT_TRUE(undoManager().canUndo());
-    undoManager().clearUndoHistory();
-
-    // A source beyond the list reports itself and takes the spare (empty) record.
-    auto order = identityOrder(count);
-    order[0] = count;
-    testing::internal::CaptureStdout();
-    controller.moveSlots(order);
-    char expected[64];
-    std::snprintf(expected, sizeof(expected), w40388_data::slotIndexErrorFormat(module), count);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), expected);
-    EXPECT_EQ(slotOrder<module>().front(), -1);
+    EXPECT_EQ(undoManager().getUndoDescription(), "DragCopy");
+    EXPECT_EQ(slotOrder<reverb>(), identityOrder(8));
 }
 
 TEST_F(PaneTest, AUnitFileDroppedOnAPaneGoesIntoTheRowUnderThePointer)
@@ -228,20 +171,16 @@ TEST_F(PaneTest, AUnitFileDroppedOnAPaneGoesIntoTheRowUnderThePointer)
         return accepted;
     };
 
-    const int belowLastRow = rowCentreY(8) + 10;
     const std::tuple<const char*, juce::StringArray, int, bool, std::vector<Import>> cases[] = {
         {"row 6", {"/tmp/a.ftndigunit"}, rowCentreY(5), true, {{"a.ftndigunit", 5, 2}}},
-        {"capitals", {"/tmp/a.FTNDIGUNIT"}, rowCentreY(0), true, {{"a.FTNDIGUNIT", 0, 2}}},
-        {"below the last row", {"/tmp/a.ftndigunit"}, belowLastRow, true, {}},
-        {"over the header", {"/tmp/a.ftndigunit"}, headerHeight / 2, true, {}},
+        {"below the last row", {"/tmp/a.ftndigunit"}, rowCentreY(8) + 10, true, {}},
         {"a text file", {"/tmp/notes.txt"}, rowCentreY(5), false, {}},
-        // Other paths first: still the row under the pointer, and nothing over no row.
+        // Other paths first: still the row under the pointer.
         {"after a text file",
-         {"/tmp/notes.txt", "/tmp/b.prvlvrunit", "/tmp/c.cntlunit"},
+         {"/tmp/n.txt", "/tmp/b.prvlvrunit", "/tmp/c.cntlunit"},
          rowCentreY(2),
          true,
          {{"b.prvlvrunit", 2, 2}}},
-        {"after a text file, below the rows", {"/tmp/notes.txt", "/tmp/b.cntlunit"}, belowLastRow, true, {}},
     };
     for (const auto& [what, files, y, accepted, expected] : cases)
     {
@@ -317,31 +256,28 @@ TEST_F(PaneTest, RowsAreMovedAndCopiedByDraggingWithTheMouse)
     };
 
     // Rows 1 and 2 dragged to the top edge of row 4 go into the gap before it.
-    selectRows(table, {1, 2});
+    selectRows(table, {1, 3});
     dragWithMouse(table, {100, rowCentreY(1)}, {100, headerHeight + 4 * rowHeight}, {},
-                  [&]
-                  {
-                      EXPECT_EQ(table.getInsertIndex(), 4);
-                      test::gui::saveSnapshot(pane, "user-pane-move-marker");
-                  });
+                  [&] { EXPECT_EQ(table.getInsertIndex(), 4); });
     afterDrop();
     EXPECT_EQ(slotOrder<osc>(), Rows({0, 3, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
     EXPECT_EQ(ui::SelectedUserOscStatus::getInstance()->getSelectedRows(), Rows({2, 3}));
     EXPECT_EQ(undoManager().getUndoDescription(), "DragInsert");
+    EXPECT_TRUE(undoManager().undo());
+    EXPECT_EQ(slotOrder<osc>(), identityOrder(16));
+    EXPECT_FALSE(undoManager().canUndo());
 
     // With Alt held, three rows dropped on row 14 of 16 land on rows 13 to 15.
-    undoManager().undo();
-    selectRows(table, {0, 1, 2});
+    selectRows(table, {0, 3});
     dragWithMouse(table, {100, rowCentreY(0)}, {100, rowCentreY(14)}, juce::ModifierKeys::altModifier,
-                  [&]
-                  {
-                      EXPECT_EQ(table.getHoveredRow(), 14);
-                      test::gui::saveSnapshot(pane, "user-pane-copy-target");
-                  });
+                  [&] { EXPECT_EQ(table.getHoveredRow(), 14); });
     afterDrop();
     EXPECT_EQ(slotOrder<osc>(), Rows({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0, 1, 2}));
     EXPECT_EQ(ui::SelectedUserOscStatus::getInstance()->getSelectedRows(), Rows({13, 14, 15}));
     EXPECT_EQ(undoManager().getUndoDescription(), "DragCopy");
+    EXPECT_TRUE(undoManager().undo());
+    EXPECT_EQ(slotOrder<osc>(), identityOrder(16));
+    EXPECT_FALSE(undoManager().canUndo());
 }
 
 // Samples of every family in both languages, with row 1 selected and the move marker over

@@ -28,51 +28,37 @@ namespace
 using w40388_data::SlotState;
 using w40388_preferences::warnBeforeImportingForOtherTargetKey;
 using SlotContent = std::pair<SlotState, juce::MemoryBlock>;
+constexpr auto osc = UnitModule::Oscillator;
+constexpr auto modFX = UnitModule::ModulationEffect;
+constexpr auto delFX = UnitModule::DelayEffect;
+constexpr auto revFX = UnitModule::ReverbEffect;
 
 juce::String text(const char* key)
 {
     return CTRXResource::getInstance()->getText(key);
 }
 
-application::ApplicationUndoManager& undoManager()
-{
-    return *application::ApplicationUndoManager::getInstance();
-}
-
-// Calls fn with the live record array of the module's list.
-template <typename Fn> void withList(UnitModule module, Fn&& fn)
+// Calls fn with the live records of the module's list (the oscillators' for any other module).
+template <typename Fn> auto withList(UnitModule module, Fn&& fn)
 {
     auto& data = w40388_data::DataCenter::getInstance()->userData;
-    if (module == UnitModule::ModulationEffect)
-        return fn(data.modFXData);
-    if (module == UnitModule::DelayEffect)
-        return fn(data.delFXData);
-    if (module == UnitModule::ReverbEffect)
-        return fn(data.revFXData);
-    return fn(data.oscData);
-}
-
-test::UnitFileOptions unitOptions(UnitModule module, UnitPlatform platform = UnitPlatform::FeltanDigital,
-                                  const std::string& name = "New")
-{
-    test::UnitFileOptions options;
-    options.module = module;
-    options.platform = platform;
-    options.name = name;
-    return options;
+    return module == modFX   ? fn(data.modFXData)
+           : module == delFX ? fn(data.delFXData)
+           : module == revFX ? fn(data.revFXData)
+                             : fn(data.oscData);
 }
 
 // Puts an "Old" unit into the slots marked 'L' (Loaded) or 'R' (Received) in pattern, one letter per slot.
 void fillSlots(UnitModule module, const std::string& pattern)
 {
-    const auto block = test::makeUnitDataBlock(unitOptions(module, UnitPlatform::FeltanDigital, "Old"));
+    const auto old = test::makeUnitDataBlock({module, UnitPlatform::FeltanDigital, "Old"});
     withList(module,
              [&](auto& records)
              {
                  for (std::size_t slot = 0; slot < pattern.size(); ++slot)
                      if (pattern[slot] != '.')
                      {
-                         records[slot] = std::decay_t<decltype(records[slot])>(block);
+                         records[slot] = std::decay_t<decltype(records[slot])>(old);
                          records[slot].state = pattern[slot] == 'L' ? SlotState::Loaded : SlotState::Received;
                      }
              });
@@ -80,25 +66,17 @@ void fillSlots(UnitModule module, const std::string& pattern)
 
 SlotContent slotContent(UnitModule module, int slot)
 {
-    SlotContent content;
-    withList(module,
-             [&](auto& records) {
-                 content = {records[size_t(slot)].state.load(), records[size_t(slot)].unitData};
-             });
-    return content;
-}
-
-SlotContent loaded(const test::UnitFileOptions& options)
-{
-    return {SlotState::Loaded, test::makeUnitDataBlock(options)};
+    return withList(module,
+                    [&](auto& r) {
+                        return SlotContent{r[size_t(slot)].state.load(), r[size_t(slot)].unitData};
+                    });
 }
 
 // Every live record, spares included, as one text, to see that nothing changed.
 juce::String documentImage()
 {
     juce::String image;
-    for (const auto module :
-         {UnitModule::Oscillator, UnitModule::ModulationEffect, UnitModule::DelayEffect, UnitModule::ReverbEffect})
+    for (const auto module : {osc, modFX, delFX, revFX})
         withList(module,
                  [&](auto& records)
                  {
@@ -109,21 +87,18 @@ juce::String documentImage()
     return image;
 }
 
-// What a test saw of the one modal dialog it answered.
 struct AnsweredDialog
 {
     bool shown = false;
-    juce::String title;
-    juce::String message; // the alert's text, or the warning's label text
+    juce::String title, message; // message: the alert's text, or the warning's label text
 };
 
 // Runs fn and answers at most one modal dialog from inside it: ticks tickFirst when given, saves a
 // snapshot when named, then clicks the button with the given text or name (empty: Escape).
 AnsweredDialog runAnswering(const std::function<void()>& fn, const juce::String& button,
-                            const char* snapshotName = nullptr, const char* tickFirst = nullptr)
+                            const juce::String& snapshotName = {}, const juce::String& tickFirst = {})
 {
     AnsweredDialog seen;
-    const bool flagBefore = ui::ModalDialogState::getInstance()->isOpen();
     {
         test::gui::ModalDialogDriver driver(
             [&](juce::Component& dialog)
@@ -132,8 +107,8 @@ AnsweredDialog runAnswering(const std::function<void()>& fn, const juce::String&
                     seen.message = editor->getText();
                 else if (auto* label = test::gui::findDescendant<juce::Label>(dialog))
                     seen.message = label->getText();
-                EXPECT_TRUE(tickFirst == nullptr || test::gui::clickButton(dialog, tickFirst));
-                EXPECT_TRUE(snapshotName == nullptr || test::gui::saveSnapshot(dialog, snapshotName).existsAsFile());
+                EXPECT_TRUE(tickFirst.isEmpty() || test::gui::clickButton(dialog, tickFirst));
+                EXPECT_TRUE(snapshotName.isEmpty() || test::gui::saveSnapshot(dialog, snapshotName).existsAsFile());
                 if (button.isEmpty())
                     test::gui::pressKey(dialog, juce::KeyPress(juce::KeyPress::escapeKey));
                 else
@@ -144,20 +119,19 @@ AnsweredDialog runAnswering(const std::function<void()>& fn, const juce::String&
         seen.shown = driver.acted();
         seen.title = driver.dialogTitle();
     }
-    // Every dialog gives the modal-dialog flag back (or leaves another dialog's claim alone).
-    EXPECT_EQ(ui::ModalDialogState::getInstance()->isOpen(), flagBefore);
+    // Every dialog gives the modal-dialog flag back.
+    EXPECT_FALSE(ui::ModalDialogState::getInstance()->isOpen());
     return seen;
 }
 
 // Expects exactly one error dialog with the error's (non-empty) text while fn runs, and presses its OK.
 void expectReadError(const std::function<void()>& fn, ReadError error, const std::string& what,
-                     const char* snapshotName = nullptr)
+                     const juce::String& snapshotName = {})
 {
     const auto seen = runAnswering(fn, text("CommonOK"), snapshotName);
-    EXPECT_TRUE(seen.shown) << what;
+    EXPECT_TRUE(seen.shown && seen.message.isNotEmpty()) << what;
     EXPECT_EQ(seen.title, text("CommonErrorDialogTitle")) << what;
     EXPECT_EQ(seen.message, text(getReadErrorKey(error))) << what;
-    EXPECT_TRUE(seen.message.isNotEmpty()) << what;
 }
 
 class UserUnitImportTest : public testing::Test
@@ -172,9 +146,18 @@ protected:
 
     void TearDown() override
     {
+        useLanguage(Language::english);
         setUnitFileChooserForTesting({});
         w40388_ui::MainWindowManager::getInstance()->deleteMainWindow();
-        resetDocument();
+    }
+
+    static application::ApplicationUndoManager& undoManager()
+    {
+        return *application::ApplicationUndoManager::getInstance();
+    }
+    static SlotContent loaded(const test::UnitFileOptions& unit)
+    {
+        return {SlotState::Loaded, test::makeUnitDataBlock(unit)};
     }
 
     static void resetDocument()
@@ -184,69 +167,42 @@ protected:
         application::DataEditStatus::getInstance()->setEdited(false);
     }
 
-    // A unit file of the test's own, kept until the test ends.
-    juce::File unitFile(const juce::MemoryBlock& bytes, const juce::String& extension = ".ftndigunit")
+    using Language = w40388_application::CurrentLanguageModel;
+
+    static void useLanguage(juce::uint32 language)
     {
-        files.push_back(std::make_unique<test::TemporaryUnitFile>(bytes, extension));
-        return files.back()->getFile();
+        Language::getInstance()->setLanguage(language);
+        delete CTRXResource::getInstanceWithoutCreating();
     }
 
-    juce::File unitFile(const test::UnitFileOptions& options) { return unitFile(test::buildUnitFile(options)); }
-
-    static w40388_preferences::PreferencesData& preferences()
+    // A unit file of the test's own, kept until the test ends.
+    juce::File unitFile(const test::UnitFileOptions& options, const juce::String& extension = ".ftndigunit")
     {
-        return *w40388_preferences::PreferencesData::getInstance();
+        files.push_back(std::make_unique<test::TemporaryUnitFile>(test::buildUnitFile(options), extension));
+        return files.back()->getFile();
     }
 
     test::gui::ScopedPreferences scopedPreferences;
     std::vector<std::unique_ptr<test::TemporaryUnitFile>> files;
 };
 
-TEST_F(UserUnitImportTest, DroppedUnitOverwritesItsSlotInTheModulesTransactionAndOneUndoRestoresIt)
-{
-    const std::tuple<UnitModule, int, const char*> cases[] = {{UnitModule::Oscillator, 15, "LoadUserOscData"},
-                                                              {UnitModule::ModulationEffect, 0, "LoadUserModFXData"},
-                                                              {UnitModule::DelayEffect, 7, "LoadUserDelFXData"},
-                                                              {UnitModule::ReverbEffect, 3, "LoadUserRevFXData"}};
-    for (const auto& [module, slot, transaction] : cases)
-    {
-        fillSlots(module, std::string(size_t(slot), '.') + "R");
-        const auto previous = slotContent(module, slot);
-        const auto options = unitOptions(module);
-        const auto file = unitFile(options);
-
-        EXPECT_FALSE(runAnswering([&] { importUserUnitFile(file, slot, int(module)); }, "OK").shown);
-        EXPECT_EQ(slotContent(module, slot), loaded(options)) << transaction;
-        EXPECT_EQ(undoManager().getUndoDescription(), transaction);
-        EXPECT_TRUE(undoManager().undo());
-        EXPECT_EQ(slotContent(module, slot), previous) << transaction;
-        EXPECT_FALSE(undoManager().canUndo()) << transaction;
-        resetDocument();
-    }
-}
-
 TEST_F(UserUnitImportTest, FailedDropShowsItsErrorTextAndChangesNothing)
 {
-    const auto global = test::buildUnitFile(unitOptions(UnitModule::Global));
-    const auto delay = test::buildUnitFile(unitOptions(UnitModule::DelayEffect));
-    // What is dropped, on which slot, with which module, and the error shown.
-    const std::tuple<const char*, juce::MemoryBlock, int, int, ReadError> cases[] = {
-        {"not a zip archive", test::toBlock("plain text"), 0, 4, ReadError::InvalidUserUnitFile},
-        {"global unit on the oscillator pane", global, 0, 4, ReadError::UserUnitFileWrongModule},
-        {"delay unit on the oscillator pane", delay, 2, 4, ReadError::UserUnitFileWrongModule},
-        {"global unit with module 0", global, 0, 0, ReadError::FailedToImportUserUnitData},
-        {"oscillator beyond the list", test::buildUnitFile(unitOptions(UnitModule::Oscillator)), 16, 4,
-         ReadError::FailedToImportUserUnitData},
-        {"delay beyond the list", delay, 8, 2, ReadError::FailedToImportUserUnitData},
-        {"delay before the list", delay, -1, 2, ReadError::FailedToImportUserUnitData},
+    // What is dropped, on which slot and pane module, and the error shown.
+    const std::tuple<const char*, UnitModule, int, int, ReadError> cases[] = {
+        {"global unit on the oscillator pane", UnitModule::Global, 0, 4, ReadError::UserUnitFileWrongModule},
+        {"delay unit on the oscillator pane", delFX, 2, 4, ReadError::UserUnitFileWrongModule},
+        {"global unit with module 0", UnitModule::Global, 0, 0, ReadError::FailedToImportUserUnitData},
+        {"oscillator beyond the list", osc, 16, 4, ReadError::FailedToImportUserUnitData},
+        {"delay before the list", delFX, -1, 2, ReadError::FailedToImportUserUnitData},
     };
-    fillSlots(UnitModule::Oscillator, "..L");
+    fillSlots(osc, "..L");
     const auto before = documentImage();
-    for (const auto& [what, bytes, slot, module, error] : cases)
+    for (const auto& [what, module, slot, paneModule, error] : cases)
     {
-        const auto file = unitFile(bytes);
-        expectReadError([&] { importUserUnitFile(file, slot, module); }, error, what,
-                        error == ReadError::InvalidUserUnitFile ? "read-error-dialog-en" : nullptr);
+        const auto file = unitFile({module});
+        expectReadError([&, slot = slot, paneModule = paneModule] { importUserUnitFile(file, slot, paneModule); },
+                        error, what);
         EXPECT_EQ(documentImage(), before) << what;
         EXPECT_FALSE(undoManager().canUndo()) << what;
     }
@@ -254,7 +210,7 @@ TEST_F(UserUnitImportTest, FailedDropShowsItsErrorTextAndChangesNothing)
 
 TEST_F(UserUnitImportTest, OtherPlatformUnitImportsOnlyAfterOkAndTheTickTurnsTheQuestionOff)
 {
-    // Preference stored first (empty: as the case before left it), tick, button (empty: Escape), imported,
+    // Preference stored first (none: as the case before left it), tick, button (empty: Escape), imported,
     // preference after.
     const std::tuple<std::optional<bool>, bool, juce::String, bool, bool> cases[] = {
         {std::nullopt, false, "OkButton", true, true}, // never written: asks, and OK stores true
@@ -263,74 +219,50 @@ TEST_F(UserUnitImportTest, OtherPlatformUnitImportsOnlyAfterOkAndTheTickTurnsThe
         {true, true, "OkButton", true, false},
         {std::nullopt, false, {}, true, false}, // turned off by the tick: no question at all
     };
-    const auto options = unitOptions(UnitModule::Oscillator, UnitPlatform::Cantorel);
+    auto& preferences = *w40388_preferences::PreferencesData::getInstance();
+    const test::UnitFileOptions unit{osc, UnitPlatform::Cantorel, "New"};
     for (const auto& [stored, tick, button, imported, warnAfter] : cases)
     {
         if (stored.has_value())
-            preferences().SetBool(warnBeforeImportingForOtherTargetKey, *stored);
-        const bool asks = preferences().GetBool(warnBeforeImportingForOtherTargetKey, true);
-        const auto file = unitFile(test::buildUnitFile(options), ".cntlunit");
+            preferences.SetBool(warnBeforeImportingForOtherTargetKey, *stored);
+        const bool asks = preferences.GetBool(warnBeforeImportingForOtherTargetKey, true);
+        const auto file = unitFile(unit, ".cntlunit");
 
-        const auto seen =
-            runAnswering([&] { importUserUnitFile(file, 4, 4); }, button,
-                         tick && !imported ? "import-warning-en" : nullptr, tick ? "DontWarning" : nullptr);
+        const auto seen = runAnswering([&] { importUserUnitFile(file, 4, 4); }, button, {}, tick ? "DontWarning" : "");
         EXPECT_EQ(seen.title, asks ? text("ImportUserDataWarningDialogTitle") : juce::String()) << button;
-        EXPECT_EQ(slotContent(UnitModule::Oscillator, 4), imported ? loaded(options) : SlotContent()) << button;
+        EXPECT_EQ(slotContent(osc, 4), imported ? loaded(unit) : SlotContent()) << button;
         EXPECT_EQ(undoManager().canUndo(), imported) << button;
-        EXPECT_EQ(preferences().GetBool(warnBeforeImportingForOtherTargetKey, !warnAfter), warnAfter) << button;
+        EXPECT_EQ(preferences.GetBool(warnBeforeImportingForOtherTargetKey, !warnAfter), warnAfter) << button;
         resetDocument();
     }
 }
 
-TEST_F(UserUnitImportTest, ErrorDialogShowsEachCodesTextAndTheUnreadableTextForNumbersOutsideTheTable)
+TEST_F(UserUnitImportTest, DialogsShowEachTextInBothLanguagesAndTheUnreadableTextForCodesOutsideTheTable)
 {
-    for (int code = 1; code < numReadErrors; ++code)
-        expectReadError([&] { showReadErrorDialog(code); }, ReadError(code), std::to_string(code));
+    juce::StringArray warningTitles;
+    const std::pair<juce::uint32, const char*> languages[] = {{Language::english, "-en"}, {Language::japanese, "-ja"}};
+    for (const auto& [language, suffix] : languages)
+    {
+        useLanguage(language);
+        const auto warning = runAnswering([] { ImportUserDataWarningComponent::confirm(); }, "CancelButton",
+                                          juce::String("import-warning") + suffix);
+        warningTitles.add(warning.title);
+        EXPECT_EQ(warning.title, text("ImportUserDataWarningDialogTitle"));
+        EXPECT_EQ(warning.message, text("ImportUserDataWarningDialogLine1") + text("ImportUserDataWarningDialogLine2") +
+                                       text("ImportUserDataWarningDialogLine3") + "\n\n" +
+                                       text("ImportUserDataWarningDialogLine4"));
+        for (int code = 1; code < numReadErrors; ++code)
+            expectReadError([&] { showReadErrorDialog(code); }, ReadError(code), std::to_string(code),
+                            code == int(ReadError::InvalidUserUnitFile) ? "read-error-dialog" + juce::String(suffix)
+                                                                        : juce::String());
+    }
+    EXPECT_NE(warningTitles[0], warningTitles[1]);
     for (const int code : {-1, numReadErrors, 1000})
         expectReadError([&] { showReadErrorDialog(code); }, ReadError::FailedToReadUserUnitFile, std::to_string(code));
     EXPECT_FALSE(runAnswering([] { showReadErrorDialog(0); }, "OK").shown);
 }
 
-TEST_F(UserUnitImportTest, DialogsShowTheJapaneseTexts)
-{
-    using Language = w40388_application::CurrentLanguageModel;
-    const auto englishTitle = text("ImportUserDataWarningDialogTitle");
-    Language::getInstance()->setLanguage(Language::japanese);
-    delete CTRXResource::getInstanceWithoutCreating();
-
-    const auto warning =
-        runAnswering([] { ImportUserDataWarningComponent::confirm(); }, "CancelButton", "import-warning-ja");
-    EXPECT_EQ(warning.title, text("ImportUserDataWarningDialogTitle"));
-    EXPECT_NE(warning.title, englishTitle);
-    EXPECT_EQ(warning.message, text("ImportUserDataWarningDialogLine1") + text("ImportUserDataWarningDialogLine2") +
-                                   text("ImportUserDataWarningDialogLine3") + "\n\n" +
-                                   text("ImportUserDataWarningDialogLine4"));
-    expectReadError([] { showReadErrorDialog(int(ReadError::InvalidUserUnitFile)); }, ReadError::InvalidUserUnitFile,
-                    "Japanese", "read-error-dialog-ja");
-
-    Language::getInstance()->setLanguage(Language::english);
-    delete CTRXResource::getInstanceWithoutCreating();
-}
-
-// A main window like the program's: its content holds the four real panes in the tabbed component.
-class MainContent : public juce::Component
-{
-public:
-    MainContent()
-    {
-        addAndMakeVisible(tabs);
-        tabs.addTab("USER OSCILLATORS", juce::Colour(0xFF222222), new UserOscPaneComponent(), true);
-        tabs.addTab("USER MODULATION FX", juce::Colour(0xFF222222), new UserModFXPaneComponent(), true);
-        tabs.addTab("USER DELAY FX", juce::Colour(0xFF222222), new UserDelFXPaneComponent(), true);
-        tabs.addTab("USER REVERB FX", juce::Colour(0xFF222222), new UserRevFXPaneComponent(), true);
-        setSize(720, 590);
-    }
-
-    void resized() override { tabs.setBounds(getLocalBounds()); }
-
-    ui::CustomTabbedComponent tabs{juce::TabbedButtonBar::TabsAtTop};
-};
-
+// A main window like the program's: the four real panes in the tabbed component inside its content.
 class UserUnitImportCommandTest : public UserUnitImportTest
 {
 protected:
@@ -339,16 +271,22 @@ protected:
         UserUnitImportTest::SetUp();
         if (IsSkipped())
             return;
+        tabs.addTab("USER OSCILLATORS", juce::Colours::black, new UserOscPaneComponent(), true);
+        tabs.addTab("USER MODULATION FX", juce::Colours::black, new UserModFXPaneComponent(), true);
+        tabs.addTab("USER DELAY FX", juce::Colours::black, new UserDelFXPaneComponent(), true);
+        tabs.addTab("USER REVERB FX", juce::Colours::black, new UserRevFXPaneComponent(), true);
+        tabs.setSize(720, 590);
         auto window = std::make_unique<juce::DocumentWindow>("Main", juce::Colours::black, 0);
-        window->setContentOwned(content = new MainContent(), true);
+        window->setContentOwned(new juce::Component(), false);
+        window->getContentComponent()->addAndMakeVisible(tabs);
+        window->setContentComponentSize(720, 590);
         window->setVisible(true);
         w40388_ui::MainWindowManager::getInstance()->setMainWindow(std::move(window));
     }
 
     juce::TableListBox& table(int tab)
     {
-        auto* pane = content->tabs.getTabContentComponent(tab);
-        return test::gui::findDescendant<UserListComponent>(*pane)->getTable();
+        return test::gui::findDescendant<UserListComponent>(*tabs.getTabContentComponent(tab))->getTable();
     }
 
     // Runs the command with the chooser answering file, which must see the modal-dialog flag set.
@@ -365,20 +303,24 @@ protected:
         EXPECT_TRUE(importUserUnitFileByCommand());
     }
 
-    MainContent* content = nullptr;
+    ui::CustomTabbedComponent tabs{juce::TabbedButtonBar::TabsAtTop};
 };
 
 TEST_F(UserUnitImportCommandTest, UnitLandsInItsTabInTheLowestSelectedRowOrTheFirstEmptySlot)
 {
     // Unit, tab showing before, rows selected in the unit's list, its filled slots ('L' Loaded, 'R' Received),
-    // the slot expected (-1: the list is full), the unit's tab and transaction.
+    // the slot expected (-1: the list is full, with that error), the unit's tab and transaction.
     const std::tuple<UnitModule, int, std::vector<int>, std::string, int, int, const char*> cases[] = {
-        {UnitModule::Oscillator, 2, {}, "", 0, 0, "LoadUserOscData"},
-        {UnitModule::Oscillator, 0, {5, 3}, "...L", 3, 0, "LoadUserOscData"},
-        {UnitModule::Oscillator, 0, {}, "LR", 2, 0, "LoadUserOscData"},
-        {UnitModule::ModulationEffect, 0, {4}, "", 0, 1, "LoadUserModFXData"}, // selection of a hidden tab
-        {UnitModule::ReverbEffect, 3, {7}, ".......R", 7, 3, "LoadUserRevFXData"},
-        {UnitModule::DelayEffect, 0, {}, "LRLLLLLR", -1, 2, "LoadUserDelFXData"},
+        {osc, 2, {}, "", 0, 0, "LoadUserOscData"},
+        {osc, 0, {5, 3}, "...L", 3, 0, "LoadUserOscData"},
+        {osc, 0, {}, "LR", 2, 0, "LoadUserOscData"},
+        {modFX, 0, {4}, "", 0, 1, "LoadUserModFXData"}, // selection of a hidden tab
+        {revFX, 3, {7}, ".......R", 7, 3, "LoadUserRevFXData"},
+        {osc, 1, {}, "LLLLLLLLRRRRRRRR", -1, 0, "ReadErrorFailedToFindFreeOscSlot"},
+        {modFX, 0, {}, "RRRRRRRRRRRRRRRR", -1, 1, "ReadErrorFailedToFindFreeModFXSlot"},
+        {delFX, 0, {}, "LRLLLLLR", -1, 2, "ReadErrorFailedToFindFreeDelFXSlot"},
+        {revFX, 0, {}, "LLLLLLLL", -1, 3, "ReadErrorFailedToFindFreeRevFXSlot"},
+        {UnitModule::Global, 1, {}, "", -1, 1, "ReadErrorInvalidModuleForUserUnitFile"},
     };
     for (const auto& [module, currentTab, selected, filled, expectedSlot, tab, transaction] : cases)
     {
@@ -387,20 +329,17 @@ TEST_F(UserUnitImportCommandTest, UnitLandsInItsTabInTheLowestSelectedRowOrTheFi
         for (const int row : selected)
             rows.addRange({row, row + 1});
         table(tab).setSelectedRows(rows);
-        content->tabs.setCurrentTabIndex(currentTab);
+        tabs.setCurrentTabIndex(currentTab);
         const auto before = documentImage();
-        const auto options = unitOptions(module);
-        const auto file = unitFile(options);
+        const test::UnitFileOptions unit{module, UnitPlatform::FeltanDigital, "New"};
+        const auto file = unitFile(unit);
 
-        if (expectedSlot < 0)
+        const auto seen = runAnswering([&] { runCommand(file); }, text("CommonOK"));
+        EXPECT_EQ(seen.message, expectedSlot < 0 ? text(transaction) : juce::String()) << transaction;
+        EXPECT_EQ(undoManager().canUndo(), expectedSlot >= 0) << transaction;
+        if (expectedSlot >= 0)
         {
-            expectReadError([&] { runCommand(file); }, ReadError::FailedToFindFreeDelFXSlot, transaction);
-            EXPECT_FALSE(undoManager().canUndo());
-        }
-        else
-        {
-            runCommand(file);
-            EXPECT_EQ(slotContent(module, expectedSlot), loaded(options)) << transaction;
+            EXPECT_EQ(slotContent(module, expectedSlot), loaded(unit)) << transaction;
             EXPECT_EQ(table(tab).getNumSelectedRows(), 1) << transaction;
             EXPECT_EQ(table(tab).getSelectedRow(), expectedSlot) << transaction;
             EXPECT_EQ(*ui::selectedRowsOfTab(tab), std::vector<int>{expectedSlot}) << transaction;
@@ -408,46 +347,10 @@ TEST_F(UserUnitImportCommandTest, UnitLandsInItsTabInTheLowestSelectedRowOrTheFi
             undoManager().undo();
         }
         EXPECT_EQ(documentImage(), before) << transaction;
-        EXPECT_EQ(content->tabs.getCurrentTabIndex(), tab) << transaction;
+        EXPECT_EQ(tabs.getCurrentTabIndex(), tab) << transaction;
         resetDocument();
     }
-}
-
-TEST_F(UserUnitImportCommandTest, CancelledChooserOpenDialogWrongModuleOrNoWindowChangeNothing)
-{
-    content->tabs.setCurrentTabIndex(1);
-    const auto before = documentImage();
-    EXPECT_FALSE(runAnswering([&] { runCommand({}); }, "OK").shown);
-    // The program's own chooser, cancelled.
-    setUnitFileChooserForTesting({});
-    EXPECT_EQ(runAnswering([] { EXPECT_TRUE(importUserUnitFileByCommand()); }, "Cancel", "import-chooser").title,
-              text("FileImportUserUnitTitle"));
-
-    expectReadError([&] { runCommand(unitFile(unitOptions(UnitModule::Global))); },
-                    ReadError::InvalidModuleForUserUnitFile, "global unit");
-    EXPECT_EQ(content->tabs.getCurrentTabIndex(), 1);
-
-    {
-        // Another dialog is open: no chooser, no question, no error dialog.
-        ui::ScopedModalDialog otherDialog;
-        setUnitFileChooserForTesting([](const juce::String&, const juce::String&)
-                                     { return ADD_FAILURE(), juce::File(); });
-        const auto otherPlatform = unitFile(unitOptions(UnitModule::Oscillator, UnitPlatform::ParvolinVr));
-        EXPECT_FALSE(runAnswering(
-                         [&]
-                         {
-                             EXPECT_TRUE(importUserUnitFileByCommand());
-                             importUserUnitFile(otherPlatform, 0, 4);
-                             showReadErrorDialog(int(ReadError::InvalidUserUnitFile));
-                         },
-                         "OkButton")
-                         .shown);
-    }
-
-    w40388_ui::MainWindowManager::getInstance()->deleteMainWindow();
-    expectReadError([&] { runCommand(unitFile(unitOptions(UnitModule::Oscillator))); },
-                    ReadError::FailedToImportUserUnitData, "no main window");
-    EXPECT_EQ(documentImage(), before);
+    EXPECT_FALSE(runAnswering([&] { runCommand({}); }, "OK").shown); // cancelled
     EXPECT_FALSE(undoManager().canUndo());
 }
 } // namespace
