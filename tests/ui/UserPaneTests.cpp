@@ -97,10 +97,8 @@ protected:
         delete CTRXResource::getInstanceWithoutCreating();
         ui::FontLibrary::getInstance()->registerApplicationFonts();
     }
-    static application::ApplicationUndoManager& undoManager()
-    {
-        return *application::ApplicationUndoManager::getInstance();
-    }
+    using UndoManager = application::ApplicationUndoManager;
+    static UndoManager& undoManager() { return *UndoManager::getInstance(); }
     static int rowCentreY(int row) { return headerHeight + row * rowHeight + rowHeight / 2; }
     static Rows identityOrder(int count)
     {
@@ -175,8 +173,8 @@ TEST_F(PaneTest, AUnitFileDroppedOnAPaneGoesIntoTheRowUnderThePointer)
         {"row 6", {"/tmp/a.ftndigunit"}, rowCentreY(5), true, {{"a.ftndigunit", 5, 2}}},
         {"below the last row", {"/tmp/a.ftndigunit"}, rowCentreY(8) + 10, true, {}},
         {"a text file", {"/tmp/notes.txt"}, rowCentreY(5), false, {}},
-        // Other paths first: still the row under the pointer.
-        {"after a text file",
+        // Other paths first: still the row under the pointer, with the first unit file.
+        {"text first",
          {"/tmp/n.txt", "/tmp/b.prvlvrunit", "/tmp/c.cntlunit"},
          rowCentreY(2),
          true,

@@ -151,10 +151,8 @@ protected:
         w40388_ui::MainWindowManager::getInstance()->deleteMainWindow();
     }
 
-    static application::ApplicationUndoManager& undoManager()
-    {
-        return *application::ApplicationUndoManager::getInstance();
-    }
+    using UndoManager = application::ApplicationUndoManager;
+    static UndoManager& undoManager() { return *UndoManager::getInstance(); }
     static SlotContent loaded(const test::UnitFileOptions& unit)
     {
         return {SlotState::Loaded, test::makeUnitDataBlock(unit)};
