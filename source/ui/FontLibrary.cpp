@@ -2,7 +2,11 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
 #include <cstdio>
+#include <cstdlib>
 
 namespace ui
 {
@@ -39,38 +43,94 @@ constexpr NamedFontStep applicationFonts[] = {
     {"TabButton", 3},
     {"DialogText", 4},
 };
-// The framework lists only .ttf and .otf files by family name, and distributions ship the CJK
-// faces as one collection file (.ttc) whose first face is the Japanese one. Where it is not
-// listed, it is loaded from one of these.
-constexpr const char* standInCollections[] = {
-    "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc",
-    "/usr/share/fonts/google-noto-cjk/NotoSansCJK-Regular.ttc",
-    "/usr/share/fonts/noto-cjk/NotoSansCJK-Regular.ttc",
-};
-
-juce::Typeface::Ptr loadStandInCollection()
+bool isCollection(const juce::File& file)
 {
-    for (const auto* path : standInCollections)
+    return file.hasFileExtension("ttc");
+}
+
+// Whether data holds a scalable face of the family with a character map as its first face: the
+// framework's loader takes those for granted (an empty or damaged file would crash it).
+bool holdsFace(const juce::MemoryBlock& data, const juce::String& family)
+{
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library) != 0)
+        return false;
+    bool holds = false;
+    FT_Face face = nullptr;
+    if (FT_New_Memory_Face(library, static_cast<const FT_Byte*>(data.getData()), static_cast<FT_Long>(data.getSize()),
+                           0, &face) == 0)
     {
-        juce::MemoryBlock data;
-        if (!juce::File(path).loadFileAsData(data))
+        holds = (face->face_flags & FT_FACE_FLAG_SCALABLE) != 0 && face->num_charmaps > 0 &&
+                face->family_name != nullptr && family == juce::String(juce::CharPointer_UTF8(face->family_name));
+        FT_Done_Face(face);
+    }
+    FT_Done_FreeType(library);
+    return holds;
+}
+
+// The framework lists only .ttf and .otf files by family name: a collection is handed over from
+// memory.
+juce::Typeface::Ptr loadCollection(const FontLibrary::StandInFace& standIn)
+{
+    juce::MemoryBlock data;
+    if (!standIn.file.loadFileAsData(data) || !holdsFace(data, standIn.family))
+        return nullptr;
+    return juce::Typeface::createSystemTypefaceFor(data.getData(), data.getSize());
+}
+
+juce::Typeface::Ptr createByName(const juce::String& family)
+{
+    return juce::Typeface::createSystemTypefaceFor(juce::Font(family, 16.0f, juce::Font::plain));
+}
+
+juce::Typeface::Ptr findTypeface(const juce::String& name, const std::vector<FontLibrary::StandInFace>& standIns)
+{
+    auto listed = juce::Font::findAllTypefaceNames();
+    if (listed.contains(name))
+        return createByName(name);
+    for (const auto& standIn : standIns)
+    {
+        if (isCollection(standIn.file))
+        {
+            if (auto face = loadCollection(standIn))
+                return face;
             continue;
-        auto face = juce::Typeface::createSystemTypefaceFor(data.getData(), data.getSize());
-        if (face != nullptr && face->getName() == FontLibrary::standInTypefaceName)
-            return face;
+        }
+        // A folder the framework was not told to list (JUCE_FONT_PATH set elsewhere).
+        if (!listed.contains(standIn.family) && standIn.file.existsAsFile())
+        {
+            juce::Typeface::scanFolderForFonts(standIn.file.getParentDirectory());
+            listed = juce::Font::findAllTypefaceNames();
+        }
+        if (listed.contains(standIn.family))
+            return createByName(standIn.family);
     }
     return nullptr;
 }
-
-juce::Typeface::Ptr findTypeface(const juce::String& name)
-{
-    const auto installed = juce::Font::findAllTypefaceNames();
-    for (const juce::String& candidate : {name, juce::String(FontLibrary::standInTypefaceName)})
-        if (installed.contains(candidate))
-            return juce::Typeface::createSystemTypefaceFor(juce::Font(candidate, 16.0f, juce::Font::plain));
-    return loadStandInCollection();
-}
 } // namespace
+
+std::vector<FontLibrary::StandInFace> FontLibrary::defaultStandInFaces()
+{
+    return {
+        {"IPAPGothic", juce::File("/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf")},
+        {"VL PGothic", juce::File("/usr/share/fonts/truetype/vlgothic/VL-PGothic-Regular.ttf")},
+        {"Noto Sans CJK JP", juce::File("/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc")},
+        {"Noto Sans CJK JP", juce::File("/usr/share/fonts/google-noto-cjk/NotoSansCJK-Regular.ttc")},
+        {"Noto Sans CJK JP", juce::File("/usr/share/fonts/noto-cjk/NotoSansCJK-Regular.ttc")},
+    };
+}
+
+void FontLibrary::limitFrameworkFontScan()
+{
+    if (std::getenv("JUCE_FONT_PATH") != nullptr)
+        return;
+    for (const auto& standIn : defaultStandInFaces())
+        if (!isCollection(standIn.file) && standIn.file.existsAsFile())
+        {
+            setenv("JUCE_FONT_PATH", standIn.file.getParentDirectory().getFullPathName().toRawUTF8(), 0);
+            return;
+        }
+}
 
 FontLibrary::FontLibrary()
 {
@@ -81,7 +141,7 @@ juce::Typeface::Ptr FontLibrary::getTypeface()
 {
     if (!resolvedName || *resolvedName != typefaceName)
     {
-        typeface = findTypeface(typefaceName);
+        typeface = findTypeface(typefaceName, standInFaces);
         resolvedName = typefaceName;
     }
     return typeface;

@@ -7,6 +7,7 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <vector>
 
 namespace ui
 {
@@ -43,17 +44,35 @@ public:
     // A plain font of the interface's typeface at the given height.
     juce::Font makeFont(float height);
 
-    // The face that draws typefaceName: the typeface itself where it is installed, else an
-    // installed face that covers Latin and Japanese alike (standInTypefaceName), else null
-    // (fonts then ask the framework for typefaceName by name and get what it substitutes).
-    juce::Typeface::Ptr getTypeface();
+    // A face that covers Latin and Japanese alike, and the file it comes in. A collection
+    // file (.ttc) holds it as its first face.
+    struct StandInFace
+    {
+        juce::String family;
+        juce::File file;
+    };
 
-    static constexpr const char* standInTypefaceName = "Noto Sans CJK JP";
+    // The stand-in faces in order of preference, where the distributions install them: single-face files
+    // first (the framework opens them from their file), the CJK collection last (it is read into
+    // memory whole, 19 MB).
+    static std::vector<StandInFace> defaultStandInFaces();
+
+    // Unless JUCE_FONT_PATH names them already, makes the framework list only the folder of the
+    // first installed single-face stand-in instead of opening every installed font file at its
+    // first font look-up. Changes nothing where none is installed. Call before the framework
+    // starts.
+    static void limitFrameworkFontScan();
+
+    // The face that draws typefaceName: the typeface itself where the framework lists it, else
+    // the first stand-in face found (standInFaces), else null (fonts then ask the framework for
+    // typefaceName by name and get its default face).
+    juce::Typeface::Ptr getTypeface();
 
     // The typeface every named font asks for.
     juce::String typefaceName{"Arial Unicode MS"};
     juce::Font defaultFont;
     std::array<float, numSizeSteps> sizeSteps{{12.0f, 14.0f, 16.0f, 18.0f, 20.0f, 22.0f}};
+    std::vector<StandInFace> standInFaces = defaultStandInFaces();
 
 private:
     // juce::String's operator< compares code points, so the map's order and lookups are

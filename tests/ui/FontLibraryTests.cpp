@@ -1,3 +1,4 @@
+#include "support/TemporaryFolder.h"
 #include "support/gui/GuiTest.h"
 #include "ui/DefaultLookAndFeel.h"
 #include "ui/FontLibrary.h"
@@ -73,6 +74,48 @@ TEST(FontLibrary, FirstRegistrationOfANameWins)
 
     EXPECT_FLOAT_EQ(library.getFont("Label").getHeight(), 16.0f);
     EXPECT_EQ(library.getFont("Label").getTypefaceName(), "Arial Unicode MS");
+}
+
+// A collection file is read into memory and handed to the framework, whose loader crashes on
+// data that holds no usable face: only a face of the expected family gets through.
+TEST(FontLibrary, CollectionStandInIsCheckedBeforeItIsLoaded)
+{
+    QTR_REQUIRE_DISPLAY();
+    const juce::File latinFace("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    ASSERT_TRUE(latinFace.existsAsFile());
+    juce::MemoryBlock latinData;
+    ASSERT_TRUE(latinFace.loadFileAsData(latinData));
+    const struct
+    {
+        const char* what;
+        juce::MemoryBlock data;
+        const char* family;
+        bool loads;
+    } cases[] = {
+        {"empty", {}, "DejaVu Sans", false},
+        {"not a font", juce::MemoryBlock("ttcf\0\1\0\0\0\0\0\1garbage", 20), "DejaVu Sans", false},
+        {"truncated", juce::MemoryBlock(latinData.getData(), 200), "DejaVu Sans", false},
+        {"another family", latinData, "Noto Sans CJK JP", false},
+        {"the family", latinData, "DejaVu Sans", true},
+    };
+    test::TemporaryFolder folder("qtr-font-library");
+    int index = 0;
+    for (const auto& entry : cases)
+    {
+        const auto file = folder.getChildFile("face" + juce::String(++index) + ".ttc");
+        ASSERT_TRUE(file.replaceWithData(entry.data.getData(), entry.data.getSize()));
+        ui::FontLibrary library;
+        library.standInFaces = {{entry.family, file}};
+        library.typefaceName = "No Such Face";
+
+        const auto face = library.getTypeface();
+        EXPECT_EQ(face != nullptr, entry.loads) << entry.what;
+        if (face != nullptr)
+        {
+            EXPECT_EQ(face->getName(), entry.family) << entry.what;
+        }
+        EXPECT_EQ(library.makeFont(16.0f).getTypefaceName(), entry.loads ? entry.family : "No Such Face") << entry.what;
+    }
 }
 
 std::unique_ptr<juce::XmlElement> japaneseTable()
