@@ -8,6 +8,7 @@
 #include "midi/WriteUserDataProcess.h"
 #include "support/files/LoadedUserData.h"
 #include "support/gui/GuiTest.h"
+#include "support/gui/NamedChild.h"
 #include "support/midi/SimulatedInstrumentFixture.h"
 #include "ui/DialogWithNoCloseButton.h"
 #include "ui/FontLibrary.h"
@@ -25,25 +26,20 @@ using Fault = test::SimulatedInstrument::Fault;
 using Request = test::SimulatedInstrument::Request;
 using Language = w40388_application::CurrentLanguageModel;
 
-template <typename T> T& part(juce::Component& dialog, const char* name)
-{
-    for (auto* child : dialog.getChildren())
-        if (auto* found = dynamic_cast<T*>(child); found != nullptr && child->getName() == name)
-            return *found;
-    throw std::runtime_error(name);
-}
+using test::gui::namedChild;
 
 // What the progress dialog shows.
 struct Shown
 {
     Shown() = default;
     explicit Shown(juce::Component& d)
-        : status(part<juce::Label>(d, "StatusMessage").getText()),
-          detail(part<juce::TextEditor>(d, "DetailMessage").getText()),
-          bar(part<juce::Slider>(d, "ProgressBar").getValue()), height(d.getHeight()),
-          barY(part<juce::Slider>(d, "ProgressBar").getY()), ok(part<juce::Button>(d, "Button").isVisible()),
-          cancel(part<juce::Button>(d, "CancelButton").isVisible()),
-          cancelEnabled(part<juce::Button>(d, "CancelButton").isEnabled()),
+        : status(namedChild<juce::Label>(d, "StatusMessage").getText()),
+          detail(namedChild<juce::TextEditor>(d, "DetailMessage").getText()),
+          bar(namedChild<juce::Slider>(d, "ProgressBar").getValue()), height(d.getHeight()),
+          barY(namedChild<juce::Slider>(d, "ProgressBar").getY()),
+          ok(namedChild<juce::Button>(d, "Button").isVisible()),
+          cancel(namedChild<juce::Button>(d, "CancelButton").isVisible()),
+          cancelEnabled(namedChild<juce::Button>(d, "CancelButton").isEnabled()),
           modalFlag(ui::ModalDialogState::getInstance()->isOpen())
     {
     }

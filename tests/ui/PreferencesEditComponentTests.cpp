@@ -4,6 +4,7 @@
 #include "core/PreferencesDataChangeBroadcaster.h"
 #include "support/MessageLoop.h"
 #include "support/gui/GuiTest.h"
+#include "support/gui/NamedChild.h"
 #include "support/gui/ScopedPreferences.h"
 #include "support/midi/SimulatedInstrumentFixture.h"
 #include "ui/FontLibrary.h"
@@ -12,20 +13,12 @@
 
 #include <gtest/gtest.h>
 
-#include <string_view>
-
 namespace
 {
 namespace keys = w40388_preferences;
 using Language = w40388_application::CurrentLanguageModel;
 
-template <typename T> T& part(juce::Component& window, const juce::String& name)
-{
-    for (auto* child : window.getChildren())
-        if (auto* found = dynamic_cast<T*>(child); found != nullptr && child->getName() == name)
-            return *found;
-    throw std::runtime_error(("no child " + name).toStdString());
-}
+using test::gui::namedChild;
 
 class PreferencesWindowTest : public testing::Test, public application::PreferencesDataChangeBroadcasterObserver
 {
@@ -47,7 +40,7 @@ protected:
         PreferencesEditComponent window;
         notifications = 0;
         test::gui::ModalDialogDriver driver([&](juce::Component&)
-                                            { test::gui::click(part<juce::Component>(window, act(window))); });
+                                            { test::gui::click(namedChild<juce::Component>(window, act(window))); });
         const auto result = ui::runModalDialog(window, CTRXResource::getInstance()->getText("PreferencesDialogTitle"));
         EXPECT_TRUE(driver.acted());
         test::drainMessageLoop();
@@ -63,28 +56,27 @@ protected:
 
 TEST_F(PreferencesWindowTest, ListSizeStepFollowsTheStoredRowHeightAndOnlyOkStoresIt)
 {
-    // Stored "ListHeight" (0: missing, so first), step, button, stored afterwards. Cancel comes
-    // after moving the slider to its first step.
-    const std::tuple<int, int, const char*, int> cases[] = {
-        {0, 0, "ok", 20}, {22, 1, "ok", 25}, {100, 4, "ok", 40}, {30, 2, "cancel", 30}};
-    for (const auto& [listHeight, step, button, afterwards] : cases)
+    // Stored "ListHeight" (0: missing, so first), step, OK (else Cancel after moving the slider to
+    // its first step), stored afterwards.
+    const std::tuple<int, int, bool, int> cases[] = {
+        {0, 0, true, 20}, {22, 1, true, 25}, {100, 4, true, 40}, {30, 2, false, 30}};
+    for (const auto& [listHeight, step, ok, afterwards] : cases)
     {
         if (listHeight != 0)
             stored().SetInt(keys::listHeightKey, listHeight);
-        const auto act = [&, step = step, button = button](PreferencesEditComponent& window)
+        const auto act = [&, step = step, ok = ok](PreferencesEditComponent& window)
         {
-            auto& slider = part<juce::Slider>(window, "listSize");
-            auto& value = part<juce::Label>(window, "listSizeValue");
+            auto& slider = namedChild<juce::Slider>(window, "listSize");
+            auto& value = namedChild<juce::Label>(window, "listSizeValue");
             EXPECT_EQ(slider.getValue(), step);
             EXPECT_EQ(value.getText(), juce::String(step + 1));
-            if (std::string_view(button) == "cancel")
+            if (!ok)
             {
                 test::gui::click(slider, {1, slider.getHeight() / 2});
                 EXPECT_EQ(value.getText(), "1");
             }
-            return button;
+            return ok ? "ok" : "cancel";
         };
-        const bool ok = std::string_view(button) == "ok";
         EXPECT_EQ(run(act), ok ? 1 : 0) << listHeight;
         EXPECT_EQ(stored().GetInt(keys::listHeightKey, -1), afterwards) << listHeight;
         EXPECT_EQ(notifications, 1) << listHeight;
@@ -103,7 +95,6 @@ TEST_F(PreferencesWindowTest, ManualTogglesThePortListsWhichSelectTheFirstPortWi
                                                                             {Language::japanese, {}, -1}};
     for (const auto& [language, names, selected] : cases)
     {
-        const auto suffix = language == Language::english ? "en" : "ja";
         Language::getInstance()->setLanguage(language);
         delete CTRXResource::getInstanceWithoutCreating();
         std::vector<int> devices;
@@ -112,17 +103,17 @@ TEST_F(PreferencesWindowTest, ManualTogglesThePortListsWhichSelectTheFirstPortWi
         stored().SetBool(keys::midiPortAutoScanKey, true);
         stored().SetString(keys::midiInPortKey, "Synth - Out");
         stored().SetString(keys::midiOutPortKey, "Synth - In");
-        const auto act = [&, names = names, selected = selected](PreferencesEditComponent& window)
+        const auto act = [&, language = language, names = names, selected = selected](PreferencesEditComponent& window)
         {
             const std::pair<const char*, const char*> lists[] = {{"midiInPort", " - Out"}, {"midiOutPort", " - In"}};
             for (const auto& [name, endpoint] : lists)
-                EXPECT_FALSE(part<juce::ComboBox>(window, name).isEnabled()) << name;
-            test::gui::click(part<juce::Component>(window, "manualPorts"));
+                EXPECT_FALSE(namedChild<juce::ComboBox>(window, name).isEnabled()) << name;
+            test::gui::click(namedChild<juce::Component>(window, "manualPorts"));
             test::gui::saveSnapshot(*window.findParentComponentOfClass<juce::DialogWindow>(),
-                                    juce::String("preferences-window-") + suffix);
+                                    language == Language::english ? "preferences-window-en" : "preferences-window-ja");
             for (const auto& [name, endpoint] : lists)
             {
-                auto& list = part<juce::ComboBox>(window, name);
+                auto& list = namedChild<juce::ComboBox>(window, name);
                 EXPECT_TRUE(list.isEnabled()) << name;
                 EXPECT_EQ(list.getNumItems(), names.size()) << name;
                 for (int item = 0; item < list.getNumItems(); ++item)
