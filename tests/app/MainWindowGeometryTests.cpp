@@ -50,8 +50,6 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{"HeightsAtTheLimitsStay", {0, 30, 280}, {mainDisplay}, {{0, 30, 720, 280}, true}},
         PlacementCase{"OnlyXStoredCentres", {40, -1, 500}, {mainDisplay}, {{600, 305, 720, 500}, false}},
         PlacementCase{"OnlyYStoredCentres", {-1, 40, 500}, {mainDisplay}, {{600, 305, 720, 500}, false}},
-        PlacementCase{
-            "WhollyOnTheMainDisplayStays", {100, 200, 600}, {mainDisplay, rightDisplay}, {{100, 200, 720, 600}, true}},
         PlacementCase{"WhollyOnTheSecondDisplayStays",
                       {2000, 100, 900},
                       {mainDisplay, rightDisplay},
