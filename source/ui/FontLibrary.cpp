@@ -112,8 +112,8 @@ juce::Typeface::Ptr findTypeface(const juce::String& name, const std::vector<Fon
 std::vector<FontLibrary::StandInFace> FontLibrary::defaultStandInFaces()
 {
     return {
-        {"IPAPGothic", juce::File("/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf")},
-        {"VL PGothic", juce::File("/usr/share/fonts/truetype/vlgothic/VL-PGothic-Regular.ttf")},
+        {"IPAGothic", juce::File("/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf")},
+        {"VL Gothic", juce::File("/usr/share/fonts/truetype/vlgothic/VL-Gothic-Regular.ttf")},
         {"Noto Sans CJK JP", juce::File("/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc")},
         {"Noto Sans CJK JP", juce::File("/usr/share/fonts/google-noto-cjk/NotoSansCJK-Regular.ttc")},
         {"Noto Sans CJK JP", juce::File("/usr/share/fonts/noto-cjk/NotoSansCJK-Regular.ttc")},

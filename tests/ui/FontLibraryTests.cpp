@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 
 namespace
@@ -116,6 +117,38 @@ TEST(FontLibrary, CollectionStandInIsCheckedBeforeItIsLoaded)
         }
         EXPECT_EQ(library.makeFont(16.0f).getTypefaceName(), entry.loads ? entry.family : "No Such Face") << entry.what;
     }
+}
+
+// The framework's font list is narrowed to the folder of an installed stand-in face unless the
+// user has named its folders.
+TEST(FontLibrary, FontScanIsNarrowedUnlessTheUserNamedTheFolders)
+{
+    const auto saved = juce::SystemStats::getEnvironmentVariable("JUCE_FONT_PATH", {});
+    const bool wasSet = std::getenv("JUCE_FONT_PATH") != nullptr;
+    for (const juce::String userSetting : {"", "/user/fonts;/more/fonts"})
+    {
+        if (userSetting.isEmpty())
+            unsetenv("JUCE_FONT_PATH");
+        else
+            setenv("JUCE_FONT_PATH", userSetting.toRawUTF8(), 1);
+
+        ui::FontLibrary::limitFrameworkFontScan();
+        const auto folders = juce::SystemStats::getEnvironmentVariable("JUCE_FONT_PATH", {});
+        if (userSetting.isNotEmpty())
+        {
+            EXPECT_EQ(folders, userSetting);
+            continue;
+        }
+        bool holdsAStandIn = false;
+        for (const auto& standIn : ui::FontLibrary::defaultStandInFaces())
+            holdsAStandIn |= standIn.file.existsAsFile() && !standIn.file.hasFileExtension("ttc") &&
+                             standIn.file.getParentDirectory().getFullPathName() == folders;
+        EXPECT_TRUE(holdsAStandIn) << folders;
+    }
+    if (wasSet)
+        setenv("JUCE_FONT_PATH", saved.toRawUTF8(), 1);
+    else
+        unsetenv("JUCE_FONT_PATH");
 }
 
 std::unique_ptr<juce::XmlElement> japaneseTable()
