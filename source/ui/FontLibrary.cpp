@@ -43,6 +43,7 @@ constexpr NamedFontStep applicationFonts[] = {
     {"TabButton", 3},
     {"DialogText", 4},
 };
+
 bool isCollection(const juce::File& file)
 {
     return file.hasFileExtension("ttc");

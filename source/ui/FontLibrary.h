@@ -52,15 +52,15 @@ public:
         juce::File file;
     };
 
-    // The stand-in faces in order of preference, where the distributions install them: single-face files
-    // first (the framework opens them from their file), the CJK collection last (it is read into
-    // memory whole, 19 MB).
+    // The stand-in faces in order of preference, where the distributions install them: single-face
+    // files first (the framework opens them from their file; IPAGothic and VL Gothic measure
+    // alike), the CJK collection last (it is read into memory whole, 19 MB).
     static std::vector<StandInFace> defaultStandInFaces();
 
     // Unless JUCE_FONT_PATH names them already, makes the framework list only the folder of the
     // first installed single-face stand-in instead of opening every installed font file at its
-    // first font look-up. Changes nothing where none is installed. Call before the framework
-    // starts.
+    // first font look-up. Changes nothing where none is installed. The typeface itself is then
+    // found only where JUCE_FONT_PATH names its folder. Call before the framework starts.
     static void limitFrameworkFontScan();
 
     // The face that draws typefaceName: the typeface itself where the framework lists it, else
