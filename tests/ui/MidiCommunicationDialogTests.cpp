@@ -38,15 +38,13 @@ struct Shown
           bar(namedChild<juce::Slider>(d, "ProgressBar").getValue()), height(d.getHeight()),
           barY(namedChild<juce::Slider>(d, "ProgressBar").getY()),
           ok(namedChild<juce::Button>(d, "Button").isVisible()),
-          cancel(namedChild<juce::Button>(d, "CancelButton").isVisible()),
-          cancelEnabled(namedChild<juce::Button>(d, "CancelButton").isEnabled()),
           modalFlag(ui::ModalDialogState::getInstance()->isOpen())
     {
     }
     juce::String status, detail;
     double bar = 0;
     int height = 0, barY = 0;
-    bool ok = false, cancel = false, cancelEnabled = false, modalFlag = false;
+    bool ok = false, modalFlag = false;
 };
 
 constexpr int found = 0, unopenable = 1, noInstrument = 2;      // ports
@@ -62,10 +60,8 @@ struct Case
     const char* snapshot;
 };
 
-// Plays the musician from inside the progress window's modal loop (found at the job's first
-// change, which it hears before the dialog does, or at a timer tick): does the case's action once
-// the window shows what it waits for, and records what the window showed as it left its modal
-// state. Ends a window still open after the bound with -100.
+// Acts in the progress window's modal loop (found at the job's first change or a timer tick) once it
+// shows what the case waits for; records what it showed on leaving. Ends it with -100 after the bound.
 class Musician : private juce::Timer, private midi::MidiCommunicationProcessObserver
 {
     midi::MidiCommunicationProcess& job;
@@ -111,10 +107,11 @@ private:
         if (c.snapshot != nullptr)
             test::gui::saveSnapshot(*dialog->findParentComponentOfClass<juce::DocumentWindow>(),
                                     juce::String("progress-") + c.snapshot + "-" + suffix);
+        auto& cancelButton = namedChild<juce::Button>(*dialog, "CancelButton");
         if (c.act == fromOutside)
             acted = cancelMidiCommunicationProcess();
         else if (c.act == cancel && test::gui::clickButton(*dialog, "CancelButton"))
-            acted = Shown(*dialog).cancel && !Shown(*dialog).cancelEnabled;
+            acted = cancelButton.isVisible() && !cancelButton.isEnabled(); // greyed at once
         else if (c.act == ok)
             acted = test::gui::clickButton(*dialog, "Button");
     }
