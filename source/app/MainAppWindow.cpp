@@ -53,8 +53,9 @@ MainAppWindow::MainAppWindow()
 
     updateTitle();
     setUsingNativeTitleBar(true);
-    setVisible(true);
+    // Resizable before it is shown: changing it on a visible window re-creates the native window.
     setResizable(true, false);
+    setVisible(true);
 
     const auto icon = juce::ImageCache::getFromMemory(BinaryData::WindowIcon_png, BinaryData::WindowIcon_pngSize);
     setIcon(icon);
