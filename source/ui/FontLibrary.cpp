@@ -113,6 +113,7 @@ juce::Typeface::Ptr findTypeface(const juce::String& name, const std::vector<Fon
 std::vector<FontLibrary::StandInFace> FontLibrary::defaultStandInFaces()
 {
     return {
+        {"IPAPGothic", juce::File("/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf")},
         {"IPAGothic", juce::File("/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf")},
         {"VL Gothic", juce::File("/usr/share/fonts/truetype/vlgothic/VL-Gothic-Regular.ttf")},
         {"Noto Sans CJK JP", juce::File("/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc")},

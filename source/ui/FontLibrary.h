@@ -53,8 +53,9 @@ public:
     };
 
     // The stand-in faces in order of preference, where the distributions install them: single-face
-    // files first (the framework opens them from their file; IPAGothic and VL Gothic measure
-    // alike), the CJK collection last (it is read into memory whole, 19 MB).
+    // files first (the framework opens them from their file; the proportional IPAPGothic first,
+    // for Latin text that does not look typewritten), the CJK collection last (it is read into
+    // memory whole, 19 MB).
     static std::vector<StandInFace> defaultStandInFaces();
 
     // Unless JUCE_FONT_PATH names them already, makes the framework list only the folder of the

@@ -24,8 +24,8 @@ TEST_F(LookAndFeelTest, MenuBarItemWidthsFollowTheLanguageAndOnlyAnOpenMenuIsHig
     // Language, menu title, then item index and width.
     using Widths = std::vector<std::pair<int, int>>;
     const std::tuple<int, const char*, Widths> cases[] = {
-        {Language::english, "MIDI", {{0, 40}, {1, 40}, {2, 80}, {3, 50}, {7, 40}, {-1, 40}}},
-        {Language::japanese, "File", {{0, 60}, {1, 40}, {2, 80}, {3, 50}, {4, 40}, {-1, 40}}},
+        {Language::english, "", {{0, 40}, {1, 40}, {2, 80}, {3, 50}, {7, 40}, {-1, 40}}},
+        {Language::japanese, "", {{0, 60}, {1, 40}, {2, 80}, {3, 50}, {4, 40}, {-1, 40}}},
     };
     for (const auto& [language, title, widths] : cases)
     {
