@@ -103,14 +103,14 @@ TEST_F(PreferencesWindowTest, ManualTogglesThePortListsWhichSelectTheFirstPortWi
         stored().SetBool(keys::midiPortAutoScanKey, true);
         stored().SetString(keys::midiInPortKey, "Synth - Out");
         stored().SetString(keys::midiOutPortKey, "Synth - In");
-        const auto act = [&, language = language, names = names, selected = selected](PreferencesEditComponent& window)
+        const auto act = [&, names = names, selected = selected](PreferencesEditComponent& window)
         {
             const std::pair<const char*, const char*> lists[] = {{"midiInPort", " - Out"}, {"midiOutPort", " - In"}};
             for (const auto& [name, endpoint] : lists)
                 EXPECT_FALSE(namedChild<juce::ComboBox>(window, name).isEnabled()) << name;
             test::gui::click(namedChild<juce::Component>(window, "manualPorts"));
             test::gui::saveSnapshot(*window.findParentComponentOfClass<juce::DialogWindow>(),
-                                    language == Language::english ? "preferences-window-en" : "preferences-window-ja");
+                                    juce::String("preferences-window-") + (names.isEmpty() ? "ja" : "en"));
             for (const auto& [name, endpoint] : lists)
             {
                 auto& list = namedChild<juce::ComboBox>(window, name);

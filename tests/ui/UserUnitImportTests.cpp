@@ -1,7 +1,6 @@
 #include "core/ApplicationUndoManager.h"
 #include "core/CTRXResource.h"
 #include "core/CurrentLanguageModel.h"
-#include "core/DataEditStatus.h"
 #include "core/ModalDialogState.h"
 #include "core/PreferencesData.h"
 #include "data/DataCenter.h"
@@ -20,7 +19,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
 #include <vector>
 
 namespace
@@ -89,7 +87,6 @@ juce::String documentImage()
 
 struct AnsweredDialog
 {
-    bool shown = false;
     juce::String title, message; // message: the alert's text, or the warning's label text
 };
 
@@ -116,8 +113,8 @@ AnsweredDialog runAnswering(const std::function<void()>& fn, const juce::String&
             },
             2000);
         fn();
-        seen.shown = driver.acted();
         seen.title = driver.dialogTitle();
+        EXPECT_EQ(driver.acted(), seen.title.isNotEmpty());
     }
     // Every dialog gives the modal-dialog flag back.
     EXPECT_FALSE(ui::ModalDialogState::getInstance()->isOpen());
@@ -129,7 +126,7 @@ void expectReadError(const std::function<void()>& fn, ReadError error, const std
                      const juce::String& snapshotName = {})
 {
     const auto seen = runAnswering(fn, text("CommonOK"), snapshotName);
-    EXPECT_TRUE(seen.shown && seen.message.isNotEmpty()) << what;
+    EXPECT_TRUE(seen.message.isNotEmpty()) << what;
     EXPECT_EQ(seen.title, text("CommonErrorDialogTitle")) << what;
     EXPECT_EQ(seen.message, text(getReadErrorKey(error))) << what;
 }
@@ -142,6 +139,18 @@ protected:
         QTR_REQUIRE_DISPLAY();
         ui::FontLibrary::getInstance()->registerApplicationFonts();
         resetDocument();
+        // A main window like the program's: the four real panes in the tabbed component inside its content.
+        tabs.addTab("USER OSCILLATORS", juce::Colours::black, new UserOscPaneComponent(), true);
+        tabs.addTab("USER MODULATION FX", juce::Colours::black, new UserModFXPaneComponent(), true);
+        tabs.addTab("USER DELAY FX", juce::Colours::black, new UserDelFXPaneComponent(), true);
+        tabs.addTab("USER REVERB FX", juce::Colours::black, new UserRevFXPaneComponent(), true);
+        tabs.setSize(720, 590);
+        auto window = std::make_unique<juce::DocumentWindow>("Main", juce::Colours::black, 0);
+        window->setContentOwned(new juce::Component(), false);
+        window->getContentComponent()->addAndMakeVisible(tabs);
+        window->setContentComponentSize(720, 590);
+        window->setVisible(true);
+        w40388_ui::MainWindowManager::getInstance()->setMainWindow(std::move(window));
     }
 
     void TearDown() override
@@ -153,16 +162,11 @@ protected:
 
     using UndoManager = application::ApplicationUndoManager;
     static UndoManager& undoManager() { return *UndoManager::getInstance(); }
-    static SlotContent loaded(const test::UnitFileOptions& unit)
-    {
-        return {SlotState::Loaded, test::makeUnitDataBlock(unit)};
-    }
 
     static void resetDocument()
     {
         w40388_data::DataCenter::getInstance()->userData = w40388_data::UserData();
         undoManager().clearUndoHistory();
-        application::DataEditStatus::getInstance()->setEdited(false);
     }
 
     using Language = w40388_application::CurrentLanguageModel;
@@ -178,108 +182,6 @@ protected:
     {
         files.push_back(std::make_unique<test::TemporaryUnitFile>(test::buildUnitFile(options), extension));
         return files.back()->getFile();
-    }
-
-    test::gui::ScopedPreferences scopedPreferences;
-    std::vector<std::unique_ptr<test::TemporaryUnitFile>> files;
-};
-
-TEST_F(UserUnitImportTest, FailedDropShowsItsErrorTextAndChangesNothing)
-{
-    // What is dropped, on which slot and pane module, and the error shown.
-    const std::tuple<const char*, UnitModule, int, int, ReadError> cases[] = {
-        {"global unit on the oscillator pane", UnitModule::Global, 0, 4, ReadError::UserUnitFileWrongModule},
-        {"delay unit on the oscillator pane", delFX, 2, 4, ReadError::UserUnitFileWrongModule},
-        {"global unit with module 0", UnitModule::Global, 0, 0, ReadError::FailedToImportUserUnitData},
-        {"oscillator beyond the list", osc, 16, 4, ReadError::FailedToImportUserUnitData},
-        {"delay before the list", delFX, -1, 2, ReadError::FailedToImportUserUnitData},
-    };
-    fillSlots(osc, "..L");
-    const auto before = documentImage();
-    for (const auto& [what, module, slot, paneModule, error] : cases)
-    {
-        const auto file = unitFile({module});
-        expectReadError([&, slot = slot, paneModule = paneModule] { importUserUnitFile(file, slot, paneModule); },
-                        error, what);
-        EXPECT_EQ(documentImage(), before) << what;
-        EXPECT_FALSE(undoManager().canUndo()) << what;
-    }
-}
-
-TEST_F(UserUnitImportTest, OtherPlatformUnitImportsOnlyAfterOkAndTheTickTurnsTheQuestionOff)
-{
-    // Preference stored first (none: as the case before left it), tick, button (empty: Escape), imported,
-    // preference after.
-    const std::tuple<std::optional<bool>, bool, juce::String, bool, bool> cases[] = {
-        {std::nullopt, false, "OkButton", true, true}, // never written: asks, and OK stores true
-        {std::nullopt, true, "CancelButton", false, true},
-        {true, false, {}, false, true},
-        {true, true, "OkButton", true, false},
-        {std::nullopt, false, {}, true, false}, // turned off by the tick: no question at all
-    };
-    auto& preferences = *w40388_preferences::PreferencesData::getInstance();
-    const test::UnitFileOptions unit{osc, UnitPlatform::Cantorel, "New"};
-    for (const auto& [stored, tick, button, imported, warnAfter] : cases)
-    {
-        if (stored.has_value())
-            preferences.SetBool(warnBeforeImportingForOtherTargetKey, *stored);
-        const bool asks = preferences.GetBool(warnBeforeImportingForOtherTargetKey, true);
-        const auto file = unitFile(unit, ".cntlunit");
-
-        const auto seen = runAnswering([&] { importUserUnitFile(file, 4, 4); }, button, {}, tick ? "DontWarning" : "");
-        EXPECT_EQ(seen.title, asks ? text("ImportUserDataWarningDialogTitle") : juce::String()) << button;
-        EXPECT_EQ(slotContent(osc, 4), imported ? loaded(unit) : SlotContent()) << button;
-        EXPECT_EQ(undoManager().canUndo(), imported) << button;
-        EXPECT_EQ(preferences.GetBool(warnBeforeImportingForOtherTargetKey, !warnAfter), warnAfter) << button;
-        resetDocument();
-    }
-}
-
-TEST_F(UserUnitImportTest, DialogsShowEachTextInBothLanguagesAndTheUnreadableTextForCodesOutsideTheTable)
-{
-    juce::StringArray warningTitles;
-    const std::pair<juce::uint32, const char*> languages[] = {{Language::english, "-en"}, {Language::japanese, "-ja"}};
-    for (const auto& [language, suffix] : languages)
-    {
-        useLanguage(language);
-        const auto warning = runAnswering([] { ImportUserDataWarningComponent::confirm(); }, "CancelButton",
-                                          juce::String("import-warning") + suffix);
-        warningTitles.add(warning.title);
-        EXPECT_EQ(warning.title, text("ImportUserDataWarningDialogTitle"));
-        EXPECT_EQ(warning.message, text("ImportUserDataWarningDialogLine1") + text("ImportUserDataWarningDialogLine2") +
-                                       text("ImportUserDataWarningDialogLine3") + "\n\n" +
-                                       text("ImportUserDataWarningDialogLine4"));
-        for (int code = 1; code < numReadErrors; ++code)
-            expectReadError([&] { showReadErrorDialog(code); }, ReadError(code), std::to_string(code),
-                            code == int(ReadError::InvalidUserUnitFile) ? "read-error-dialog" + juce::String(suffix)
-                                                                        : juce::String());
-    }
-    EXPECT_NE(warningTitles[0], warningTitles[1]);
-    for (const int code : {-1, numReadErrors, 1000})
-        expectReadError([&] { showReadErrorDialog(code); }, ReadError::FailedToReadUserUnitFile, std::to_string(code));
-    EXPECT_FALSE(runAnswering([] { showReadErrorDialog(0); }, "OK").shown);
-}
-
-// A main window like the program's: the four real panes in the tabbed component inside its content.
-class UserUnitImportCommandTest : public UserUnitImportTest
-{
-protected:
-    void SetUp() override
-    {
-        UserUnitImportTest::SetUp();
-        if (IsSkipped())
-            return;
-        tabs.addTab("USER OSCILLATORS", juce::Colours::black, new UserOscPaneComponent(), true);
-        tabs.addTab("USER MODULATION FX", juce::Colours::black, new UserModFXPaneComponent(), true);
-        tabs.addTab("USER DELAY FX", juce::Colours::black, new UserDelFXPaneComponent(), true);
-        tabs.addTab("USER REVERB FX", juce::Colours::black, new UserRevFXPaneComponent(), true);
-        tabs.setSize(720, 590);
-        auto window = std::make_unique<juce::DocumentWindow>("Main", juce::Colours::black, 0);
-        window->setContentOwned(new juce::Component(), false);
-        window->getContentComponent()->addAndMakeVisible(tabs);
-        window->setContentComponentSize(720, 590);
-        window->setVisible(true);
-        w40388_ui::MainWindowManager::getInstance()->setMainWindow(std::move(window));
     }
 
     juce::TableListBox& table(int tab)
@@ -301,19 +203,79 @@ protected:
         EXPECT_TRUE(importUserUnitFileByCommand());
     }
 
+    test::gui::ScopedPreferences scopedPreferences;
     ui::CustomTabbedComponent tabs{juce::TabbedButtonBar::TabsAtTop};
+    std::vector<std::unique_ptr<test::TemporaryUnitFile>> files;
 };
 
-TEST_F(UserUnitImportCommandTest, UnitLandsInItsTabInTheLowestSelectedRowOrTheFirstEmptySlot)
+TEST_F(UserUnitImportTest, DroppedUnitOfAnotherModuleIsRefusedAndChangesNothing)
+{
+    fillSlots(osc, "..L");
+    const auto before = documentImage();
+    const auto file = unitFile({delFX});
+    expectReadError([&] { importUserUnitFile(file, 2, 4); }, ReadError::UserUnitFileWrongModule, "delay on osc");
+    EXPECT_EQ(documentImage(), before);
+    EXPECT_FALSE(undoManager().canUndo());
+}
+
+TEST_F(UserUnitImportTest, OtherPlatformUnitImportsOnlyAfterOkAndTheTickTurnsTheQuestionOff)
+{
+    // Language, tick, button (empty: no question expected), imported, preference afterwards (true when unset).
+    const std::tuple<juce::uint32, bool, juce::String, bool, bool> cases[] = {
+        {Language::japanese, false, "CancelButton", false, true},
+        {Language::english, true, "OkButton", true, false},
+        {Language::english, false, {}, true, false}, // turned off by the tick: no question at all
+    };
+    auto& preferences = *w40388_preferences::PreferencesData::getInstance();
+    const test::UnitFileOptions unit{osc, UnitPlatform::Cantorel, "New"};
+    for (const auto& [language, tick, button, imported, warnAfter] : cases)
+    {
+        useLanguage(language);
+        const auto file = unitFile(unit, ".cntlunit");
+        const auto seen = runAnswering(
+            [&] { importUserUnitFile(file, 4, 4); }, button,
+            button.isEmpty() ? "" : (language == Language::japanese ? "import-warning-ja" : "import-warning-en"),
+            tick ? "DontWarning" : "");
+        EXPECT_EQ(seen.title, button.isEmpty() ? juce::String() : text("ImportUserDataWarningDialogTitle")) << button;
+        EXPECT_EQ(seen.message, button.isEmpty() ? juce::String()
+                                                 : text("ImportUserDataWarningDialogLine1") +
+                                                       text("ImportUserDataWarningDialogLine2") +
+                                                       text("ImportUserDataWarningDialogLine3") + "\n\n" +
+                                                       text("ImportUserDataWarningDialogLine4"));
+        EXPECT_EQ(slotContent(osc, 4),
+                  (imported ? SlotContent{SlotState::Loaded, test::makeUnitDataBlock(unit)} : SlotContent()))
+            << button;
+        EXPECT_EQ(undoManager().canUndo(), imported) << button;
+        EXPECT_EQ(preferences.GetBool(warnBeforeImportingForOtherTargetKey, true), warnAfter) << button;
+        resetDocument();
+    }
+}
+
+TEST_F(UserUnitImportTest, ReadErrorsShowTheirTextsInBothLanguagesAndTheUnreadableTextForCodesOutsideTheTable)
+{
+    // Code shown, and the error whose text it shows.
+    const std::pair<int, ReadError> codes[] = {{1, ReadError::OpenFile},
+                                               {17, ReadError::InvalidUserUnitFile},
+                                               {23, ReadError::FailedToImportUserUnitData},
+                                               {numReadErrors, ReadError::FailedToReadUserUnitFile}};
+    juce::StringArray titles;
+    for (const auto& [language, suffix] : {std::pair{Language::english, "-en"}, {Language::japanese, "-ja"}})
+    {
+        useLanguage(language);
+        titles.add(text("CommonErrorDialogTitle"));
+        for (const auto& [code, error] : codes)
+            expectReadError([&, code = code] { showReadErrorDialog(code); }, error, std::to_string(code),
+                            code == 17 ? "read-error-dialog" + juce::String(suffix) : juce::String());
+    }
+    EXPECT_NE(titles[0], titles[1]);
+}
+
+TEST_F(UserUnitImportTest, UnitLandsInTheLowestSelectedRowOrFailsWithItsCodeInItsTab)
 {
     // Unit, tab showing before, rows selected in the unit's list, its filled slots ('L' Loaded, 'R' Received),
-    // the slot expected (-1: the list is full, with that error), the unit's tab and transaction.
+    // the slot expected (-1: refused with that error), the unit's tab and transaction.
     const std::tuple<UnitModule, int, std::vector<int>, std::string, int, int, const char*> cases[] = {
-        {osc, 2, {}, "", 0, 0, "LoadUserOscData"},
         {osc, 0, {5, 3}, "...L", 3, 0, "LoadUserOscData"},
-        {osc, 0, {}, "LR", 2, 0, "LoadUserOscData"},
-        {modFX, 0, {4}, "", 0, 1, "LoadUserModFXData"}, // selection of a hidden tab
-        {revFX, 3, {7}, ".......R", 7, 3, "LoadUserRevFXData"},
         {osc, 1, {}, "LLLLLLLLRRRRRRRR", -1, 0, "ReadErrorFailedToFindFreeOscSlot"},
         {modFX, 0, {}, "RRRRRRRRRRRRRRRR", -1, 1, "ReadErrorFailedToFindFreeModFXSlot"},
         {delFX, 0, {}, "LRLLLLLR", -1, 2, "ReadErrorFailedToFindFreeDelFXSlot"},
@@ -337,7 +299,9 @@ TEST_F(UserUnitImportCommandTest, UnitLandsInItsTabInTheLowestSelectedRowOrTheFi
         EXPECT_EQ(undoManager().canUndo(), expectedSlot >= 0) << transaction;
         if (expectedSlot >= 0)
         {
-            EXPECT_EQ(slotContent(module, expectedSlot), loaded(unit)) << transaction;
+            EXPECT_EQ(slotContent(module, expectedSlot),
+                      (SlotContent{SlotState::Loaded, test::makeUnitDataBlock(unit)}))
+                << transaction;
             EXPECT_EQ(table(tab).getNumSelectedRows(), 1) << transaction;
             EXPECT_EQ(table(tab).getSelectedRow(), expectedSlot) << transaction;
             EXPECT_EQ(*ui::selectedRowsOfTab(tab), std::vector<int>{expectedSlot}) << transaction;
@@ -348,7 +312,5 @@ TEST_F(UserUnitImportCommandTest, UnitLandsInItsTabInTheLowestSelectedRowOrTheFi
         EXPECT_EQ(tabs.getCurrentTabIndex(), tab) << transaction;
         resetDocument();
     }
-    EXPECT_FALSE(runAnswering([&] { runCommand({}); }, "OK").shown); // cancelled
-    EXPECT_FALSE(undoManager().canUndo());
 }
 } // namespace
