@@ -189,20 +189,6 @@ protected:
         return test::gui::findDescendant<UserListComponent>(*tabs.getTabContentComponent(tab))->getTable();
     }
 
-    // Runs the command with the chooser answering file, which must see the modal-dialog flag set.
-    void runCommand(const juce::File& file)
-    {
-        setUnitFileChooserForTesting(
-            [&](const juce::String& title, const juce::String& patterns)
-            {
-                EXPECT_TRUE(ui::ModalDialogState::getInstance()->isOpen());
-                EXPECT_EQ(title, text("FileImportUserUnitTitle"));
-                EXPECT_EQ(patterns, "*.ftndigunit;*.cntlunit;*.prvlvrunit");
-                return file;
-            });
-        EXPECT_TRUE(importUserUnitFileByCommand());
-    }
-
     test::gui::ScopedPreferences scopedPreferences;
     ui::CustomTabbedComponent tabs{juce::TabbedButtonBar::TabsAtTop};
     std::vector<std::unique_ptr<test::TemporaryUnitFile>> files;
@@ -282,6 +268,15 @@ TEST_F(UserUnitImportTest, UnitLandsInTheLowestSelectedRowOrFailsWithItsCodeInIt
         {revFX, 0, {}, "LLLLLLLL", -1, 3, "ReadErrorFailedToFindFreeRevFXSlot"},
         {UnitModule::Global, 1, {}, "", -1, 1, "ReadErrorInvalidModuleForUserUnitFile"},
     };
+    juce::File file; // what the chooser answers, seeing the modal-dialog flag set
+    setUnitFileChooserForTesting(
+        [&](const juce::String& title, const juce::String& patterns)
+        {
+            EXPECT_TRUE(ui::ModalDialogState::getInstance()->isOpen());
+            EXPECT_EQ(title, text("FileImportUserUnitTitle"));
+            EXPECT_EQ(patterns, "*.ftndigunit;*.cntlunit;*.prvlvrunit");
+            return file;
+        });
     for (const auto& [module, currentTab, selected, filled, expectedSlot, tab, transaction] : cases)
     {
         fillSlots(module, filled);
@@ -292,9 +287,8 @@ TEST_F(UserUnitImportTest, UnitLandsInTheLowestSelectedRowOrFailsWithItsCodeInIt
         tabs.setCurrentTabIndex(currentTab);
         const auto before = documentImage();
         const test::UnitFileOptions unit{module, UnitPlatform::FeltanDigital, "New"};
-        const auto file = unitFile(unit);
-
-        const auto seen = runAnswering([&] { runCommand(file); }, text("CommonOK"));
+        file = unitFile(unit);
+        const auto seen = runAnswering([] { EXPECT_TRUE(importUserUnitFileByCommand()); }, text("CommonOK"));
         EXPECT_EQ(seen.message, expectedSlot < 0 ? text(transaction) : juce::String()) << transaction;
         EXPECT_EQ(undoManager().canUndo(), expectedSlot >= 0) << transaction;
         if (expectedSlot >= 0)
