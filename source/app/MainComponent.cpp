@@ -1,12 +1,19 @@
 #include "app/MainComponent.h"
 
 #include "app/ApplicationMenuManager.h"
+#include "ui/UserListFamily.h"
 #include "ui/UserPaneComponents.h"
 
 namespace
 {
 const juce::Colour tabColour(0xFF222222);
 const juce::Colour contentBackground(0x80262626);
+
+// Appends the pane of one slot list as a tab, titled with the family's translated tab title.
+template <UnitModule Module> void addPaneTab(ui::CustomTabbedComponent& tabs)
+{
+    tabs.addTab(TRANS(w40388_ui::UserListFamily<Module>::tabTitle), tabColour, new UserPaneComponent<Module>(), true);
+}
 } // namespace
 
 MainComponent::MainComponent()
@@ -17,10 +24,10 @@ MainComponent::MainComponent()
     tabbedComponent = std::make_unique<ui::CustomTabbedComponent>(juce::TabbedButtonBar::TabsAtTop);
     addAndMakeVisible(*tabbedComponent);
     tabbedComponent->setTabBarDepth(tabBarDepth);
-    tabbedComponent->addTab(TRANS("USER OSCILLATORS"), tabColour, new UserOscPaneComponent(), true);
-    tabbedComponent->addTab(TRANS("USER MODULATION FX"), tabColour, new UserModFXPaneComponent(), true);
-    tabbedComponent->addTab(TRANS("USER DELAY FX"), tabColour, new UserDelFXPaneComponent(), true);
-    tabbedComponent->addTab(TRANS("USER REVERB FX"), tabColour, new UserRevFXPaneComponent(), true);
+    addPaneTab<UnitModule::Oscillator>(*tabbedComponent);
+    addPaneTab<UnitModule::ModulationEffect>(*tabbedComponent);
+    addPaneTab<UnitModule::DelayEffect>(*tabbedComponent);
+    addPaneTab<UnitModule::ReverbEffect>(*tabbedComponent);
     tabbedComponent->setCurrentTabIndex(0, true);
     auto& tabBar = tabbedComponent->getTabbedButtonBar();
     for (int i = 0; i < tabBar.getNumTabs(); ++i)
