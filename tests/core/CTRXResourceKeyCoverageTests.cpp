@@ -5,26 +5,10 @@
 #include <map>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
-
-#ifndef QTR_SOURCE_DIR
-#error "QTR_SOURCE_DIR must name the source folder"
-#endif
 
 namespace
 {
-// Drops // comments outside string literals, so that words quoted in comments are not taken for keys.
-std::string withoutLineComments(const std::string& code)
-{
-    static const std::regex comment(R"re(^((?:[^"/]|"(?:[^"\\]|\\.)*"|/(?!/))*)//.*)re");
-    std::istringstream lines(code);
-    std::string result;
-    for (std::string line; std::getline(lines, line);)
-        result += std::regex_replace(line, comment, "$1") + "\n";
-    return result;
-}
-
 void addLiterals(const std::string& code, std::set<std::string>& keys)
 {
     static const std::regex literal(R"re("([^"\\]*)")re");
@@ -52,24 +36,11 @@ std::set<std::string> textKeysIn(const std::string& source)
     for (std::sregex_iterator it(source.begin(), source.end(), forwarder), end; it != end; ++it)
         addCallArguments(source, (*it)[1], keys);
 
-    static const std::regex marker(R"re((^|\n)[ \t]*// Text keys[ \t]*\r?\n)re");
-    for (std::sregex_iterator it(source.begin(), source.end(), marker), end; it != end; ++it)
-    {
-        const auto open = source.find('{', static_cast<size_t>(it->position() + it->length()));
-        if (open == std::string::npos)
-            continue;
-
-        int depth = 0;
-        auto close = open;
-        for (; close < source.size(); ++close)
-        {
-            if (source[close] == '{')
-                ++depth;
-            else if (source[close] == '}' && --depth == 0)
-                break;
-        }
-        addLiterals(withoutLineComments(source.substr(open, close - open)), keys);
-    }
+    // The table runs from the first brace below the marker to the first closing brace; // comments are left out.
+    static const std::regex table(R"re((^|\n)[ \t]*// Text keys[ \t]*\r?\n[^{]*\{([^}]*)\})re");
+    static const std::regex comment("//[^\n]*");
+    for (std::sregex_iterator it(source.begin(), source.end(), table), end; it != end; ++it)
+        addLiterals(std::regex_replace((*it)[2].str(), comment, ""), keys);
     return keys;
 }
 

@@ -1,5 +1,4 @@
 #include "core/CTRXResource.h"
-#include "core/CurrentLanguageModel.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -68,26 +67,4 @@ TEST_F(CTRXResourceTest, MissingEmptyTornOrBinaryTablesGiveEmptyTexts)
     }
 }
 
-// The program's own singleton: the language chosen at start-up picks the shipped table.
-TEST(CTRXResourceSingleton, LanguageModelChoosesTheShippedTable)
-{
-    auto* language = w40388_application::CurrentLanguageModel::getInstance();
-    const auto previousLanguage = language->getLanguage();
-    const auto reload = []
-    {
-        delete CTRXResource::getInstanceWithoutCreating();
-        return CTRXResource::getInstance();
-    };
-
-    language->setLanguage(w40388_application::CurrentLanguageModel::japanese);
-    EXPECT_EQ(reload()->getText("CommonCancel"),
-              juce::String::fromUTF8("\xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3\xe3\x82\xbb\xe3\x83\xab"));
-
-    language->setLanguage(w40388_application::CurrentLanguageModel::english);
-    EXPECT_EQ(reload()->getText("CommonCancel"), "Cancel");
-    EXPECT_EQ(CTRXResource::getInstance(), CTRXResource::getInstance());
-
-    language->setLanguage(previousLanguage);
-    delete CTRXResource::getInstanceWithoutCreating();
-}
 } // namespace

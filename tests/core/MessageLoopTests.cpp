@@ -2,13 +2,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(MessageLoopHelper, DeliversPostedMessagesBeforeConditionHolds)
-{
-    int delivered = 0;
-    juce::MessageManager::callAsync([&delivered] { ++delivered; });
-    EXPECT_TRUE(test::runMessageLoopUntil([&delivered] { return delivered == 1; }, 2000));
-}
-
 TEST(MessageLoopHelper, GivesUpAtTheBoundWhenTheConditionNeverHolds)
 {
     const auto start = juce::Time::getMillisecondCounterHiRes();

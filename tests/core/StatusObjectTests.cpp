@@ -63,46 +63,24 @@ TEST(DataEditStatus, CoalescedCallsReachObserversInRegistrationOrderOncePerRegis
     EXPECT_EQ(status.getNumListeners(), 0);
 }
 
-TEST(ModalDialogState, OnlyThePathThatClaimedTheFlagClearsIt)
+TEST(ModalDialogState, OnlyThePathThatClaimedTheFlagClearsItAlsoWhenAnExceptionLeavesTheScope)
 {
     auto* state = ui::ModalDialogState::getInstance();
     ASSERT_FALSE(state->isOpen());
     test::drainMessageLoop();
     ModalRecorder recorder;
     state->addListener(&recorder);
-
-    bool ownerWasOpen = true;
-    state->beginModalDialog(ownerWasOpen);
-    EXPECT_FALSE(ownerWasOpen);
-    test::drainMessageLoop();
-    EXPECT_EQ(recorder.seenOpen, std::vector<bool>{true});
-
-    bool nestedWasOpen = false;
-    state->beginModalDialog(nestedWasOpen);
-    EXPECT_TRUE(nestedWasOpen);
-    state->endModalDialog(nestedWasOpen);
-    EXPECT_TRUE(state->isOpen());
-    EXPECT_FALSE(state->isNotificationPending()) << "a refused claim notifies nobody";
-
-    state->endModalDialog(ownerWasOpen);
-    EXPECT_FALSE(state->isOpen());
-    test::drainMessageLoop();
-    EXPECT_EQ(recorder.seenOpen, (std::vector<bool>{true, false}));
-    state->removeListener(&recorder);
-}
-
-TEST(ModalDialogState, ScopedClaimIsReleasedWhenAnExceptionLeavesTheScope)
-{
-    auto* state = ui::ModalDialogState::getInstance();
     try
     {
         ui::ScopedModalDialog outer;
         EXPECT_TRUE(outer.isClaimed());
+        test::drainMessageLoop();
         {
             ui::ScopedModalDialog nested;
             EXPECT_FALSE(nested.isClaimed());
         }
         EXPECT_TRUE(state->isOpen()) << "the refused nested claim must not clear the outer one";
+        EXPECT_FALSE(state->isNotificationPending()) << "a refused claim notifies nobody";
         throw std::runtime_error("dialog failed");
     }
     catch (const std::runtime_error&)
@@ -110,6 +88,8 @@ TEST(ModalDialogState, ScopedClaimIsReleasedWhenAnExceptionLeavesTheScope)
     }
     EXPECT_FALSE(state->isOpen());
     test::drainMessageLoop();
+    EXPECT_EQ(recorder.seenOpen, (std::vector<bool>{true, false}));
+    state->removeListener(&recorder);
 }
 
 TEST(Singleton, ForgetsADeletedInstanceButNotOnAnotherObjectsDeletion)

@@ -28,28 +28,7 @@ TEST(UnitHeaderTests, FormatUnitVersionCapsEachPartAt99)
         {{1, 2, 3}, "1.02-3"}, {{0, 0, 0}, "0.00-0"}, {{120, 5, 100}, "99.05-99"}, {{255, 255, 255}, "99.99-99"}};
     for (const auto& [parts, text] : cases)
         EXPECT_EQ(formatUnitVersion(parts[0], parts[1], parts[2]), text);
-    EXPECT_EQ(makeUnitVersionWord(1, 2, 3), 0x010203u);
     EXPECT_EQ(formatUnitVersionWord(0x010203u), "1.02-3");
-}
-
-TEST(UnitHeaderTests, KeyLookupsAreExactAndFollowTableOrder)
-{
-    const char* moduleKeysInOrder[] = {"global", "modfx", "delfx", "revfx", "osc"};
-    for (int module = 0; module < 5; ++module)
-        EXPECT_EQ(unitModuleFromKey(moduleKeysInOrder[module]), static_cast<UnitModule>(module));
-    EXPECT_FALSE(unitModuleFromKey("Osc"));
-    EXPECT_FALSE(unitModuleFromKey("osc "));
-    EXPECT_EQ(unitPlatformFromKey("cantorel"), UnitPlatform::Cantorel);
-    EXPECT_EQ(unitPlatformFromKey("parvolin-vr"), UnitPlatform::ParvolinVr);
-    EXPECT_EQ(unitPlatformFromKey("feltan-digital"), UnitPlatform::FeltanDigital);
-    EXPECT_FALSE(unitPlatformFromKey(""));
-    EXPECT_EQ(paramTypeIndexFromKey("%"), 0);
-    EXPECT_EQ(paramTypeIndexFromKey(""), 1);
-    EXPECT_FALSE(paramTypeIndexFromKey("%%"));
-    EXPECT_EQ(moduleTag(0), "UGLB");
-    EXPECT_EQ(moduleTag(4), "UOSC");
-    EXPECT_EQ(moduleTag(5), "");
-    EXPECT_EQ(moduleTag(-1), "");
 }
 
 TEST(UnitHeaderTests, FieldsNameAndDescriptorsLandLittleEndianAtTheirOffsetsAndNowhereElse)

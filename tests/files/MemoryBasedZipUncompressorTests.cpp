@@ -20,27 +20,21 @@ struct OpenedArchive
     MemoryBasedZipUncompressor archive;
 };
 
-juce::MemoryBlock zeros(std::size_t size)
+juce::Result uncompressed(const std::vector<test::RawZipEntry>& entries)
 {
-    return juce::MemoryBlock(size, true);
+    return OpenedArchive(test::buildRawZip(entries)).archive.uncompressAll();
 }
 } // namespace
 
 TEST(MemoryBasedZipUncompressorTests, FilesThatAreNoArchivesHaveNoEntries)
 {
-    for (const std::string& content : {std::string(), std::string("just some text, no zip here\n")})
-    {
-        OpenedArchive opened(test::toBlock(content));
-        EXPECT_EQ(opened.archive.getNumEntries(), 0);
-        EXPECT_TRUE(opened.archive.uncompressAll().wasOk());
-        EXPECT_EQ(opened.archive.getEntry(0), nullptr);
-    }
+    OpenedArchive text(test::toBlock("just some text, no zip here\n"));
+    EXPECT_EQ(text.archive.getNumEntries(), 0);
+    EXPECT_TRUE(text.archive.uncompressAll().wasOk());
 
     const test::TemporaryFolder folder;
     MemoryBasedZipUncompressor missing(folder.getChildFile("no-such-unit-file.ftndigunit"));
     EXPECT_EQ(missing.getNumEntries(), 0);
-    EXPECT_TRUE(missing.uncompressAll().wasOk());
-    EXPECT_FALSE(missing.uncompressEntry(0).wasOk());
     EXPECT_EQ(missing.uncompressEntry(0).getErrorMessage(), "Failed to open the zip file for reading");
     EXPECT_EQ(missing.createStreamForEntry(0), nullptr);
 }
@@ -60,26 +54,20 @@ TEST(MemoryBasedZipUncompressorTests, StoresFilesNotFoldersAndKeepsTheFirstOfDup
     ASSERT_EQ(archive.getNumEntries(), 9);
     ASSERT_TRUE(archive.uncompressAll().wasOk());
 
-    EXPECT_EQ(archive.getEntry(1)->filename, "U/a.txt");
-    EXPECT_FALSE(archive.getEntry(1)->isCompressed);
-    EXPECT_TRUE(archive.getEntry(2)->isCompressed);
-    EXPECT_EQ(archive.getEntry(2)->uncompressedSize, 5000u);
-
-    const std::pair<const char*, int> indices[] = {{"U/", 0}, {"U/empty", 3}, {"a", 5}, {"A", 7}, {"L", 8}, {"b", -1}};
+    const std::pair<const char*, int> indices[] = {{"U/", 0}, {"a", 5}, {"A", 7}, {"L", 8}, {"b", -1}};
     for (const auto& [name, index] : indices)
         EXPECT_EQ(archive.getIndexOfFileName(name), index) << name;
 
-    const std::string zs(5000, 'z');
-    const std::pair<const char*, std::string> contents[] = {{"U/", ""},          {"U/a.txt", "stored text"},
-                                                            {"U/b.bin", zs},     {"U/empty", ""},
-                                                            {"x", "inflate me"}, {"a", "first"},
-                                                            {"L", ""},           {"b", ""}};
+    const std::pair<const char*, std::string> contents[] = {{"U/", ""},
+                                                            {"U/a.txt", "stored text"},
+                                                            {"U/b.bin", std::string(5000, 'z')},
+                                                            {"U/empty", ""},
+                                                            {"x", "inflate me"},
+                                                            {"a", "first"},
+                                                            {"L", ""},
+                                                            {"b", ""}};
     for (const auto& [name, text] : contents)
         EXPECT_EQ(textOf(archive.getFileData(name)), text) << name;
-
-    const auto withoutLocalHeader = archive.createStreamForEntry(8);
-    ASSERT_NE(withoutLocalHeader, nullptr);
-    EXPECT_TRUE(withoutLocalHeader->isExhausted());
 }
 
 TEST(MemoryBasedZipUncompressorTests, EndRecordIsFoundOnlyNearTheEndAndDamagedDirectoriesYieldWhatCanBeRead)
@@ -106,41 +94,30 @@ TEST(MemoryBasedZipUncompressorTests, EntryStreamClampsItsPosition)
     OpenedArchive opened(test::buildRawZip({test::storedEntry("a", "0123456789")}));
     auto stream = opened.archive.createStreamForEntry(0);
     ASSERT_NE(stream, nullptr);
-    EXPECT_EQ(stream->getTotalLength(), 10);
     EXPECT_TRUE(stream->setPosition(7));
     char bytes[8] = {};
     EXPECT_EQ(stream->read(bytes, 8), 3);
     EXPECT_EQ(std::string(bytes, 3), "789");
-    EXPECT_TRUE(stream->isExhausted());
     EXPECT_TRUE(stream->setPosition(-5));
     EXPECT_EQ(stream->getPosition(), 0);
     EXPECT_TRUE(stream->setPosition(50));
     EXPECT_EQ(stream->getPosition(), 10);
 }
 
-TEST(MemoryBasedZipUncompressorTests, RefusesEntriesDeclaredLargerThanTheLimit)
-{
-    auto huge = test::deflatedEntry("a", "tiny");
-    huge.declaredUncompressedSize = 0xFFFFFFFFu;
-    const auto result = OpenedArchive(test::buildRawZip({huge})).archive.uncompressAll();
-    EXPECT_TRUE(result.failed());
-    EXPECT_EQ(result.getErrorMessage(), "Zip entry \"a\" is larger than a unit file may hold");
-
-    auto stored = test::storedEntry("s", "tiny");
-    stored.declaredCompressedSize = MemoryBasedZipUncompressor::maxEntryBytes + 1;
-    EXPECT_TRUE(OpenedArchive(test::buildRawZip({stored})).archive.uncompressAll().failed());
-}
-
-TEST(MemoryBasedZipUncompressorTests, CountsBytesActuallyInflated)
+TEST(MemoryBasedZipUncompressorTests, EntriesAndArchiveAreBoundedByDeclaredAndInflatedSizes)
 {
     const auto limit = static_cast<std::size_t>(MemoryBasedZipUncompressor::maxEntryBytes);
+    auto huge = test::deflatedEntry("a", "tiny");
+    huge.declaredUncompressedSize = 0xFFFFFFFFu;
+    EXPECT_EQ(uncompressed({huge}).getErrorMessage(), "Zip entry \"a\" is larger than a unit file may hold");
+    auto stored = test::storedEntry("s", "tiny");
+    stored.declaredCompressedSize = MemoryBasedZipUncompressor::maxEntryBytes + 1;
+    EXPECT_TRUE(uncompressed({stored}).failed());
 
     // Declares nothing, inflates past the limit.
-    auto bomb = test::deflatedEntry("bomb", zeros(limit + 1));
+    auto bomb = test::deflatedEntry("bomb", juce::MemoryBlock(limit + 1, true));
     bomb.declaredUncompressedSize = 0;
-    const auto result = OpenedArchive(test::buildRawZip({bomb})).archive.uncompressAll();
-    EXPECT_TRUE(result.failed());
-    EXPECT_EQ(result.getErrorMessage(), "Zip entry \"bomb\" inflates beyond what a unit file may hold");
+    EXPECT_EQ(uncompressed({bomb}).getErrorMessage(), "Zip entry \"bomb\" inflates beyond what a unit file may hold");
 
     // Declares a small size: reading stops there.
     bomb.declaredUncompressedSize = 100;
@@ -149,19 +126,15 @@ TEST(MemoryBasedZipUncompressorTests, CountsBytesActuallyInflated)
     EXPECT_EQ(lying.archive.getFileData("bomb").getSize(), 100u);
 
     // Exactly the limit is still accepted.
-    bomb = test::deflatedEntry("edge", zeros(limit));
-    bomb.declaredUncompressedSize = 0;
-    OpenedArchive edge(test::buildRawZip({bomb}));
-    ASSERT_TRUE(edge.archive.uncompressAll().wasOk());
-    EXPECT_EQ(edge.archive.getFileData("edge").getSize(), limit);
-}
+    auto edge = test::deflatedEntry("edge", juce::MemoryBlock(limit, true));
+    edge.declaredUncompressedSize = 0;
+    OpenedArchive atLimit(test::buildRawZip({edge}));
+    ASSERT_TRUE(atLimit.archive.uncompressAll().wasOk());
+    EXPECT_EQ(atLimit.archive.getFileData("edge").getSize(), limit);
 
-TEST(MemoryBasedZipUncompressorTests, WholeArchiveIsBoundedDuplicatesIncluded)
-{
+    // The whole archive is bounded too, duplicates included.
     const auto half = static_cast<std::size_t>(MemoryBasedZipUncompressor::maxArchiveBytes / 2);
-    const auto first = test::deflatedEntry("a", zeros(half));
-    const auto again = test::deflatedEntry("a", zeros(half + 1));
-
-    EXPECT_TRUE(OpenedArchive(test::buildRawZip({first, again})).archive.uncompressAll().failed());
-    EXPECT_TRUE(OpenedArchive(test::buildRawZip({first, first})).archive.uncompressAll().wasOk());
+    const auto first = test::deflatedEntry("a", juce::MemoryBlock(half, true));
+    EXPECT_TRUE(uncompressed({first, test::deflatedEntry("a", juce::MemoryBlock(half + 1, true))}).failed());
+    EXPECT_TRUE(uncompressed({first, first}).wasOk());
 }
