@@ -24,6 +24,14 @@ Bytes makerAnswer(juce::uint8 function, size_t length = 8, juce::uint8 formatAnd
     return message;
 }
 
+// The message with some of its bytes replaced.
+Bytes with(Bytes message, std::initializer_list<std::pair<size_t, juce::uint8>> changes)
+{
+    for (const auto& [index, value] : changes)
+        message[index] = value;
+    return message;
+}
+
 Bytes dataOf(const AnalyzedInformation& info)
 {
     const auto* begin = static_cast<const juce::uint8*>(info.data.getData());
@@ -38,15 +46,24 @@ Bytes identityReply(size_t length)
     return message;
 }
 
+struct KindCase
+{
+    Bytes message;
+    AnalyzedInformation::Kind kind;
+    juce::uint32 familyId = family;
+};
+
 TEST(AnalyzedInformation, ClassifiesEachMessage)
 {
-    const std::pair<Bytes, AnalyzedInformation::Kind> cases[] = {
+    const KindCase cases[] = {
         {makerAnswer(0x23), AnalyzedInformation::Ack},
         {makerAnswer(0x23, 8, 0x3F), AnalyzedInformation::Ack},  // another channel
         {makerAnswer(0x23, 8, 0x50), AnalyzedInformation::None}, // search format byte
         {{0xF0, 0x42, 0x30, 0x00, 0x01, 0x58, 0x23, 0xF7}, AnalyzedInformation::None},
         {{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x23}, AnalyzedInformation::None},
         {{0xF0, 0x42, 0x30, 0x55, 0x01, 0x57, 0xA3, 0xF7}, AnalyzedInformation::Ack}, // any byte 3, top bit of function
+        {makerAnswer(0x23), AnalyzedInformation::None, 344}, // the family comes from the caller
+        {with(makerAnswer(0x23), {{4, 0x7F}, {5, 0x7F}}), AnalyzedInformation::Ack, 0x7F7F},
         {makerAnswer(0x24), AnalyzedInformation::Nak},
         {makerAnswer(0x25), AnalyzedInformation::None},
         {makerAnswer(0x26, 12), AnalyzedInformation::Function26},
@@ -59,51 +76,40 @@ TEST(AnalyzedInformation, ClassifiesEachMessage)
         {makerAnswer(0x4A, 30), AnalyzedInformation::SlotData},
         {makerAnswer(0x4B), AnalyzedInformation::None},
         {makerAnswer(0x22), AnalyzedInformation::None},
-        {makerAnswer(0x49, 8), AnalyzedInformation::BrokenHeader},
         {makerAnswer(0x49, 9), AnalyzedInformation::BrokenHeader},
+        {{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04, 0x03, 0xF7}, AnalyzedInformation::SlotHeader}, // empty slot
         {makerAnswer(0x49, 11), AnalyzedInformation::BrokenHeader},
         {makerAnswer(0x49, 47), AnalyzedInformation::BrokenHeader},
         {makerAnswer(0x49, 49), AnalyzedInformation::SlotHeader},
         {identityReply(15), AnalyzedInformation::IdentityReply}, // of any maker
         {identityReply(14), AnalyzedInformation::None},
         {identityReply(16), AnalyzedInformation::None},
+        {with(identityReply(15), {{4, 0x01}}), AnalyzedInformation::None}, // sub-ID
+        {with(identityReply(15), {{3, 0x07}}), AnalyzedInformation::None}, // group
         {{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}, AnalyzedInformation::None},
         {{0xF0, 0x7F, 0x00, 0x06, 0x02, 0x42, 0x57, 0x01, 0, 0, 0, 0, 0, 0, 0xF7}, AnalyzedInformation::None},
         {{0xF0, 0x42, 0x50, 0x01, 0, 0x03, 0x57, 0x01, 0, 0, 0, 0, 0, 0, 0xF7}, AnalyzedInformation::None},
         {{0xF0, 0x41, 0x30, 0x00, 0x01, 0x57, 0x23, 0xF7}, AnalyzedInformation::None},
         {{0xF0}, AnalyzedInformation::None},
         {{}, AnalyzedInformation::None}};
-    for (const auto& [message, kind] : cases)
+    for (const auto& [message, kind, familyId] : cases)
     {
-        const AnalyzedInformation info = analyze(message);
+        const AnalyzedInformation info = analyze(message, familyId);
         const auto hex = juce::String::toHexString(message.data(), (int)message.size());
         EXPECT_EQ(kind, info.kind) << hex;
         const bool carriesData = kind == AnalyzedInformation::IdentityReply || kind == AnalyzedInformation::SlotHeader;
         EXPECT_EQ(carriesData, info.data.getSize() > 0) << hex;
     }
+    EXPECT_EQ(AnalyzedInformation::None, w40388_midi::analyzeSysExMessage(nullptr, 15, family).kind);
 }
 
-TEST(AnalyzedInformation, IdentityReplyKeepsAllFifteenBytes)
+TEST(AnalyzedInformation, AnswersCarryTheWholeIdentityReplyOrThe32HeaderBytes)
 {
-    const Bytes reply = identityReply(15);
-    EXPECT_EQ(reply, dataOf(analyze(reply)));
-    Bytes wrongSubId = reply;
-    wrongSubId[4] = 0x01;
-    EXPECT_EQ(AnalyzedInformation::None, analyze(wrongSubId).kind);
-    Bytes wrongGroup = reply;
-    wrongGroup[3] = 0x07;
-    EXPECT_EQ(AnalyzedInformation::None, analyze(wrongGroup).kind);
-}
+    EXPECT_EQ(identityReply(15), dataOf(analyze(identityReply(15))));
+    // The empty slot answer stands for a header of zeros.
+    EXPECT_EQ(Bytes(32, 0x00), dataOf(analyze(Bytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04, 0x03, 0xF7})));
 
-TEST(AnalyzedInformation, EmptySlotAnswerGivesThirtyTwoZeroBytes)
-{
-    const AnalyzedInformation info = analyze(Bytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04, 0x03, 0xF7});
-    EXPECT_EQ(AnalyzedInformation::SlotHeader, info.kind);
-    EXPECT_EQ(Bytes(32, 0x00), dataOf(info));
-}
-
-TEST(AnalyzedInformation, FullSlotAnswerUnpacksHeaderFromByteTen)
-{
+    // A full answer carries the packed header from byte ten.
     Bytes header(32);
     for (size_t i = 0; i < header.size(); ++i)
         header[i] = static_cast<juce::uint8>(0x04 + i * 9);
@@ -115,21 +121,8 @@ TEST(AnalyzedInformation, FullSlotAnswerUnpacksHeaderFromByteTen)
     w40388_midi::packSysExData(message.data() + 10, header.data(), &count);
     message.push_back(0xF7);
     ASSERT_EQ(48u, message.size());
-
     const AnalyzedInformation info = analyze(message);
     EXPECT_EQ(AnalyzedInformation::SlotHeader, info.kind);
     EXPECT_EQ(header, dataOf(info));
-}
-
-TEST(AnalyzedInformation, FamilyComesFromTheCallerAndNullBytesAreNoAnswer)
-{
-    EXPECT_EQ(AnalyzedInformation::None, analyze(makerAnswer(0x23), 344).kind);
-    Bytes otherFamily = makerAnswer(0x23);
-    otherFamily[4] = 0x7F;
-    otherFamily[5] = 0x7F;
-    EXPECT_EQ(AnalyzedInformation::Ack, analyze(otherFamily, 0x7F7F).kind);
-    EXPECT_EQ(AnalyzedInformation::None, w40388_midi::analyzeSysExMessage(nullptr, 15, family).kind);
-    EXPECT_EQ(AnalyzedInformation::None, w40388_midi::noAnswer.kind);
-    EXPECT_EQ(0u, w40388_midi::noAnswer.data.getSize());
 }
 } // namespace

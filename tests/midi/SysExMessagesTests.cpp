@@ -20,21 +20,14 @@ SysExBytes pack(const SysExBytes& input)
     return output;
 }
 
-TEST(SysExPacking, PacksTopBitsIntoLeadingByte)
+TEST(SysExPacking, PacksTopBitsIntoALeadingByteForEachGroupOfSevenAndWritesNothingForNoInput)
 {
     EXPECT_EQ((SysExBytes{0x05, 0x01, 0x02, 0x03}), pack({0x81, 0x02, 0x83}));
+    EXPECT_EQ((SysExBytes{0x7F, 0, 0, 0, 0, 0, 0, 0}), pack(SysExBytes(7, 0x80)));
     EXPECT_EQ((SysExBytes{0x41, 0x70, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x01, 0x7F}),
               pack({0xF0, 0x01, 0x02, 0x03, 0x04, 0x05, 0x86, 0xFF}));
-}
-
-TEST(SysExPacking, OutputGrowsByOneByteForEachGroupOfSevenAndNothingIsWrittenForNoInput)
-{
     EXPECT_EQ(0, w40388_midi::getPackedSize(0));
     EXPECT_EQ(0, w40388_midi::getPackedSize(-3));
-    EXPECT_EQ(2, w40388_midi::getPackedSize(1));
-    EXPECT_EQ(10, w40388_midi::getPackedSize(8));
-    EXPECT_EQ(1331, w40388_midi::getPackedSize(1164));
-    EXPECT_EQ((SysExBytes{0x7F, 0, 0, 0, 0, 0, 0, 0}), pack(SysExBytes(7, 0x80)));
 
     SysExBytes output(4, 0xEE);
     const SysExBytes input{0x81, 0x82};
@@ -62,28 +55,28 @@ TEST(SysExPacking, UnpackingRestoresEveryByteValueAndStopsAtOutputCapacity)
     EXPECT_EQ((SysExBytes{0x00, 0x01, 0x00}), capped);
 }
 
-TEST(SysExMessages, BuildsIdentityAndSlotRequestsWithChannelAndFamily)
-{
-    EXPECT_EQ((SysExBytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}), w40388_midi::makeIdentityRequest());
-    EXPECT_EQ((SysExBytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x1B, 0x04, 0x03, 0xF7}),
-              w40388_midi::makeClearUserSlot(343, 0, 4, 3));
-    EXPECT_EQ((SysExBytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x1E, 0x01, 0x02, 0x05, 0xF7}),
-              w40388_midi::makeSwapUserSlots(343, 0, 1, 2, 5));
-    EXPECT_EQ((SysExBytes{0xF0, 0x42, 0x35, 0x00, 0x01, 0x57, 0x19, 0x02, 0x07, 0xF7}),
-              w40388_midi::makeUserSlotHeaderRequest(343, 5, 2, 7));
-    // Channel keeps its low nibble, family its two 7-bit halves, slots their low seven bits.
-    EXPECT_EQ((SysExBytes{0xF0, 0x42, 0x3F, 0x00, 0x7F, 0x7F, 0x1E, 0x03, 0x01, 0x7F, 0xF7}),
-              w40388_midi::makeSwapUserSlots(0xFFFF, 0x1F, 3, 0x81, 0xFF));
-}
-
-TEST(SysExMessages, BuildsUnitWriteWithLengthPrefixAndPackedData)
+TEST(SysExMessages, BuildsRequestsAndUnitWritesWithChannelAndFamily)
 {
     const SysExBytes unit{0x80, 0x01, 0xFF};
-    const SysExBytes message = w40388_midi::makeUserSlotDataDump(343, 2, 3, 6, unit.data(), unit.size());
-    // Payload 03 00 00 00 00 00 00 | 00 80 01 FF packs to 00 03 00 00 00 00 00 00 | 0A 00 00 01 7F.
-    EXPECT_EQ((SysExBytes{0xF0, 0x42, 0x32, 0x00, 0x01, 0x57, 0x4A, 0x03, 0x06, 0x00, 0x03, 0x00,
-                          0x00, 0x00, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x01, 0x7F, 0xF7}),
-              message);
+    const std::pair<SysExBytes, SysExBytes> cases[] = {
+        {w40388_midi::makeIdentityRequest(), {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}},
+        {w40388_midi::makeClearUserSlot(343, 0, 4, 3), {0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x1B, 0x04, 0x03, 0xF7}},
+        {w40388_midi::makeSwapUserSlots(343, 0, 1, 2, 5),
+         {0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x1E, 0x01, 0x02, 0x05, 0xF7}},
+        {w40388_midi::makeUserSlotHeaderRequest(343, 5, 2, 7),
+         {0xF0, 0x42, 0x35, 0x00, 0x01, 0x57, 0x19, 0x02, 0x07, 0xF7}},
+        // Channel keeps its low nibble, family its two 7-bit halves, slots their low seven bits.
+        {w40388_midi::makeSwapUserSlots(0xFFFF, 0x1F, 3, 0x81, 0xFF),
+         {0xF0, 0x42, 0x3F, 0x00, 0x7F, 0x7F, 0x1E, 0x03, 0x01, 0x7F, 0xF7}},
+        // Payload 03 00 00 00 00 00 00 | 00 80 01 FF packs to 00 03 00 00 00 00 00 00 | 0A 00 00 01 7F.
+        {w40388_midi::makeUserSlotDataDump(343, 2, 3, 6, unit.data(), unit.size()),
+         {0xF0, 0x42, 0x32, 0x00, 0x01, 0x57, 0x4A, 0x03, 0x06, 0x00, 0x03, 0x00,
+          0x00, 0x00, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x01, 0x7F, 0xF7}},
+        // An empty unit carries only the length prefix.
+        {w40388_midi::makeUserSlotDataDump(343, 0, 1, 0, juce::MemoryBlock()),
+         {0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x4A, 0x01, 0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x00, 0xF7}}};
+    for (const auto& [built, expected] : cases)
+        EXPECT_EQ(expected, built);
 }
 
 TEST(SysExMessages, UnitWriteOfWholeDataBlockHasExpectedSize)
@@ -102,13 +95,5 @@ TEST(SysExMessages, UnitWriteOfWholeDataBlockHasExpectedSize)
     ASSERT_EQ(1164, w40388_midi::unpackSysExData(payload.data(), 1164, message.data() + 9, 1331));
     EXPECT_EQ((SysExBytes{0x84, 0x04, 0, 0, 0, 0, 0, 0}), SysExBytes(payload.begin(), payload.begin() + 8));
     EXPECT_EQ(0, std::memcmp(payload.data() + 8, block.getData(), block.getSize()));
-}
-
-TEST(SysExMessages, UnitWriteOfEmptyDataCarriesOnlyThePrefix)
-{
-    const SysExBytes message = w40388_midi::makeUserSlotDataDump(343, 0, 1, 0, juce::MemoryBlock());
-    EXPECT_EQ(
-        (SysExBytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x4A, 0x01, 0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x00, 0xF7}),
-        message);
 }
 } // namespace

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <optional>
-#include <string>
 
 namespace
 {
@@ -29,32 +27,15 @@ TEST(Locale, LcAllWinsOverLcMessagesWhichWinsOverLang)
     EXPECT_EQ(platform::languageCodeFromVariables("C", nullptr, "ja_JP.UTF-8"), "en");
 }
 
-// Sets an environment variable (null: unsets it) for the lifetime of the object.
-class ScopedVariable
-{
-public:
-    ScopedVariable(const char* variableName, const char* value) : name(variableName)
-    {
-        if (const char* old = std::getenv(name))
-            previous = old;
-        value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-
-    ~ScopedVariable() { previous ? ::setenv(name, previous->c_str(), 1) : ::unsetenv(name); }
-
-private:
-    const char* name;
-    std::optional<std::string> previous;
-};
-
+// ctest runs each case in its own process, so the environment can be changed in place.
 TEST(Locale, CurrentLanguageReadsTheProcessEnvironment)
 {
-    const ScopedVariable lcAll("LC_ALL", nullptr);
-    const ScopedVariable lcMessages("LC_MESSAGES", "");
-    const ScopedVariable lang("LANG", "ja_JP.UTF-8");
+    ::unsetenv("LC_ALL");
+    ::setenv("LC_MESSAGES", "", 1);
+    ::setenv("LANG", "ja_JP.UTF-8", 1);
     EXPECT_EQ(platform::currentLanguageCode(), "ja");
 
-    const ScopedVariable lcAllEnglish("LC_ALL", "en_GB.UTF-8");
+    ::setenv("LC_ALL", "en_GB.UTF-8", 1);
     EXPECT_EQ(platform::currentLanguageCode(), "en");
 }
 } // namespace

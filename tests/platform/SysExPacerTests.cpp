@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using platform::SysExPacer;
 using std::chrono::microseconds;
 using std::chrono::milliseconds;
@@ -25,24 +27,21 @@ std::vector<long long> sendTimesUs(SysExPacer& pacer, std::size_t messageSize, S
 }
 } // namespace
 
-TEST(SysExPacer, SendsPiecesNoFasterThanTheCable)
+TEST(SysExPacer, SendsPiecesNoFasterThanTheCableEvenPastTheInterfaceBuffer)
 {
-    SysExPacer pacer;
-    const auto start = SysExPacer::Clock::now();
-    // 600 bytes: pieces of 256, 256 and 88, each once the previous one has drained.
-    EXPECT_EQ(sendTimesUs(pacer, 600, start), (std::vector<long long>{0, 81920, 163840}));
-    EXPECT_EQ(std::chrono::duration_cast<microseconds>(pacer.drainedAt() - start).count(), 192000);
-}
-
-TEST(SysExPacer, AMessageLongerThanTheInterfaceBufferTakesItsTimeOnTheWire)
-{
-    SysExPacer pacer;
-    const auto start = SysExPacer::Clock::now();
-    const auto times = sendTimesUs(pacer, 20000, start);
-    ASSERT_EQ(times.size(), 79u);
-    EXPECT_EQ(times.back(), 78 * 81920);
-    // 20000 bytes at 3125 bytes per second.
-    EXPECT_EQ(std::chrono::duration_cast<milliseconds>(pacer.drainedAt() - start).count(), 6400);
+    // Message size, pieces of 256 bytes each sent once the previous one has drained, and the
+    // time the line is idle again at 3125 bytes per second.
+    const std::tuple<std::size_t, std::size_t, long long> cases[] = {{600, 3, 192000}, {20000, 79, 6400000}};
+    for (const auto& [size, pieces, drainedUs] : cases)
+    {
+        SysExPacer pacer;
+        const auto start = SysExPacer::Clock::now();
+        const auto times = sendTimesUs(pacer, size, start);
+        ASSERT_EQ(times.size(), pieces) << size;
+        for (std::size_t i = 0; i < pieces; ++i)
+            EXPECT_EQ(times[i], static_cast<long long>(i) * 81920) << size << " piece " << i;
+        EXPECT_EQ(std::chrono::duration_cast<microseconds>(pacer.drainedAt() - start).count(), drainedUs) << size;
+    }
 }
 
 TEST(SysExPacer, QueueDrainsAtTheCablesRateAndAnIdleLineStartsAfresh)
