@@ -38,6 +38,12 @@ protected:
 
     void send(const Bytes& bytes) { midi.SendMessage(bytes.data(), (std::uint32_t)bytes.size()); }
 
+    void expectFailure(bool result, const juce::String& text)
+    {
+        EXPECT_FALSE(result) << text;
+        EXPECT_EQ(midi.GetLastFailure(), text);
+    }
+
     std::shared_ptr<platform::VirtualMidiBus> bus = std::make_shared<platform::VirtualMidiBus>();
     CTRXMidi midi{bus};
     test::CTRXMidiTraceListener listener;
@@ -48,30 +54,21 @@ protected:
 
 TEST_F(CTRXMidiPortTest, FailuresNameWhatWentWrong)
 {
-    EXPECT_FALSE(midi.CreateClient("MidiDevice"));
-    EXPECT_EQ(midi.GetLastFailure(), "Client is already created.");
-    EXPECT_FALSE(midi.OpenInPort(0));
-    EXPECT_EQ(midi.GetLastFailure(), "Not found MIDI IN device.");
-    EXPECT_FALSE(midi.OpenOutPort(0));
-    EXPECT_EQ(midi.GetLastFailure(), "Not found MIDI Out device.");
+    expectFailure(midi.CreateClient("MidiDevice"), "Client is already created.");
+    expectFailure(midi.OpenInPort(0), "Not found MIDI IN device.");
+    expectFailure(midi.OpenOutPort(0), "Not found MIDI Out device.");
     addSynth("Synth");
-    EXPECT_FALSE(midi.OpenInPort(-1));
-    EXPECT_EQ(midi.GetLastFailure(), "Not found MIDI IN device.");
-    EXPECT_FALSE(midi.OpenOutPort(1));
-    EXPECT_EQ(midi.GetLastFailure(), "Not found MIDI Out device.");
+    expectFailure(midi.OpenInPort(-1), "Not found MIDI IN device.");
+    expectFailure(midi.OpenOutPort(1), "Not found MIDI Out device.");
 
     EXPECT_TRUE(midi.DisposeClient());
     EXPECT_TRUE(midi.DisposeClient());
-    EXPECT_FALSE(midi.OpenInPort(0));
-    EXPECT_EQ(midi.GetLastFailure(), "Faild to MIDIInputPortCreate().");
-    EXPECT_FALSE(midi.OpenOutPort(0));
-    EXPECT_EQ(midi.GetLastFailure(), "Faild to MIDIOutputPortCreate().");
+    expectFailure(midi.OpenInPort(0), "Faild to MIDIInputPortCreate().");
+    expectFailure(midi.OpenOutPort(0), "Faild to MIDIOutputPortCreate().");
     EXPECT_FALSE(midi.IsInPortOpen());
     EXPECT_FALSE(midi.IsOutPortOpen());
-    EXPECT_FALSE(midi.CreateClient(nullptr));
-    EXPECT_EQ(midi.GetLastFailure(), "Failed to create CFString.");
-    EXPECT_FALSE(midi.CreateClient("\xC3\x28"));
-    EXPECT_EQ(midi.GetLastFailure(), "Failed to create CFString.");
+    expectFailure(midi.CreateClient(nullptr), "Failed to create CFString.");
+    expectFailure(midi.CreateClient("\xC3\x28"), "Failed to create CFString.");
     EXPECT_TRUE(midi.CreateClient("MidiDevice"));
 }
 
@@ -81,10 +78,8 @@ TEST_F(CTRXMidiPortTest, ASecondOpenFailsAndLeavesTheFirstWorkingWithTheChosenDe
     const int b = addSynth("B");
     ASSERT_TRUE(midi.OpenInPort(1));
     ASSERT_TRUE(midi.OpenOutPort(1));
-    EXPECT_FALSE(midi.OpenInPort(0));
-    EXPECT_EQ(midi.GetLastFailure(), "MIDI IN already opened.");
-    EXPECT_FALSE(midi.OpenOutPort(0));
-    EXPECT_EQ(midi.GetLastFailure(), "MIDI OUT already opened.");
+    expectFailure(midi.OpenInPort(0), "MIDI IN already opened.");
+    expectFailure(midi.OpenOutPort(0), "MIDI OUT already opened.");
 
     bus->sendFromSource(bus->getDeviceSource(a), {0x90, 0x01, 0x01});
     bus->sendFromSource(bus->getDeviceSource(b), {0xF0, 0x42});
