@@ -4,51 +4,34 @@
 
 namespace
 {
-struct CommandLineCase
-{
-    const char* name;
-    const char* line;
-    std::vector<juce::String> tokens;
-    std::vector<juce::String> files;
-};
-
-// The case's name, which ctest shows as the test's name.
-void PrintTo(const CommandLineCase& c, std::ostream* out)
-{
-    *out << c.name;
-}
-
-class CommandLineTest : public testing::TestWithParam<CommandLineCase>
-{
-};
-
 std::vector<juce::String> toVector(const juce::StringArray& strings)
 {
     return {strings.begin(), strings.end()};
 }
 
-TEST_P(CommandLineTest, SplitsTokensAndSkipsOptions)
+TEST(CommandLine, SplitsTokensAndSkipsOptions)
 {
-    const auto& c = GetParam();
-    EXPECT_EQ(toVector(w40388_application::tokenizeCommandLine(c.line)), c.tokens);
-    EXPECT_EQ(toVector(w40388_application::filesNamedOnCommandLine(c.line)), c.files);
+    // Name, command line, tokens, files.
+    const std::tuple<const char*, const char*, std::vector<juce::String>, std::vector<juce::String>> cases[] = {
+        {"Empty", "", {}, {}},
+        {"TwoBlanksGiveAnEmptyToken", "a  b", {"a", "", "b"}, {"a", "b"}},
+        {"TrailingBlankAddsTheToken", "a ", {"a"}, {"a"}},
+        {"QuotesKeepBlanksAndAreDropped",
+         "\"my unit.ftndigunit\" x",
+         {"my unit.ftndigunit", "", "x"},
+         {"my unit.ftndigunit", "x"}},
+        {"UnclosedQuoteRunsToTheEnd", "\"a b", {"a b"}, {"a b"}},
+        {"NSOptionSkipsItsValue",
+         "-NSDocumentRevisionsDebugMode YES unit",
+         {"-NSDocumentRevisionsDebugMode", "YES", "unit"},
+         {"unit"}},
+        {"DashOptionsAreSkippedAlone", "-v unit -x", {"-v", "unit", "-x"}, {"unit"}},
+        {"NSOptionAtTheEnd", "unit -NS", {"unit", "-NS"}, {"unit"}},
+    };
+    for (const auto& [name, line, tokens, files] : cases)
+    {
+        EXPECT_EQ(toVector(w40388_application::tokenizeCommandLine(line)), tokens) << name;
+        EXPECT_EQ(toVector(w40388_application::filesNamedOnCommandLine(line)), files) << name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, CommandLineTest,
-    testing::Values(CommandLineCase{"Empty", "", {}, {}},
-                    CommandLineCase{"BlanksSeparate", "a.ftndigunit b", {"a.ftndigunit", "b"}, {"a.ftndigunit", "b"}},
-                    CommandLineCase{"TwoBlanksGiveAnEmptyToken", "a  b", {"a", "", "b"}, {"a", "b"}},
-                    CommandLineCase{"TrailingBlankAddsTheToken", "a ", {"a"}, {"a"}},
-                    CommandLineCase{"QuotesKeepBlanksAndAreDropped",
-                                    "\"my unit.ftndigunit\" x",
-                                    {"my unit.ftndigunit", "", "x"},
-                                    {"my unit.ftndigunit", "x"}},
-                    CommandLineCase{"UnclosedQuoteRunsToTheEnd", "\"a b", {"a b"}, {"a b"}},
-                    CommandLineCase{"NSOptionSkipsItsValue",
-                                    "-NSDocumentRevisionsDebugMode YES unit",
-                                    {"-NSDocumentRevisionsDebugMode", "YES", "unit"},
-                                    {"unit"}},
-                    CommandLineCase{"DashOptionsAreSkippedAlone", "-v unit -x", {"-v", "unit", "-x"}, {"unit"}},
-                    CommandLineCase{"NSOptionAtTheEnd", "unit -NS", {"unit", "-NS"}, {"unit"}}));
 } // namespace

