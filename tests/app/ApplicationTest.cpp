@@ -29,10 +29,7 @@ void ApplicationTest::startApplication(bool autoReceive, Ports ports, bool debug
     if (ports == Ports::searchedOnBus)
         midi::MidiDeviceManager::setScanDevicesFactory([bus = bus]
                                                        { return std::make_unique<VirtualBusMidiScanDevices>(bus); });
-    if (debugMarker)
-    {
-        ASSERT_TRUE(preferencesFolder.getChildFile("DebugMode.txt").replaceWithText("on"));
-    }
+    ASSERT_TRUE(!debugMarker || preferencesFolder.getChildFile("DebugMode.txt").replaceWithText("on"));
 
     qtr3LibrarianApplication::Options options;
     options.midiBackend = bus;

@@ -183,9 +183,9 @@ TEST_F(MidiCommunicationDialogTest, WindowFollowsTheJobAndEndsAsTheMusicianExpec
 
             const auto& shown = musician.last;
             EXPECT_TRUE(musician.acted && musician.sawWindow && !musician.forced && shown.modalFlag);
+            EXPECT_TRUE(shown.status.isNotEmpty());
             EXPECT_EQ(shown.status, c.statusKey ? CTRXResource::getInstance()->getText(c.statusKey)
                                                 : midi::getMidiCommunicationErrorText(c.code));
-            EXPECT_TRUE(shown.status.isNotEmpty());
             const bool detail = c.statusKey == nullptr && c.code != Result::canceled;
             EXPECT_EQ(shown.detail, detail ? midi::getMidiCommunicationErrorDetailText(c.code) : "");
             EXPECT_EQ(std::pair(shown.height, shown.barY), detail ? std::pair(193, 114) : std::pair(150, 64));
@@ -202,7 +202,5 @@ TEST_F(MidiCommunicationDialogTest, WindowFollowsTheJobAndEndsAsTheMusicianExpec
     }
     EXPECT_FALSE(cancelMidiCommunicationProcess());
     manager->Disconnect();
-    Language::getInstance()->setLanguage(Language::english);
-    delete CTRXResource::getInstanceWithoutCreating();
 }
 } // namespace

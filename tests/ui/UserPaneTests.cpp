@@ -70,33 +70,23 @@ template <UnitModule Module> Rows slotOrder()
     return order;
 }
 
-// Fresh preferences (rows 25 high) and slot lists, an empty undo history and
-// the English texts and fonts.
+// Fresh preferences (rows 25 high) and slot lists, an empty undo history, English texts and fonts.
 class PaneTest : public testing::Test
 {
 protected:
     void SetUp() override
     {
-        useLanguage(Language::english);
+        w40388_application::CurrentLanguageModel::getInstance()->setLanguage(
+            w40388_application::CurrentLanguageModel::english);
+        delete CTRXResource::getInstanceWithoutCreating();
+        ui::FontLibrary::getInstance()->registerApplicationFonts();
         w40388_preferences::PreferencesData::getInstance()->SetInt(w40388_preferences::listHeightKey, rowHeight);
         liveData() = w40388_data::UserData();
         undoManager().clearUndoHistory();
     }
 
-    void TearDown() override
-    {
-        juce::ModifierKeys::currentModifiers = {};
-        useLanguage(Language::english);
-    }
+    void TearDown() override { juce::ModifierKeys::currentModifiers = {}; }
 
-    using Language = w40388_application::CurrentLanguageModel;
-
-    static void useLanguage(juce::uint32 language)
-    {
-        Language::getInstance()->setLanguage(language);
-        delete CTRXResource::getInstanceWithoutCreating();
-        ui::FontLibrary::getInstance()->registerApplicationFonts();
-    }
     using UndoManager = application::ApplicationUndoManager;
     static UndoManager& undoManager() { return *UndoManager::getInstance(); }
     static int rowCentreY(int row) { return headerHeight + row * rowHeight + rowHeight / 2; }
@@ -181,8 +171,7 @@ TEST_F(PaneTest, ListHeightReachesEveryPane)
     UserRevFXPaneComponent revFX;
     juce::TableListBox* tables[] = {&osc.getList().getTable(), &modFX.getList().getTable(), &delFX.getList().getTable(),
                                     &revFX.getList().getTable()};
-    for (auto* table : tables)
-        EXPECT_EQ(table->getRowHeight(), 25);
+    EXPECT_TRUE(std::all_of(std::begin(tables), std::end(tables), [](auto* t) { return t->getRowHeight() == 25; }));
 
     w40388_preferences::PreferencesData::getInstance()->SetInt(w40388_preferences::listHeightKey, 35);
     application::PreferencesDataChangeBroadcaster::getInstance()->sendPreferencesDataChanged();
@@ -236,37 +225,4 @@ TEST_F(PaneTest, AltDragCopiesRowsAsOneUndoStepWhileAMoveIntoItsOwnGapLeavesNone
     EXPECT_EQ(slotOrder<osc>(), identityOrder(16));
 }
 
-// Samples of every family in both languages, with row 1 selected and the move marker over
-// row 3, for review.
-template <UnitModule Module> void snapshotPane(const juce::String& name)
-{
-    using Family = w40388_data::SlotFamily<Module>;
-    auto& records = Family::records(liveData());
-    records[0] = makeUnit<Module>("Saw Lead", makeUnitVersionWord(1, 2, 3), SlotState::Loaded);
-    records[1] = makeUnit<Module>("Pulse Bass", makeUnitVersionWord(2, 0, 1), SlotState::Received, true, 1);
-    records[3] = makeUnit<Module>("Wavefolder", makeUnitVersionWord(0, 9, 12), SlotState::Received, true, 3);
-
-    UserPaneComponent<Module> pane;
-    auto& list = pane.getList();
-    auto& table = list.getTable();
-    table.selectRow(1);
-    table.itemDragEnter({list.makeDragDescription({1}), &table, {100, headerHeight + 3 * rowHeight}});
-    EXPECT_TRUE(test::gui::saveSnapshot(pane, name).existsAsFile()) << name;
-}
-
-TEST_F(PaneTest, SnapshotsOfTheFourPanesInBothLanguages)
-{
-    const std::pair<juce::uint32, const char*> languages[] = {{Language::english, "en"}, {Language::japanese, "ja"}};
-    for (const auto& [language, code] : languages)
-    {
-        useLanguage(language);
-        const juce::String suffix = juce::String("-") + code;
-        snapshotPane<UnitModule::Oscillator>("user-osc-pane" + suffix);
-        snapshotPane<UnitModule::ModulationEffect>("user-modfx-pane" + suffix);
-        snapshotPane<UnitModule::DelayEffect>("user-delfx-pane" + suffix);
-        snapshotPane<UnitModule::ReverbEffect>("user-revfx-pane" + suffix);
-    }
-    EXPECT_EQ(w40388_ui::UserOscListView(liveData()).getColumnName(2),
-              juce::CharPointer_UTF8("\xe5\x90\x8d\xe5\x89\x8d"));
-}
 } // namespace

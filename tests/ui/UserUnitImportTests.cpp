@@ -10,7 +10,6 @@
 #include "support/gui/ScopedPreferences.h"
 #include "ui/CustomTabbedComponent.h"
 #include "ui/FontLibrary.h"
-#include "ui/ImportUserDataWarningComponent.h"
 #include "ui/MainWindowManager.h"
 #include "ui/SelectedRowsStatus.h"
 #include "ui/UserPaneComponents.h"
@@ -126,8 +125,7 @@ void expectReadError(const std::function<void()>& fn, ReadError error, const std
                      const juce::String& snapshotName = {})
 {
     const auto seen = runAnswering(fn, text("CommonOK"), snapshotName);
-    EXPECT_TRUE(seen.message.isNotEmpty()) << what;
-    EXPECT_EQ(seen.title, text("CommonErrorDialogTitle")) << what;
+    EXPECT_TRUE(seen.message.isNotEmpty() && seen.title == text("CommonErrorDialogTitle")) << what << seen.title;
     EXPECT_EQ(seen.message, text(getReadErrorKey(error))) << what;
 }
 
@@ -155,13 +153,14 @@ protected:
 
     void TearDown() override
     {
-        useLanguage(Language::english);
         setUnitFileChooserForTesting({});
         w40388_ui::MainWindowManager::getInstance()->deleteMainWindow();
     }
 
-    using UndoManager = application::ApplicationUndoManager;
-    static UndoManager& undoManager() { return *UndoManager::getInstance(); }
+    static application::ApplicationUndoManager& undoManager()
+    {
+        return *application::ApplicationUndoManager::getInstance();
+    }
 
     static void resetDocument()
     {
@@ -294,10 +293,9 @@ TEST_F(UserUnitImportTest, UnitLandsInTheLowestSelectedRowOrFailsWithItsCodeInIt
         if (expectedSlot >= 0)
         {
             EXPECT_EQ(slotContent(module, expectedSlot),
-                      (SlotContent{SlotState::Loaded, test::makeUnitDataBlock(unit)}))
-                << transaction;
-            EXPECT_EQ(table(tab).getNumSelectedRows(), 1) << transaction;
-            EXPECT_EQ(table(tab).getSelectedRow(), expectedSlot) << transaction;
+                      (SlotContent{SlotState::Loaded, test::makeUnitDataBlock(unit)}));
+            EXPECT_EQ(std::pair(table(tab).getNumSelectedRows(), table(tab).getSelectedRow()),
+                      std::pair(1, expectedSlot));
             EXPECT_EQ(*ui::selectedRowsOfTab(tab), std::vector<int>{expectedSlot}) << transaction;
             EXPECT_EQ(undoManager().getUndoDescription(), transaction);
             undoManager().undo();
