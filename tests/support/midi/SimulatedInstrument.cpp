@@ -24,7 +24,6 @@ constexpr int swapRequestSize = 11;
 constexpr juce::uint8 memberBytes[] = {0x03, 0x00};
 constexpr juce::uint8 versionBytes[] = {0x01, 0x02, 0x03, 0x00};
 // A never-ending message leaves in pieces of this size, as a real interface would send it.
-constexpr size_t endlessPieceSize = 1024;
 
 juce::int64 toMs(Clock::time_point time)
 {
@@ -54,14 +53,6 @@ SimulatedInstrument::Fault SimulatedInstrument::Fault::userCommError(juce::uint8
     return fault;
 }
 
-SimulatedInstrument::Fault SimulatedInstrument::Fault::headerAnswerOfLength(int length)
-{
-    Fault fault;
-    fault.answer = Answer::HeaderAnswer;
-    fault.length = length;
-    return fault;
-}
-
 SimulatedInstrument::Fault SimulatedInstrument::Fault::otherMaker(juce::uint8 maker)
 {
     Fault fault;
@@ -76,39 +67,10 @@ SimulatedInstrument::Fault SimulatedInstrument::Fault::otherFamily(juce::uint32 
     return fault;
 }
 
-SimulatedInstrument::Fault SimulatedInstrument::Fault::otherChannel(int channel)
-{
-    Fault fault;
-    fault.channel = channel;
-    return fault;
-}
-
 SimulatedInstrument::Fault SimulatedInstrument::Fault::delay(int delayMs)
 {
     Fault fault;
     fault.delayMs = delayMs;
-    return fault;
-}
-
-SimulatedInstrument::Fault SimulatedInstrument::Fault::unawaitedAnswersFirst(std::vector<juce::uint8> functions)
-{
-    Fault fault;
-    fault.unawaitedFirst = std::move(functions);
-    return fault;
-}
-
-SimulatedInstrument::Fault SimulatedInstrument::Fault::strayBytesFirst(Bytes bytes)
-{
-    Fault fault;
-    fault.before.push_back(std::move(bytes));
-    return fault;
-}
-
-SimulatedInstrument::Fault SimulatedInstrument::Fault::endlessSysEx(int dataBytes)
-{
-    Fault fault;
-    fault.answer = Answer::EndlessSysEx;
-    fault.length = dataBytes;
     return fault;
 }
 
@@ -436,22 +398,13 @@ SimulatedInstrument::Outgoing SimulatedInstrument::handleMessage(const Bytes& me
         const Fault fault = takeFault(*request, module, slot);
         delayMs = fault.delayMs;
         packets = fault.before;
-        for (const auto function : fault.unawaitedFirst)
-            packets.push_back(makeMakerAnswer(function));
         Bytes reply;
         if (fault.answer == Fault::Answer::Normal || fault.answer == Fault::Answer::Nothing)
             reply = carryOut(*request, message, module, slot);
         else
-            reply = makeRefusal(fault, module, slot);
+            reply = makeRefusal(fault);
 
-        if (fault.answer == Fault::Answer::EndlessSysEx)
-        {
-            for (size_t start = 0; start < reply.size(); start += endlessPieceSize)
-                packets.emplace_back(reply.begin() + static_cast<long>(start),
-                                     reply.begin() +
-                                         static_cast<long>(std::min(reply.size(), start + endlessPieceSize)));
-        }
-        else if (fault.answer != Fault::Answer::Nothing)
+        if (fault.answer != Fault::Answer::Nothing)
         {
             applyOverrides(fault, reply);
             packets.push_back(std::move(reply));
@@ -584,7 +537,7 @@ SimulatedInstrument::Bytes SimulatedInstrument::makeSearchReply(juce::uint8 echo
             sysex::sysExEnd};
 }
 
-SimulatedInstrument::Bytes SimulatedInstrument::makeRefusal(const Fault& fault, int module, int slot) const
+SimulatedInstrument::Bytes SimulatedInstrument::makeRefusal(const Fault& fault) const
 {
     switch (fault.answer)
     {
@@ -592,24 +545,6 @@ SimulatedInstrument::Bytes SimulatedInstrument::makeRefusal(const Fault& fault, 
         return makeMakerAnswer(sysex::nak);
     case Fault::Answer::UserCommError:
         return makeMakerAnswer(fault.function);
-    case Fault::Answer::HeaderAnswer:
-    {
-        Bytes message =
-            makeMakerAnswer(sysex::userSlotHeaderDump, {static_cast<juce::uint8>(std::max(module, 0) & 0x7F),
-                                                        static_cast<juce::uint8>(std::max(slot, 0) & 0x7F)});
-        message.resize(static_cast<size_t>(std::max(fault.length, 1)), 0x00);
-        message.back() = sysex::sysExEnd;
-        return message;
-    }
-    case Fault::Answer::EndlessSysEx:
-    {
-        Bytes message(sysex::makerHeaderSize);
-        w40388_midi::writeMakerHeader(message.data(), sysex::instrumentFamilyId, channel);
-        message.push_back(sysex::userSlotDataDump);
-        for (int i = 0; i < fault.length; ++i)
-            message.push_back(static_cast<juce::uint8>(i & 0x7F));
-        return message;
-    }
     case Fault::Answer::Normal:
     case Fault::Answer::Nothing:
         break;
@@ -639,16 +574,6 @@ void SimulatedInstrument::applyOverrides(const Fault& fault, Bytes& answer) cons
             answer[4] = high;
             answer[5] = low;
         }
-    }
-    if (fault.channel)
-    {
-        const auto nibble = static_cast<juce::uint8>(*fault.channel & 0x0F);
-        if (identityReply)
-            answer[2] = nibble;
-        else if (searchReply)
-            answer[4] = nibble;
-        else
-            answer[2] = static_cast<juce::uint8>(sysex::makerMessageFormat | nibble);
     }
 }
 

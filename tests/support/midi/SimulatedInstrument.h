@@ -68,48 +68,33 @@ public:
     };
 
     // How to answer a matched request. The factories give one misbehaviour each; fields may be
-    // combined (a delayed Nak, another channel after stray bytes ...).
+    // combined (a delayed Nak, another family after packets sent before ...).
     struct Fault
     {
         enum class Answer
         {
-            Normal,        // carry out the request and answer it
-            Nothing,       // carry it out, send no answer
-            Nak,           // refuse it: function 0x24
-            UserCommError, // refuse it with `function` (0x27 to 0x2F)
-            HeaderAnswer,  // refuse it with a slot header answer (0x49) of exactly `length` bytes
-            EndlessSysEx   // refuse it with F0, a maker header and `length` data bytes, never an F7
+            Normal,       // carry out the request and answer it
+            Nothing,      // carry it out, send no answer
+            Nak,          // refuse it: function 0x24
+            UserCommError // refuse it with `function` (0x27 to 0x2F)
         };
 
         Answer answer = Answer::Normal;
         juce::uint8 function = 0x27;
-        int length = 0;
-        // Replace the maker byte, family or channel nibble in the answer (the identity and
-        // search replies included).
+        // Replace the maker byte or family in the answer (the identity and search replies included).
         std::optional<juce::uint8> maker;
         std::optional<juce::uint32> family;
-        std::optional<int> channel;
         // The answer leaves this long after the request arrived.
         int delayMs = 0;
         // Packets sent before the answer (in order, each one bus packet), even when no answer follows.
         std::vector<Bytes> before;
-        // Then complete maker answers with these functions, on the instrument's channel and family.
-        std::vector<juce::uint8> unawaitedFirst;
 
         static Fault noAnswer();
         static Fault nak();
         static Fault userCommError(juce::uint8 function);
-        static Fault headerAnswerOfLength(int length);
         static Fault otherMaker(juce::uint8 maker = 0x41);
         static Fault otherFamily(juce::uint32 family = 0x0158);
-        static Fault otherChannel(int channel);
         static Fault delay(int delayMs);
-        // Complete maker answers with these functions sent before the real answer; none of
-        // them is awaited by any request.
-        static Fault unawaitedAnswersFirst(std::vector<juce::uint8> functions = {0x26, 0x47, 0x48, 0x4A});
-        // One packet of bytes that form no System Exclusive message, sent before the answer.
-        static Fault strayBytesFirst(Bytes bytes = {0x12, 0x34, 0xF7, 0x90, 0x3C, 0x40, 0xF8, 0x7F});
-        static Fault endlessSysEx(int dataBytes = 64);
     };
 
     // Adds itself to `bus` as device `deviceName` with source "Out" and destination "In".
@@ -190,7 +175,7 @@ private:
     Bytes makeSlotHeaderAnswer(int module, int slot) const;
     Bytes makeIdentityReply() const;
     Bytes makeSearchReply(juce::uint8 echo) const;
-    Bytes makeRefusal(const Fault& fault, int module, int slot) const;
+    Bytes makeRefusal(const Fault& fault) const;
     void applyOverrides(const Fault& fault, Bytes& answer) const;
     juce::MemoryBlock* findSlot(int module, int slot);
     const juce::MemoryBlock* findSlot(int module, int slot) const;

@@ -28,22 +28,7 @@ void SimulatedInstrumentTest::TearDown()
     instrument.reset();
     if (bus == nullptr)
         return;
-    for (const int device : otherDevices)
-        bus->removeDevice(device);
-    otherDevices.clear();
     EXPECT_TRUE(bus->waitUntilIdle(5000));
 }
 
-int SimulatedInstrumentTest::addOtherDevice(const juce::String& name)
-{
-    const int device = bus->addDevice(name, {"Out"}, {"In"});
-    otherDevices.push_back(device);
-    return device;
-}
-
-void SimulatedInstrumentTest::recreateInstrument()
-{
-    instrument.reset();
-    instrument = std::make_unique<SimulatedInstrument>(*bus);
-}
 } // namespace test

@@ -21,14 +21,13 @@ std::shared_ptr<platform::VirtualMidiBus> getVirtualMidiBus();
 //     class WriteJobTest : public test::SimulatedInstrumentTest {};
 //     TEST_F(WriteJobTest, ClearsEmptySlots)
 //     {
-//         // instrument->getSourceIndex() / getDestinationIndex() are the indices to open
-//         // (0 and 0 unless the test added devices in front with addOtherDevice first).
+//         // instrument->getSourceIndex() / getDestinationIndex() are the indices to open.
 //         ...
 //         ASSERT_TRUE(instrument->waitForReceivedCount(49, 5000));
 //     }
 //
 // SetUp adds the instrument "QTR-3 Digital" (source "Out", destination "In") as the last device
-// of the bus; TearDown removes it and every device added with addOtherDevice, then waits for the
+// of the bus; TearDown removes it, then waits for the
 // bus to deliver what is left, so each test starts from an empty bus.
 class SimulatedInstrumentTest : public ::testing::Test
 {
@@ -36,17 +35,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Adds a silent device with one source and one destination, removed at TearDown. Added
-    // before the instrument is re-created (recreateInstrument), it moves the instrument's
-    // indices up by one.
-    int addOtherDevice(const juce::String& name);
-    // Removes the instrument and adds a fresh one at the end of the device list.
-    void recreateInstrument();
-
     std::shared_ptr<platform::VirtualMidiBus> bus;
     std::unique_ptr<SimulatedInstrument> instrument;
-
-private:
-    std::vector<int> otherDevices;
 };
 } // namespace test
