@@ -100,13 +100,10 @@ void expectListsMatchInstrument(const test::SimulatedInstrument& instrument, con
                 const auto& record = Family::records(liveData())[static_cast<size_t>(slot)];
                 const auto onInstrument = instrument.getSlot(module, slot);
                 SCOPED_TRACE(stage + ", module " + std::to_string(module) + " slot " + std::to_string(slot));
+                EXPECT_EQ(record.state.load(), onInstrument.isEmpty() ? SlotState::Empty : SlotState::Received);
                 if (onInstrument.isEmpty())
-                {
-                    EXPECT_EQ(record.state.load(), SlotState::Empty);
                     continue;
-                }
                 ASSERT_GE(onInstrument.getSize(), record.header.size());
-                EXPECT_EQ(record.state.load(), SlotState::Received);
                 EXPECT_EQ(record.slotIndex.load(), slot);
                 EXPECT_EQ(juce::MemoryBlock(record.header.data(), record.header.size()),
                           juce::MemoryBlock(onInstrument.getData(), record.header.size()));

@@ -151,11 +151,7 @@ protected:
         w40388_ui::MainWindowManager::getInstance()->setMainWindow(std::move(window));
     }
 
-    void TearDown() override
-    {
-        setUnitFileChooserForTesting({});
-        w40388_ui::MainWindowManager::getInstance()->deleteMainWindow();
-    }
+    void TearDown() override { w40388_ui::MainWindowManager::getInstance()->deleteMainWindow(); }
 
     static application::ApplicationUndoManager& undoManager()
     {
