@@ -55,34 +55,28 @@ TEST(ApplyMidiPortPreferences, ManualModeTakesTheStoredPortNamesAutomaticModeKee
     test::gui::ScopedPreferences preferences;
     auto* stored = PreferencesData::getInstance();
     auto* devices = midi::MidiDeviceManager::getInstance();
-    const auto storePortNames = [stored](const char* in, const char* out)
-    {
-        stored->SetString(w40388_preferences::midiInPortKey, in);
-        stored->SetString(w40388_preferences::midiOutPortKey, out);
-    };
-
-    // Without a stored mode the ports are found automatically and the names are left alone.
-    storePortNames("QTR-3 - MIDI In", "QTR-3 - MIDI Out");
     devices->automatic = false;
     devices->inPortName = "Earlier In";
     devices->outPortName = "Earlier Out";
-    w40388_application::applyMidiPortPreferences();
-    EXPECT_TRUE(devices->automatic);
-    EXPECT_EQ(devices->inPortName, "Earlier In");
-    EXPECT_EQ(devices->outPortName, "Earlier Out");
-    EXPECT_FALSE(devices->isConnected());
-
-    stored->SetBool(w40388_preferences::midiPortAutoScanKey, false);
-    w40388_application::applyMidiPortPreferences();
-    EXPECT_FALSE(devices->automatic);
-    EXPECT_EQ(devices->inPortName, "QTR-3 - MIDI In");
-    EXPECT_EQ(devices->outPortName, "QTR-3 - MIDI Out");
-    EXPECT_FALSE(devices->isConnected());
-
-    storePortNames("", "");
-    w40388_application::applyMidiPortPreferences();
-    EXPECT_EQ(devices->inPortName, "");
-    EXPECT_EQ(devices->outPortName, "");
+    // Stored auto-scan (-1: none), stored names, then the mode and names the manager ends up with. Without a
+    // stored mode the ports are found automatically and the names are left alone.
+    const std::tuple<int, const char*, const char*, bool, const char*, const char*> cases[] = {
+        {-1, "QTR-3 - MIDI In", "QTR-3 - MIDI Out", true, "Earlier In", "Earlier Out"},
+        {0, "QTR-3 - MIDI In", "QTR-3 - MIDI Out", false, "QTR-3 - MIDI In", "QTR-3 - MIDI Out"},
+        {0, "", "", false, "", ""},
+    };
+    for (const auto& [autoScan, in, out, automatic, inAfter, outAfter] : cases)
+    {
+        if (autoScan >= 0)
+            stored->SetBool(w40388_preferences::midiPortAutoScanKey, autoScan != 0);
+        stored->SetString(w40388_preferences::midiInPortKey, in);
+        stored->SetString(w40388_preferences::midiOutPortKey, out);
+        w40388_application::applyMidiPortPreferences();
+        EXPECT_EQ(devices->automatic, automatic) << in;
+        EXPECT_EQ(devices->inPortName, inAfter);
+        EXPECT_EQ(devices->outPortName, outAfter);
+        EXPECT_FALSE(devices->isConnected()) << in;
+    }
     EXPECT_FALSE(devices->Connect());
 }
 } // namespace

@@ -57,23 +57,16 @@ TEST_F(LookAndFeelTest, MenuBarItemWidthsFollowTheLanguageAndOnlyAnOpenMenuIsHig
 TEST_F(LookAndFeelTest, ScrollbarIndentsDependOnItsThickness)
 {
     using List = w40388_ui::ProgramListLookAndFeel;
-
-    const auto narrow = List::scrollbarShape(0, 0, 12, 200, true, 40, 60);
-    EXPECT_EQ(narrow.slotIndent, 0);
-    EXPECT_EQ(narrow.thumbIndent, 1);
-    EXPECT_EQ(narrow.slot, juce::Rectangle<float>(0, 0, 12, 200));
-    EXPECT_EQ(narrow.thumb, juce::Rectangle<float>(1, 41, 10, 58));
-    EXPECT_FLOAT_EQ(narrow.thumbCorner, 5.0f);
-
+    // 15 is not thicker than 15: no slot indent, the thumb one pixel in.
+    const auto narrow = List::scrollbarShape(0, 0, 15, 200, true, 40, 60);
+    EXPECT_EQ(narrow.slot, juce::Rectangle<float>(0, 0, 15, 200));
+    EXPECT_EQ(narrow.thumb, juce::Rectangle<float>(1, 41, 13, 58));
+    EXPECT_FLOAT_EQ(narrow.thumbCorner, 6.5f);
+    // A thicker bar indents both by one more; a horizontal one is the vertical one turned.
     const auto wide = List::scrollbarShape(0, 0, 300, 16, false, 40, 60);
-    EXPECT_EQ(wide.slotIndent, 1);
-    EXPECT_EQ(wide.thumbIndent, 2);
     EXPECT_EQ(wide.slot, juce::Rectangle<float>(1, 1, 298, 14));
     EXPECT_EQ(wide.thumb, juce::Rectangle<float>(42, 2, 56, 12));
     EXPECT_FLOAT_EQ(wide.slotCorner, 7.0f);
-
-    // 15 is not thicker than 15.
-    EXPECT_EQ(List::scrollbarShape(0, 0, 15, 100, true, 0, 10).slotIndent, 0);
 }
 
 TEST_F(LookAndFeelTest, ScrollbarWithoutThumbDrawsOnlyTheSlot)
