@@ -1,5 +1,6 @@
-// Reading one unit file with a 20 KiB payload: our reader (archive, manifest check,
-// block join and check) against juce::ZipFile extracting the same two members.
+// Reading one unit file with a 20 KiB and a 1 MiB payload: our reader (archive, manifest
+// check, block join and check) against juce::ZipFile extracting the same two members.
+// Both read the file from disk (the page cache) on every iteration.
 
 #include "data/UserUnitData.h"
 #include "files/UserUnitFileReader.h"
@@ -8,13 +9,17 @@
 #include <benchmark/benchmark.h>
 #include <juce_core/juce_core.h>
 
+#include <map>
+#include <memory>
+
 namespace
 {
-constexpr std::size_t payloadSize = 20 * 1024;
-
-const test::TemporaryUnitFile& unitFile()
+const juce::File& unitFile(std::size_t payloadSize)
 {
-    static const test::TemporaryUnitFile file = [] {
+    static std::map<std::size_t, std::unique_ptr<test::TemporaryUnitFile>> files;
+    auto& file = files[payloadSize];
+    if (file == nullptr)
+    {
         test::UnitFileOptions options;
         options.payloadSize = payloadSize;
         // Payloads are machine code: fill with bytes that compress like it rather than a pattern.
@@ -22,14 +27,14 @@ const test::TemporaryUnitFile& unitFile()
         juce::Random random(1234);
         for (std::size_t i = 4; i < payload.getSize(); ++i)
             payload[i] = static_cast<char>(random.nextInt(64));
-        return test::TemporaryUnitFile(test::buildUnitFile(test::makeManifestJson(options), payload));
-    }();
-    return file;
+        file = std::make_unique<test::TemporaryUnitFile>(test::buildUnitFile(test::makeManifestJson(options), payload));
+    }
+    return file->getFile();
 }
 
 void readWithUserUnitFileReader(benchmark::State& state)
 {
-    const auto file = unitFile().getFile();
+    const auto file = unitFile(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state)
     {
         w40388_data::UserUnitData unit;
@@ -39,11 +44,11 @@ void readWithUserUnitFileReader(benchmark::State& state)
         benchmark::DoNotOptimize(unit.unitData.getData());
     }
 }
-BENCHMARK(readWithUserUnitFileReader);
+BENCHMARK(readWithUserUnitFileReader)->Arg(20 * 1024)->Arg(1024 * 1024);
 
 void extractWithJuceZipFile(benchmark::State& state)
 {
-    const auto file = unitFile().getFile();
+    const auto file = unitFile(static_cast<std::size_t>(state.range(0)));
     for (auto _ : state)
     {
         juce::ZipFile zip(file);
@@ -57,7 +62,7 @@ void extractWithJuceZipFile(benchmark::State& state)
         }
     }
 }
-BENCHMARK(extractWithJuceZipFile);
+BENCHMARK(extractWithJuceZipFile)->Arg(20 * 1024)->Arg(1024 * 1024);
 } // namespace
 
 BENCHMARK_MAIN();

@@ -1,53 +1,26 @@
-// Feeds arbitrary bytes to the unit-file reader. The first byte chooses how:
+// Feeds arbitrary bytes to the unit-file reader, from memory through the same reading
+// the program does once it has a file's bytes. The first byte chooses how:
 // 0 - the rest is the archive itself;
 // 1 - the rest is split into a manifest text and a payload that are packed into a
 //     well-formed archive, so that mutations reach the manifest and block checks.
-// The reader must return a known code, never crash, and change its target only on 0.
+// The reader must return a known code, never crash, and change its target only on 0,
+// to a block that is laid out as the instrument expects.
 
+#include "data/UnitDataBlock.h"
 #include "data/UserUnitData.h"
 #include "files/ReadError.h"
 #include "files/UserUnitFileReader.h"
 
 #include <juce_core/juce_core.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <stdlib.h>
-#include <unistd.h>
-#include <vector>
+#include <string>
 
 namespace
 {
-// The file each input is written to before it is read: created with a unique name
-// (mkstemps), so that fuzzers running side by side never share it, and removed at exit.
-class ScratchFile
-{
-public:
-    ScratchFile()
-    {
-        const auto pattern = juce::File::getSpecialLocation(juce::File::tempDirectory)
-                                 .getChildFile("fuzz_unit_file_reader_XXXXXX.zip")
-                                 .getFullPathName();
-        std::vector<char> path(pattern.toRawUTF8(), pattern.toRawUTF8() + pattern.getNumBytesAsUTF8() + 1);
-        const int descriptor = ::mkstemps(path.data(), 4);
-        if (descriptor < 0)
-            std::abort();
-        ::close(descriptor);
-        file = juce::File(juce::CharPointer_UTF8(path.data()));
-    }
-
-    ~ScratchFile() { file.deleteFile(); }
-
-    juce::File file;
-};
-
-const juce::File& scratchFile()
-{
-    static const ScratchFile scratch;
-    return scratch.file;
-}
-
 juce::MemoryBlock packIntoArchive(const std::uint8_t* data, std::size_t size)
 {
     // Two bytes give the manifest's length; the payload is what follows it.
@@ -59,11 +32,44 @@ juce::MemoryBlock packIntoArchive(const std::uint8_t* data, std::size_t size)
     // The zip builder cannot write dates before 1980.
     const juce::Time date(2024, 0, 1, 12, 0);
     juce::ZipFile::Builder builder;
-    builder.addEntry(new juce::MemoryInputStream(manifest, manifestSize, true), 0, "unit/manifest.json", date);
-    builder.addEntry(new juce::MemoryInputStream(payload, payloadSize, true), 0, "unit/payload.bin", date);
+    builder.addEntry(new juce::MemoryInputStream(manifest, manifestSize, false), 0, "unit/manifest.json", date);
+    builder.addEntry(new juce::MemoryInputStream(payload, payloadSize, false), 0, "unit/payload.bin", date);
     juce::MemoryOutputStream out;
     builder.writeToStream(out, nullptr);
     return out.getMemoryBlock();
+}
+
+bool isKnownCode(int code)
+{
+    switch (static_cast<ReadError>(code))
+    {
+    case ReadError::NoError:
+    case ReadError::FailedToUncompressZipFile:
+    case ReadError::FailedToReadUserUnitFile:
+    case ReadError::InvalidUserUnitFile:
+    case ReadError::UserUnitFileMissingManifest:
+    case ReadError::UserUnitFileMissingPayload:
+    case ReadError::FailedToParseUserUnitManifest:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// payload size + 1156 bytes, the size word at 1020, 132 zero bytes at the end, and a header
+// and tag the block check accepts.
+bool isWellFormedBlock(const juce::MemoryBlock& block)
+{
+    std::string failure;
+    if (block.getSize() < UnitDataBlock::overhead || !UnitDataBlock::check(block, failure) ||
+        UnitDataBlock::getPayloadSize(block) + UnitDataBlock::overhead != block.getSize())
+        return false;
+
+    const auto* tail = static_cast<const char*>(block.getData()) + block.getSize() - UnitDataBlock::tailSize;
+    for (std::size_t i = 0; i < UnitDataBlock::tailSize; ++i)
+        if (tail[i] != 0)
+            return false;
+    return true;
 }
 } // namespace
 
@@ -72,25 +78,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0)
         return 0;
 
-    const auto bytes = data[0] == 1 ? packIntoArchive(data + 1, size - 1) : juce::MemoryBlock(data + 1, size - 1);
-    const auto& file = scratchFile();
-    if (!file.replaceWithData(bytes.getData(), bytes.getSize()))
-        return 0;
+    // The archive is read where it lies: libFuzzer's buffer has exactly the input's size,
+    // so any read past the end is caught.
+    juce::MemoryBlock packed;
+    const void* archive = data + 1;
+    std::size_t archiveSize = size - 1;
+    if (data[0] == 1)
+    {
+        packed = packIntoArchive(data + 1, size - 1);
+        archive = packed.getData();
+        archiveSize = packed.getSize();
+    }
 
     w40388_data::UserUnitData target;
     w40388_file::UserUnitFileReader reader(target);
-    const int code = reader.read(file);
+    const int code = reader.read(archive, archiveSize);
 
-    const bool known = code == static_cast<int>(ReadError::NoError) ||
-                       code == static_cast<int>(ReadError::FailedToUncompressZipFile) ||
-                       (code >= static_cast<int>(ReadError::FailedToReadUserUnitFile) &&
-                        code <= static_cast<int>(ReadError::FailedToParseUserUnitManifest) &&
-                        code != static_cast<int>(ReadError::InvalidModuleForUserUnitFile));
-    if (!known)
+    if (!isKnownCode(code))
         std::abort();
     if (code != 0 && (target.unitData.getSize() != 0 || target.message != "Uninitialized data."))
         std::abort();
-    if (code == 0 && (target.unitData.getSize() < 1156 || target.message.isNotEmpty()))
+    if (code == 0 && (!isWellFormedBlock(target.unitData) || target.message.isNotEmpty()))
         std::abort();
     return 0;
 }

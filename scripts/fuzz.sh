@@ -1,24 +1,52 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang (ASan+UBSan) and runs each for a bounded
-# time (FUZZ_SECONDS, default 60). Fails on any crash, leak or sanitizer report.
+# Builds the libFuzzer targets (clang, ASan+UBSan) and runs every fuzz/fuzz_*.cpp side by
+# side for FUZZ_SECONDS each (default 60), each on a fresh working corpus that starts as
+# a copy of its seeds (made by make_fuzz_corpus). Fails when any target finds a crash,
+# leak, timeout or sanitizer report; prints executions and executions per second.
+# FUZZ_TARGETS narrows the run to some targets; FUZZ_NICE runs them at a lower priority.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-60}
 build_dir=${FUZZ_BUILD_DIR:-build-fuzz}
+fuzz_targets=${FUZZ_TARGETS:-$(basename -s .cpp fuzz/fuzz_*.cpp | tr '\n' ' ')}
 
-# Only the fuzz targets are built: one per fuzz/fuzz_*.cpp.
-fuzz_targets=$(basename -s .cpp fuzz/fuzz_*.cpp | tr '\n' ' ')
+# Optimised like a release, so that the time goes into inputs rather than unoptimised code.
+CC=clang CXX=clang++ BUILD_DIR="$build_dir" BUILD_TYPE=RelWithDebInfo TARGETS="$fuzz_targets make_fuzz_corpus" \
+    scripts/build.sh -DQTR_BUILD_FUZZERS=ON -DQTR_BUILD_TESTS=OFF -DQTR_BUILD_BENCHMARKS=OFF
 
-CC=clang CXX=clang++ BUILD_DIR="$build_dir" BUILD_TYPE=Debug TARGETS="$fuzz_targets" scripts/build.sh \
-    -DQTR_BUILD_FUZZERS=ON -DQTR_BUILD_TESTS=OFF -DQTR_BUILD_BENCHMARKS=OFF
+build_dir=$(cd "$build_dir" && pwd)
+seeds="$build_dir/fuzz-seeds"
+rm -rf "$seeds"
+"$build_dir/bin/make_fuzz_corpus" "$seeds"
 
-shopt -s nullglob
+run=$(mktemp -d "$build_dir/fuzz-run.XXXXXX")
+echo "== fuzzing ${fuzz_targets}for ${seconds}s each in $run"
+declare -A pids
 for name in $fuzz_targets; do
-    target="$build_dir/bin/$name"
-    corpus="$build_dir/corpus/$name"
-    mkdir -p "$corpus"
-    echo "== $name for ${seconds}s"
-    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-        "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 "$corpus"
+    mkdir -p "$run/$name/corpus"
+    if [[ -d "$seeds/$name" ]]; then
+        cp "$seeds/$name"/* "$run/$name/corpus/"
+    fi
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 nice -n "${FUZZ_NICE:-0}" \
+        "$build_dir/bin/$name" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
+        -artifact_prefix="$run/$name/" "$run/$name/corpus" >"$run/$name/log" 2>&1 &
+    pids[$name]=$!
 done
+
+status=0
+for name in $fuzz_targets; do
+    if ! wait "${pids[$name]}"; then
+        status=1
+        echo "== $name FAILED (log: $run/$name/log)"
+        tail -n 40 "$run/$name/log"
+    fi
+done
+
+printf '%-24s %14s %10s\n' target executions exec/s
+for name in $fuzz_targets; do
+    executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$run/$name/log")
+    rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$run/$name/log")
+    printf '%-24s %14s %10s\n' "$name" "${executions:-?}" "${rate:-?}"
+done
+exit $status

@@ -13,9 +13,11 @@ constexpr int endOfDirectorySize = 22;
 constexpr int directoryHeaderSize = 46;
 constexpr int localHeaderSize = 30;
 // How far back from the end of the file the end record is looked for.
-constexpr juce::int64 endRecordSearchSpan = 1024;
-constexpr int searchBufferSize = 8192;
+constexpr std::int64_t endRecordSearchSpan = 1024;
+// Buffer over a compressed entry's stream; the inflated length an entry that declares
+// none starts from (doubled as it grows).
 constexpr int inflateBufferSize = 32768;
+constexpr juce::int64 initialCapacity = 4096;
 
 const char* const openFailureText = "Failed to open the zip file for reading";
 
@@ -29,34 +31,52 @@ std::uint32_t readLittleEndian32(const std::uint8_t* bytes)
     return juce::ByteOrder::littleEndianInt(bytes);
 }
 
-// Position of the end-of-central-directory record, or -1.
-juce::int64 findEndOfDirectory(juce::InputStream& input)
+// Position of the end-of-central-directory record, or -1. It is looked for backwards
+// from the end of the archive in steps of one record size, lowest position first
+// within each step.
+std::int64_t findEndOfDirectory(const std::uint8_t* bytes, std::int64_t size)
 {
-    juce::BufferedInputStream in(input, searchBufferSize);
-
-    juce::int64 pos = std::max<juce::int64>(in.getTotalLength(), 0);
-    const juce::int64 lowestPos = std::max<juce::int64>(pos - endRecordSearchSpan, 0);
-    std::uint8_t window[32] = {};
+    std::int64_t pos = size;
+    const std::int64_t lowestPos = std::max<std::int64_t>(pos - endRecordSearchSpan, 0);
 
     while (pos > lowestPos)
     {
-        pos = std::max<juce::int64>(pos - endOfDirectorySize, 0);
-        // Keep the previous window's first bytes so a signature split across two reads is still seen.
-        std::memmove(window + endOfDirectorySize, window, 4);
-
-        if (!in.setPosition(pos) || in.read(window, endOfDirectorySize) != endOfDirectorySize)
+        pos = std::max<std::int64_t>(pos - endOfDirectorySize, 0);
+        if (pos + endOfDirectorySize > size)
             return -1;
 
-        for (int i = 0; i < endOfDirectorySize; ++i)
-            if (readLittleEndian32(window + i) == endOfDirectorySignature)
-                return pos + i;
+        for (std::int64_t i = pos; i < pos + endOfDirectorySize && i + 4 <= size; ++i)
+            if (readLittleEndian32(bytes + i) == endOfDirectorySignature)
+                return i;
     }
     return -1;
 }
+
+// The whole file in one read, or nothing when it cannot be read or is too large.
+juce::MemoryBlock loadArchiveFile(const juce::File& file)
+{
+    juce::MemoryBlock block;
+    juce::FileInputStream in(file);
+    const juce::int64 length = in.openedOk() ? in.getTotalLength() : 0;
+    if (length <= 0 || length > MemoryBasedZipUncompressor::maxFileBytes)
+        return block;
+
+    block.setSize(static_cast<size_t>(length));
+    if (in.read(block.getData(), static_cast<int>(length)) != static_cast<int>(length))
+        block.reset();
+    return block;
+}
 } // namespace
 
-MemoryBasedZipUncompressor::MemoryBasedZipUncompressor(const juce::File& file)
-    : source(std::make_unique<juce::FileInputSource>(file))
+MemoryBasedZipUncompressor::MemoryBasedZipUncompressor(const juce::File& file) : fileBytes(loadArchiveFile(file))
+{
+    bytes = static_cast<const std::uint8_t*>(fileBytes.getData());
+    numBytes = fileBytes.getSize();
+    readDirectory();
+}
+
+MemoryBasedZipUncompressor::MemoryBasedZipUncompressor(const void* archiveBytes, std::size_t size)
+    : bytes(static_cast<const std::uint8_t*>(archiveBytes)), numBytes(archiveBytes != nullptr ? size : 0)
 {
     readDirectory();
 }
@@ -65,46 +85,29 @@ MemoryBasedZipUncompressor::~MemoryBasedZipUncompressor() = default;
 
 void MemoryBasedZipUncompressor::readDirectory()
 {
-    std::unique_ptr<juce::InputStream> in(source->createInputStream());
-    if (in == nullptr)
+    const auto size = static_cast<std::int64_t>(numBytes);
+    const std::int64_t endRecordPos = findEndOfDirectory(bytes, size);
+    if (endRecordPos < 0 || endRecordPos + endOfDirectorySize > size)
         return;
 
-    const juce::int64 endRecordPos = findEndOfDirectory(*in);
-    if (endRecordPos < 0)
-        return;
-
-    std::uint8_t endRecord[endOfDirectorySize] = {};
-    if (!in->setPosition(endRecordPos) || in->read(endRecord, endOfDirectorySize) != endOfDirectorySize)
-        return;
-
+    const auto* endRecord = bytes + endRecordPos;
     const int numEntries = readLittleEndian16(endRecord + 10);
     const auto directoryOffset = static_cast<std::int32_t>(readLittleEndian32(endRecord + 16));
-    const juce::int64 fileLength = in->getTotalLength();
-
-    if (directoryOffset < 0 || directoryOffset >= fileLength)
+    if (directoryOffset < 0 || directoryOffset >= size)
         return;
 
-    // A directory larger than a whole acceptable archive cannot belong to a unit file.
-    const juce::int64 directorySize = fileLength - directoryOffset;
-    if (directorySize > maxArchiveBytes)
-        return;
-
-    juce::MemoryBlock directory(static_cast<size_t>(directorySize));
-    if (!in->setPosition(directoryOffset) ||
-        in->read(directory.getData(), static_cast<int>(directorySize)) != static_cast<int>(directorySize))
-        return;
-
-    const auto* bytes = static_cast<const std::uint8_t*>(directory.getData());
+    const auto* directory = bytes + directoryOffset;
+    const auto directorySize = static_cast<size_t>(size - directoryOffset);
     size_t pos = 0;
 
     for (int i = 0; i < numEntries; ++i)
     {
-        if (pos + directoryHeaderSize > directory.getSize())
+        if (pos + directoryHeaderSize > directorySize)
             break;
 
-        const auto* header = bytes + pos;
+        const auto* header = directory + pos;
         const size_t nameLength = readLittleEndian16(header + 28);
-        if (pos + directoryHeaderSize + nameLength > directory.getSize())
+        if (pos + directoryHeaderSize + nameLength > directorySize)
             break;
 
         auto entry = std::make_unique<ZipEntryHolder>();
@@ -131,18 +134,18 @@ const ZipEntryHolder* MemoryBasedZipUncompressor::getEntry(int index) const
     return entries[static_cast<size_t>(index)].get();
 }
 
-juce::Result MemoryBasedZipUncompressor::uncompressAll()
+juce::Result MemoryBasedZipUncompressor::uncompressAll(PlacedEntry* placed)
 {
     for (int i = 0; i < getNumEntries(); ++i)
     {
-        const auto result = uncompressEntry(i);
+        const auto result = uncompressEntry(i, placed);
         if (result.failed())
             return result;
     }
     return juce::Result::ok();
 }
 
-juce::Result MemoryBasedZipUncompressor::uncompressEntry(int index)
+juce::Result MemoryBasedZipUncompressor::uncompressEntry(int index, PlacedEntry* placed)
 {
     const auto* entry = getEntry(index);
     if (entry != nullptr && entry->filename.endsWithChar('/'))
@@ -151,48 +154,69 @@ juce::Result MemoryBasedZipUncompressor::uncompressEntry(int index)
     if (entry == nullptr)
         return juce::Result::fail(openFailureText);
 
+    if (placed != nullptr && !placed->found && entry->filename == placed->name)
+    {
+        const auto result = inflateEntry(*entry, placed->block, placed->before, placed->after);
+        placed->found = result.wasOk();
+        return result;
+    }
+
+    juce::MemoryBlock block;
+    const auto result = inflateEntry(*entry, block, 0, 0);
+    // The first entry of a name wins.
+    if (result.wasOk())
+        fileData.emplace(entry->filename, std::move(block));
+    return result;
+}
+
+juce::Result MemoryBasedZipUncompressor::inflateEntry(const ZipEntryHolder& entry, juce::MemoryBlock& block,
+                                                      std::size_t before, std::size_t after)
+{
     // Refuse by the declared sizes before anything is reserved.
     const std::int64_t budget = std::min(maxEntryBytes, maxArchiveBytes - bytesInflated);
     const std::int64_t declaredSize =
-        entry->isCompressed ? entry->uncompressedSize : std::max<std::int64_t>(entry->uncompressedSize, entry->compressedSize);
+        entry.isCompressed ? entry.uncompressedSize : std::max<std::int64_t>(entry.uncompressedSize, entry.compressedSize);
     if (declaredSize > budget)
-        return juce::Result::fail("Zip entry \"" + entry->filename + "\" is larger than a unit file may hold");
+        return juce::Result::fail("Zip entry \"" + entry.filename + "\" is larger than a unit file may hold");
 
-    auto stream = createStreamForEntry(index);
-    if (stream == nullptr)
-        return juce::Result::fail(openFailureText);
+    ZipInputStream stored(*this, entry);
+    std::unique_ptr<juce::GZIPDecompressorInputStream> inflater;
+    if (entry.isCompressed)
+        inflater = std::make_unique<juce::GZIPDecompressorInputStream>(
+            &stored, false, juce::GZIPDecompressorInputStream::deflateFormat,
+            static_cast<juce::int64>(entry.uncompressedSize));
+    juce::InputStream& source = inflater != nullptr ? static_cast<juce::InputStream&>(*inflater) : stored;
 
     // The inflater does not stop at the declared length by itself: stop there when a
     // length is declared, and never go past the budget, counting what was really read.
-    const juce::int64 declaredLength = stream->getTotalLength();
+    const juce::int64 declaredLength = source.getTotalLength();
     const juce::int64 readLimit = declaredLength > 0 ? declaredLength : budget + 1;
 
-    juce::MemoryBlock block;
+    // The bytes go straight into the block, between its room in front and the zeros behind;
+    // space the entry does not fill stays zero, so shrinking leaves zeros behind it.
+    juce::int64 capacity = declaredLength > 0 ? declaredLength : std::min<juce::int64>(initialCapacity, readLimit);
+    block.reset();
+    block.setSize(before + static_cast<size_t>(capacity) + after, true);
     juce::int64 written = 0;
+    while (written < readLimit)
     {
-        juce::MemoryOutputStream out(block, false);
-        if (declaredLength > 0)
-            out.preallocate(static_cast<size_t>(declaredLength));
-
-        juce::HeapBlock<char> buffer(inflateBufferSize);
-        while (written < readLimit)
+        if (written == capacity)
         {
-            const auto wanted = static_cast<int>(std::min<juce::int64>(inflateBufferSize, readLimit - written));
-            const int numRead = stream->read(buffer.get(), wanted);
-            if (numRead <= 0)
-                break;
-            out.write(buffer.get(), static_cast<size_t>(numRead));
-            written += numRead;
+            capacity = std::min(readLimit, capacity * 2);
+            block.setSize(before + static_cast<size_t>(capacity) + after, true);
         }
+        auto* destination = static_cast<char*>(block.getData()) + before + written;
+        const int numRead = source.read(destination, static_cast<int>(capacity - written));
+        if (numRead <= 0)
+            break;
+        written += numRead;
     }
-    block.setSize(static_cast<size_t>(written));
+    if (written != capacity)
+        block.setSize(before + static_cast<size_t>(written) + after);
     bytesInflated += written;
 
     if (written > budget)
-        return juce::Result::fail("Zip entry \"" + entry->filename + "\" inflates beyond what a unit file may hold");
-
-    // The first entry of a name wins.
-    fileData.emplace(entry->filename, std::move(block));
+        return juce::Result::fail("Zip entry \"" + entry.filename + "\" inflates beyond what a unit file may hold");
     return juce::Result::ok();
 }
 
@@ -226,15 +250,15 @@ const juce::MemoryBlock& MemoryBasedZipUncompressor::getFileData(const juce::Str
     return found != fileData.end() ? found->second : emptyBlock;
 }
 
-MemoryBasedZipUncompressor::ZipInputStream::ZipInputStream(MemoryBasedZipUncompressor& owner,
+MemoryBasedZipUncompressor::ZipInputStream::ZipInputStream(const MemoryBasedZipUncompressor& owner,
                                                            const ZipEntryHolder& entryToRead)
-    : archive(owner), entry(entryToRead), input(archive.source->createInputStream())
+    : archive(owner), entry(entryToRead)
 {
-    if (input == nullptr || !input->setPosition(entry.streamOffset))
+    if (entry.streamOffset + localHeaderSize > static_cast<std::int64_t>(archive.numBytes))
         return;
 
-    std::uint8_t header[localHeaderSize];
-    if (input->read(header, localHeaderSize) == localHeaderSize && readLittleEndian32(header) == localHeaderSignature)
+    const auto* header = archive.bytes + entry.streamOffset;
+    if (readLittleEndian32(header) == localHeaderSignature)
         headerSize = localHeaderSize + readLittleEndian16(header + 26) + readLittleEndian16(header + 28);
 }
 
@@ -250,18 +274,20 @@ bool MemoryBasedZipUncompressor::ZipInputStream::isExhausted()
 
 int MemoryBasedZipUncompressor::ZipInputStream::read(void* destBuffer, int maxBytesToRead)
 {
-    if (headerSize == 0 || input == nullptr || maxBytesToRead <= 0)
+    if (headerSize == 0 || maxBytesToRead <= 0)
         return 0;
 
-    const auto numToRead = static_cast<int>(std::min<juce::int64>(maxBytesToRead, entry.compressedSize - pos));
-    if (numToRead <= 0 || !input->setPosition(entry.streamOffset + headerSize + pos))
+    // Stored bytes cut off by the end of the archive read as far as they go.
+    const std::int64_t start = entry.streamOffset + headerSize + pos;
+    const std::int64_t available =
+        std::min(entry.compressedSize - pos, static_cast<std::int64_t>(archive.numBytes) - start);
+    const auto numToRead = static_cast<int>(std::min<std::int64_t>(maxBytesToRead, available));
+    if (numToRead <= 0)
         return 0;
 
-    const int numRead = input->read(destBuffer, numToRead);
-    if (numRead <= 0)
-        return 0;
-    pos += numRead;
-    return numRead;
+    std::memcpy(destBuffer, archive.bytes + start, static_cast<size_t>(numToRead));
+    pos += numToRead;
+    return numToRead;
 }
 
 juce::int64 MemoryBasedZipUncompressor::ZipInputStream::getPosition()

@@ -2,6 +2,7 @@
 
 #include <juce_core/juce_core.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -17,30 +18,46 @@ struct ZipEntryHolder
     bool isCompressed = false;
 };
 
-// Reads a whole unit file (a small zip archive) into memory: lists the entries of
+// Reads a whole unit file (a small zip archive) from memory: lists the entries of
 // its central directory and inflates every file entry into a table keyed by name.
 // The unit-file reader makes one per read on the message thread and drops it after.
 //
 // Unit files hold a manifest and a payload of some tens of KiB, so the reader holds
 // at most maxEntryBytes per entry and maxArchiveBytes for the whole archive, counting
 // both the sizes the archive declares and the bytes actually inflated; an archive
-// beyond either fails to inflate instead of exhausting memory.
+// beyond either fails to inflate instead of exhausting memory. A file larger than
+// maxFileBytes is not read at all.
 class MemoryBasedZipUncompressor
 {
 public:
     static constexpr std::int64_t maxEntryBytes = 16 * 1024 * 1024;
     static constexpr std::int64_t maxArchiveBytes = 16 * 1024 * 1024;
+    static constexpr std::int64_t maxFileBytes = 2 * maxArchiveBytes;
 
-    // Never fails: a missing, unreadable or non-zip file has no entries.
+    // Never fails: a missing, unreadable, too large or non-zip file has no entries.
     explicit MemoryBasedZipUncompressor(const juce::File& file);
+    // Reads the archive in place: the bytes must outlive the object.
+    MemoryBasedZipUncompressor(const void* archiveBytes, std::size_t numBytes);
     virtual ~MemoryBasedZipUncompressor();
 
     int getNumEntries() const;
     const ZipEntryHolder* getEntry(int index) const;
 
+    // Where uncompressAll puts the first file entry of one name instead of the table:
+    // block becomes `before` bytes of room (zero), the entry's bytes, then `after` zero
+    // bytes. The unit-file reader inflates the payload straight into its unit data block.
+    struct PlacedEntry
+    {
+        juce::String name;
+        std::size_t before = 0;
+        std::size_t after = 0;
+        juce::MemoryBlock block;
+        bool found = false;
+    };
+
     // Inflates every entry in directory order; the first failure ends it.
-    juce::Result uncompressAll();
-    juce::Result uncompressEntry(int index);
+    juce::Result uncompressAll(PlacedEntry* placed = nullptr);
+    juce::Result uncompressEntry(int index, PlacedEntry* placed = nullptr);
 
     // The entry's data (inflated when compressed), or null for an index without entry.
     std::unique_ptr<juce::InputStream> createStreamForEntry(int index);
@@ -51,11 +68,11 @@ public:
     // Bytes held for the name, or an empty block.
     const juce::MemoryBlock& getFileData(const juce::String& name) const;
 
-    // Reads the raw stored bytes of one entry through a stream of its own.
+    // Reads the raw stored bytes of one entry, as far as the archive holds them.
     class ZipInputStream : public juce::InputStream
     {
     public:
-        ZipInputStream(MemoryBasedZipUncompressor& archive, const ZipEntryHolder& entry);
+        ZipInputStream(const MemoryBasedZipUncompressor& archive, const ZipEntryHolder& entry);
 
         juce::int64 getTotalLength() override;
         bool isExhausted() override;
@@ -64,18 +81,21 @@ public:
         bool setPosition(juce::int64 newPosition) override;
 
     private:
-        MemoryBasedZipUncompressor& archive;
+        const MemoryBasedZipUncompressor& archive;
         ZipEntryHolder entry;
         std::int64_t pos = 0;
         std::uint32_t headerSize = 0;
-        std::unique_ptr<juce::InputStream> input;
     };
 
 private:
     void readDirectory();
+    juce::Result inflateEntry(const ZipEntryHolder& entry, juce::MemoryBlock& block, std::size_t before,
+                              std::size_t after);
 
+    juce::MemoryBlock fileBytes; // the archive read from a file; empty when reading in place
+    const std::uint8_t* bytes = nullptr;
+    std::size_t numBytes = 0;
     std::vector<std::unique_ptr<ZipEntryHolder>> entries;
-    std::unique_ptr<juce::FileInputSource> source;
     std::map<juce::String, juce::MemoryBlock> fileData;
     juce::MemoryBlock emptyBlock;
     std::int64_t bytesInflated = 0; // over the whole archive, duplicates included

@@ -3,6 +3,8 @@
 #include "data/UserUnitData.h"
 #include "files/FileReader.h"
 
+#include <cstddef>
+
 namespace w40388_file
 {
 // Reads one unit file into a UserUnitData: opens the zip archive, finds the top
@@ -15,7 +17,10 @@ class UserUnitFileReader : public file::FileReader
 public:
     explicit UserUnitFileReader(w40388_data::UserUnitData& target);
 
+    // Reads the whole file, then the bytes as below.
     int read(const juce::File& file) override;
+    // The same read, of a unit file already in memory.
+    int read(const void* archiveBytes, std::size_t numBytes);
 
 private:
     w40388_data::UserUnitData& target;

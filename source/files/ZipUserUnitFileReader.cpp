@@ -8,6 +8,7 @@
 #include <boost/property_tree/ptree.hpp>
 #include <boost/regex.hpp>
 
+#include <cstring>
 #include <exception>
 #include <sstream>
 
@@ -17,51 +18,68 @@ ZipUserUnitFileReader::ZipUserUnitFileReader(const juce::File& file) : archive(f
 {
 }
 
+ZipUserUnitFileReader::ZipUserUnitFileReader(const void* archiveBytes, std::size_t numBytes)
+    : archive(archiveBytes, numBytes)
+{
+}
+
 ZipUserUnitFileReader::~ZipUserUnitFileReader() = default;
 
 ReadError ZipUserUnitFileReader::readInto(w40388_data::UserUnitData& target)
 {
-    const auto inflated = archive.uncompressAll();
+    // The names are known from the directory alone, so the payload can be inflated
+    // straight into the unit data block: room for the header in front, the zero tail behind.
+    const bool named = findMemberNames();
+    payload.name = payloadName;
+    payload.before = UnitDataBlock::payloadOffset;
+    payload.after = UnitDataBlock::tailSize;
+
+    const auto inflated = archive.uncompressAll(named ? &payload : nullptr);
     if (inflated.failed())
     {
         message = inflated.getErrorMessage();
         return ReadError::FailedToUncompressZipFile;
     }
 
-    if (const auto result = findMembers(); result != ReadError::NoError)
+    if (!named)
+        return ReadError::InvalidUserUnitFile;
+    if (const auto result = checkMembers(); result != ReadError::NoError)
         return result;
     if (const auto result = parseManifest(); result != ReadError::NoError)
         return result;
-
-    juce::MemoryBlock block;
-    if (const auto result = buildBlock(block); result != ReadError::NoError)
+    if (const auto result = buildBlock(); result != ReadError::NoError)
         return result;
 
-    target.unitData = std::move(block);
+    target.unitData = std::move(payload.block);
     target.message = juce::String();
     return ReadError::NoError;
 }
 
-ReadError ZipUserUnitFileReader::findMembers()
+bool ZipUserUnitFileReader::findMemberNames()
 {
     const auto* first = archive.getNumEntries() >= 2 ? archive.getEntry(0) : nullptr;
     if (first == nullptr)
-        return ReadError::InvalidUserUnitFile;
+        return false;
 
     // The top folder is the first path component of the first entry, with its "/".
     static const boost::regex topFolderPattern("([^/]+/).*");
     const auto firstName = first->filename.toStdString();
     boost::smatch match;
     if (!boost::regex_match(firstName, match, topFolderPattern))
-        return ReadError::InvalidUserUnitFile;
+        return false;
 
     const auto topFolder = juce::String::fromUTF8(match[1].str().c_str());
     manifestName = topFolder + juce::String(unitManifestName.data(), unitManifestName.size());
     payloadName = topFolder + juce::String(unitPayloadName.data(), unitPayloadName.size());
+    return true;
+}
 
+ReadError ZipUserUnitFileReader::checkMembers() const
+{
     if (archive.getIndexOfFileName(manifestName) < 0)
         return ReadError::UserUnitFileMissingManifest;
-    if (archive.getIndexOfFileName(payloadName) < 0)
+    // The first entry of the payload's name was placed into the block.
+    if (!payload.found)
         return ReadError::UserUnitFileMissingPayload;
     return ReadError::NoError;
 }
@@ -115,13 +133,15 @@ ReadError ZipUserUnitFileReader::parseManifest()
     return ReadError::NoError;
 }
 
-ReadError ZipUserUnitFileReader::buildBlock(juce::MemoryBlock& block)
+ReadError ZipUserUnitFileReader::buildBlock()
 {
-    // Appending rather than assigning: the framework's copy of an empty block passes a null pointer to memcpy.
-    const auto& payloadBytes = archive.getFileData(payloadName);
-    payload.setSize(0);
-    payload.append(payloadBytes.getData(), payloadBytes.getSize());
-    block = UnitDataBlock::build(header, payload.getData(), payload.getSize());
+    // checkMembers saw the payload placed: the block holds the room, the payload and the tail.
+    auto& block = payload.block;
+    const auto payloadSize = block.getSize() - UnitDataBlock::overhead;
+    auto* bytes = static_cast<std::uint8_t*>(block.getData());
+    std::memcpy(bytes, header.data(), UnitDataBlock::headerPartSize);
+    const auto size32 = juce::ByteOrder::swapIfBigEndian(static_cast<std::uint32_t>(payloadSize));
+    std::memcpy(bytes + UnitDataBlock::payloadSizeOffset, &size32, sizeof(size32));
 
     std::string failure;
     if (!UnitDataBlock::check(block, failure))

@@ -11,6 +11,14 @@ AnalyzedInformation::AnalyzedInformation(Kind kindToUse, juce::MemoryBlock dataT
 {
 }
 
+AnalyzedInformation& AnalyzedInformation::operator=(const AnalyzedInformation& other)
+{
+    kind = other.kind;
+    // The copy constructor copies nothing for an empty block.
+    data = juce::MemoryBlock(other.data);
+    return *this;
+}
+
 namespace
 {
 constexpr juce::uint32 minimumMakerAnswerSize = 8;

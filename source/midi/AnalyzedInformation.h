@@ -28,7 +28,11 @@ public:
     AnalyzedInformation() = default;
     AnalyzedInformation(Kind kindToUse, juce::MemoryBlock dataToUse);
     AnalyzedInformation(const AnalyzedInformation&) = default;
-    AnalyzedInformation& operator=(const AnalyzedInformation&) = default;
+    AnalyzedInformation(AnalyzedInformation&&) noexcept = default;
+    // Written out because juce::MemoryBlock's own copy assignment hands memcpy a null pointer
+    // when the source block is empty.
+    AnalyzedInformation& operator=(const AnalyzedInformation& other);
+    AnalyzedInformation& operator=(AnalyzedInformation&&) noexcept = default;
     virtual ~AnalyzedInformation() = default;
 
     Kind kind = None;

@@ -9,22 +9,26 @@
 
 namespace w40388_midi
 {
-MidiCommunicationTask::MidiCommunicationTask()
+MidiCommunicationTask::PortListener::PortListener(midi::MidiMessageQueue& queueToFill) : queue(queueToFill)
 {
     midi::MidiDeviceManager::getInstance()->getMidiPort().AddListener(this);
 }
 
-MidiCommunicationTask::~MidiCommunicationTask()
+MidiCommunicationTask::PortListener::~PortListener()
 {
-    // Waits for a delivery in progress; none reaches this object afterwards.
     midi::MidiDeviceManager::getInstance()->getMidiPort().RemoveListener(this);
+}
+
+void MidiCommunicationTask::PortListener::OnSysExMessage(CTRXMidi*, CTRXMidiMessage* message)
+{
+    queue.push(message->GetBytes(), message->GetLength());
 }
 
 void MidiCommunicationTask::OnMidiMessage(CTRXMidi*, CTRXMidiMessage*) {}
 
-void MidiCommunicationTask::OnSysExMessage(CTRXMidi*, CTRXMidiMessage* message)
+void MidiCommunicationTask::OnSysExMessage(CTRXMidi* sender, CTRXMidiMessage* message)
 {
-    queue.push(message->GetBytes(), message->GetLength());
+    portListener.OnSysExMessage(sender, message);
 }
 
 AnalyzedInformation MidiCommunicationTask::analyzeMessage(const juce::uint8* bytes, juce::uint32 length) const

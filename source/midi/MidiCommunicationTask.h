@@ -21,13 +21,18 @@ constexpr int totalUserSlots = 48;
 // port layer and keeps a copy of every System Exclusive message that arrives; the job sends
 // its requests through it and waits for the answer of an awaited kind.
 //
-// Threads: created, used and destroyed on the job thread; OnSysExMessage runs on the port
-// layer's receive thread under the layer's listener lock and takes only the queue's lock.
+// Threads: created, used and destroyed on the job thread; the port layer's receive thread
+// delivers under the layer's listener lock and takes only the queue's lock.
+//
+// The port layer does not call the task itself but a final member that queues for it and
+// leaves the listener list in its own destructor. Registered as itself, the task would be
+// reached through its vtable pointer while a subclass's constructor or destructor (and then
+// this class's) rewrites it on the job thread.
 class MidiCommunicationTask : public CTRXMidiListener
 {
 public:
-    MidiCommunicationTask();
-    ~MidiCommunicationTask() override;
+    MidiCommunicationTask() = default;
+    ~MidiCommunicationTask() override = default;
 
     void OnMidiMessage(CTRXMidi* sender, CTRXMidiMessage* message) override;
     void OnSysExMessage(CTRXMidi* sender, CTRXMidiMessage* message) override;
@@ -56,6 +61,22 @@ public:
     int channel = 0;              // set by the creator
 
 private:
+    // Listens on the device manager's port layer from its construction to its destruction.
+    class PortListener final : public CTRXMidiListener
+    {
+    public:
+        explicit PortListener(midi::MidiMessageQueue& queueToFill);
+        ~PortListener() override; // waits for a delivery in progress; none reaches it afterwards
+
+        void OnSysExMessage(CTRXMidi* sender, CTRXMidiMessage* message) override;
+
+    private:
+        midi::MidiMessageQueue& queue;
+    };
+
+    // After `queue`: leaves the port layer before the queue is destroyed.
+    PortListener portListener{queue};
+
     JUCE_DECLARE_NON_COPYABLE(MidiCommunicationTask)
 };
 } // namespace w40388_midi

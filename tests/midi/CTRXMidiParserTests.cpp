@@ -1,4 +1,4 @@
-#include "CTRXMidiTraceListener.h"
+#include "support/midi/CTRXMidiTraceListener.h"
 #include "platform/VirtualMidiBus.h"
 
 namespace

@@ -1,4 +1,4 @@
-#include "CTRXMidiTraceListener.h"
+#include "support/midi/CTRXMidiTraceListener.h"
 #include "platform/VirtualMidiBus.h"
 
 #include <atomic>
@@ -8,6 +8,13 @@ namespace
 {
 using Bytes = std::vector<std::uint8_t>;
 using Trace = juce::StringArray;
+
+// A bus whose sources can be made to name an endpoint that is gone, so that connecting fails.
+struct StaleSourceBus : platform::VirtualMidiBus
+{
+    platform::MidiEndpointRef getSource(int index) override { return stale ? 12345 : VirtualMidiBus::getSource(index); }
+    std::atomic<bool> stale{false};
+};
 
 class CTRXMidiPortTest : public ::testing::Test
 {
@@ -44,7 +51,7 @@ protected:
         EXPECT_EQ(midi.GetLastFailure(), text);
     }
 
-    std::shared_ptr<platform::VirtualMidiBus> bus = std::make_shared<platform::VirtualMidiBus>();
+    std::shared_ptr<StaleSourceBus> bus = std::make_shared<StaleSourceBus>();
     CTRXMidi midi{bus};
     test::CTRXMidiTraceListener listener;
     std::mutex inboxMutex;
@@ -60,6 +67,11 @@ TEST_F(CTRXMidiPortTest, FailuresNameWhatWentWrong)
     addSynth("Synth");
     expectFailure(midi.OpenInPort(-1), "Not found MIDI IN device.");
     expectFailure(midi.OpenOutPort(1), "Not found MIDI Out device.");
+    bus->stale = true;
+    expectFailure(midi.OpenInPort(0), "Faild to MIDIPortConnectSource().");
+    EXPECT_FALSE(midi.IsInPortOpen());
+    bus->stale = false;
+    EXPECT_TRUE(midi.OpenInPort(0)); // the failed port is not left behind as an open one
 
     EXPECT_TRUE(midi.DisposeClient());
     EXPECT_TRUE(midi.DisposeClient());

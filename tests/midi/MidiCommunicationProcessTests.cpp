@@ -1,4 +1,4 @@
-#include "JobTestSupport.h"
+#include "support/midi/JobTestSupport.h"
 #include "core/CTRXResource.h"
 #include "midi/ReceiveUserDataProcess.h"
 #include "midi/WriteUserDataProcess.h"
@@ -26,26 +26,34 @@ TEST(MidiCommunicationProcess, ChangesBeforeTheLoopTurnsGiveOneNotificationWithT
     EXPECT_EQ(watcher.events, std::vector<juce::String>{"third 0.25"});
 }
 
-TEST(MidiCommunicationResult, CodesHaveTheirTextsAndCancellationOneTextTwice)
+TEST(MidiCommunicationResult, CodesKeepTheirNumbersAndTexts)
 {
+    // In code order: the constant and its status text key. The detail key adds "Detail", except
+    // for a cancellation, which has one text for both.
+    const std::pair<int, const char*> codes[] = {{Result::noError, "MidiCommunicationNoError"},
+                                                 {Result::canceled, "MidiCommunicationCanceled"},
+                                                 {Result::failedToOpenDialog, "MidiCommunicationErrorFailedToOpenDialog"},
+                                                 {Result::timeout, "MidiCommunicationErrorTimeout"},
+                                                 {Result::targetDevice, "MidiCommunicationErrorTargetDevice"},
+                                                 {Result::nakOnReceive, "MidiCommunicationErrorReceiveNakOnReceive"},
+                                                 {Result::nakOnWrite, "MidiCommunicationErrorReceiveNakOnWrite"},
+                                                 {Result::writeError, "MidiCommunicationErrorReceiveWriteError"},
+                                                 {Result::messageBroken, "MidiCommunicationErrorMessageBroken"},
+                                                 {Result::userCommError, "MidiCommunicationErrorReceiveUserCommErr"}};
+    ASSERT_EQ(Result::count, 10);
     auto* texts = CTRXResource::getInstance();
-    EXPECT_EQ(midi::getMidiCommunicationErrorText(Result::noError), texts->getText("MidiCommunicationNoError"));
-    EXPECT_EQ(midi::getMidiCommunicationErrorDetailText(Result::timeout),
-              texts->getText("MidiCommunicationErrorTimeoutDetail"));
-    EXPECT_EQ(midi::getMidiCommunicationErrorText(Result::userCommError),
-              texts->getText("MidiCommunicationErrorReceiveUserCommErr"));
-    EXPECT_EQ(midi::getMidiCommunicationErrorDetailText(Result::canceled), texts->getText("MidiCommunicationCanceled"));
     for (int code = 0; code < Result::count; ++code)
     {
-        EXPECT_TRUE(midi::getMidiCommunicationErrorText(code).isNotEmpty()) << code;
-        EXPECT_TRUE(midi::getMidiCommunicationErrorDetailText(code).isNotEmpty()) << code;
+        const auto& [constant, key] = codes[code];
+        EXPECT_EQ(constant, code) << key;
+        EXPECT_TRUE(midi::getMidiCommunicationErrorText(code).isNotEmpty()) << key;
+        EXPECT_EQ(midi::getMidiCommunicationErrorText(code), texts->getText(key));
+        const juce::String detailKey = juce::String(key) + (code == 1 ? "" : "Detail");
+        EXPECT_TRUE(midi::getMidiCommunicationErrorDetailText(code).isNotEmpty()) << key;
+        EXPECT_EQ(midi::getMidiCommunicationErrorDetailText(code), texts->getText(detailKey));
     }
-
     for (const int code : {-1, 10, 255})
-    {
-        EXPECT_EQ(midi::getMidiCommunicationErrorText(code), "") << code;
-        EXPECT_EQ(midi::getMidiCommunicationErrorDetailText(code), "") << code;
-    }
+        EXPECT_EQ(midi::getMidiCommunicationErrorText(code) + midi::getMidiCommunicationErrorDetailText(code), "");
 }
 
 // A misbehaviour of the instrument for some requests and the result code it must end a job with.
@@ -55,7 +63,7 @@ struct AnswerCase
     bool write;
     SimulatedInstrument::Match request;
     Fault fault;
-    int expected;
+    int expected; // the code's number, its texts checked above
 };
 
 class JobAnswerCodes : public ConnectedJobTest, public ::testing::WithParamInterface<AnswerCase>
@@ -96,13 +104,13 @@ const Fault brokenHeader = only({0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04,
 INSTANTIATE_TEST_SUITE_P(
     Answers, JobAnswerCodes,
     ::testing::Values(
-        AnswerCase{"WriteUserCommError", true, {Request::Clear}, userCommError, Result::userCommError},
-        AnswerCase{"WriteBrokenHeader", true, {Request::Clear}, brokenHeader, Result::messageBroken},
-        AnswerCase{"WriteSilence", true, {Request::Clear}, Fault::noAnswer(), Result::timeout},
-        AnswerCase{"ReceiveBrokenHeader", false, {Request::SlotHeader, 2, 5}, brokenHeader, Result::messageBroken},
-        AnswerCase{"ReceiveSilence", false, {Request::SlotHeader, 2, 5}, Fault::noAnswer(), Result::timeout},
-        AnswerCase{"ReceiveAckOnly", false, {Request::SlotHeader, 2, 5}, ackOnly, Result::timeout},
-        AnswerCase{"ReceiveUserCommError", false, {Request::SlotHeader, 3, 1}, userCommError, Result::userCommError},
-        AnswerCase{"ReceiveOtherFamily", false, {Request::Identity}, Fault::otherFamily(), Result::targetDevice}),
+        AnswerCase{"WriteUserCommError", true, {Request::Clear}, userCommError, 9},
+        AnswerCase{"WriteBrokenHeader", true, {Request::Clear}, brokenHeader, 8},
+        AnswerCase{"WriteSilence", true, {Request::Clear}, Fault::noAnswer(), 3},
+        AnswerCase{"ReceiveBrokenHeader", false, {Request::SlotHeader, 2, 5}, brokenHeader, 8},
+        AnswerCase{"ReceiveSilence", false, {Request::SlotHeader, 2, 5}, Fault::noAnswer(), 3},
+        AnswerCase{"ReceiveAckOnly", false, {Request::SlotHeader, 2, 5}, ackOnly, 3},
+        AnswerCase{"ReceiveUserCommError", false, {Request::SlotHeader, 3, 1}, userCommError, 9},
+        AnswerCase{"ReceiveOtherFamily", false, {Request::Identity}, Fault::otherFamily(), 4}),
     [](const auto& info) { return std::string(info.param.name); });
 } // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 
 namespace
 {
@@ -51,6 +52,18 @@ TEST_F(MidiCommunicationTaskTest, WaitsDropUnawaitedAnswersAndEndAtTheirTimeout)
     EXPECT_GE(millisecondsSince(start), 250);
     EXPECT_EQ(answer.kind, AnalyzedInformation::None);
     EXPECT_EQ(answer.data.getSize(), 0u);
+}
+
+// A request object being destroyed while the port is delivering to it: the port must never reach
+// a part of it that is already gone (ThreadSanitizer sees the port read a vtable pointer that the
+// destructor is rewriting).
+TEST_F(MidiCommunicationTaskTest, LeavesThePortBeforeAnyOfItIsDestroyed)
+{
+    w40388_midi::MidiCommunicationTask first; // hears every message before `second`
+    auto second = std::make_unique<w40388_midi::DeviceInquiry>();
+    instrument->sendPacket(makerAnswer(0x23));
+    ASSERT_TRUE(runMessageLoopUntil([&] { return first.queue.size() == 1; }));
+    second.reset(); // nothing orders the delivery to `second` before this
 }
 
 using IdentityCase = std::pair<Fault, int>; // the answer and the code it gives

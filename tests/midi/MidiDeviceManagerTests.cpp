@@ -1,4 +1,4 @@
-#include "CTRXMidiTraceListener.h"
+#include "support/midi/CTRXMidiTraceListener.h"
 #include "midi/MidiDeviceManager.h"
 #include "midi/SysExMessages.h"
 #include "support/MessageLoop.h"

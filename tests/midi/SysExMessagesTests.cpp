@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <numeric>
 
 namespace
@@ -77,23 +76,5 @@ TEST(SysExMessages, BuildsRequestsAndUnitWritesWithChannelAndFamily)
          {0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x4A, 0x01, 0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x00, 0xF7}}};
     for (const auto& [built, expected] : cases)
         EXPECT_EQ(expected, built);
-}
-
-TEST(SysExMessages, UnitWriteOfWholeDataBlockHasExpectedSize)
-{
-    juce::MemoryBlock block(1156, true);
-    for (size_t i = 0; i < block.getSize(); ++i)
-        block[i] = static_cast<char>(i * 37);
-    const SysExBytes message = w40388_midi::makeUserSlotDataDump(343, 0, 4, 15, block);
-    ASSERT_EQ(1341u, message.size());
-    EXPECT_EQ(1341u, w40388_midi::getUserSlotDataDumpSize(1156));
-    EXPECT_EQ(0xF7, message.back());
-    for (size_t i = 1; i + 1 < message.size(); ++i)
-        ASSERT_LT(message[i], 0x80) << "at " << i;
-
-    SysExBytes payload(1164);
-    ASSERT_EQ(1164, w40388_midi::unpackSysExData(payload.data(), 1164, message.data() + 9, 1331));
-    EXPECT_EQ((SysExBytes{0x84, 0x04, 0, 0, 0, 0, 0, 0}), SysExBytes(payload.begin(), payload.begin() + 8));
-    EXPECT_EQ(0, std::memcmp(payload.data() + 8, block.getData(), block.getSize()));
 }
 } // namespace

@@ -122,7 +122,7 @@ RawZipEntry storedEntry(const std::string& name, const juce::MemoryBlock& data)
 {
     RawZipEntry entry;
     entry.name = name;
-    entry.stored = data;
+    entry.stored = juce::MemoryBlock(data); // MemoryBlock's copy assignment trips on an empty block
     return entry;
 }
 

@@ -1,0 +1,242 @@
+#include "core/BoundedXml.h"
+
+#include <cstring>
+
+namespace
+{
+// The parser's white space and name characters, in their ASCII range; the check accepts no other.
+bool isSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool isNameChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+           c == ':' || c == '.';
+}
+
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Walks the markup once, keeping only the nesting depth and the number of names.
+class XmlBoundsCheck
+{
+public:
+    XmlBoundsCheck(const char* text, std::size_t size) : pos(text), end(text + size) {}
+
+    bool run()
+    {
+        // Before the document element: white space, comments and processing instructions (the
+        // XML declaration among them); a document type is refused with everything else.
+        for (;;)
+        {
+            skipSpace();
+            if (!skipCommentOrInstruction())
+                break;
+        }
+        if (unterminated || !at("<"))
+            return false;
+
+        for (int depth = 0;;)
+        {
+            if (pos == end || unterminated)
+                return false;
+
+            if (*pos == '&')
+            {
+                if (!readReference())
+                    return false;
+            }
+            else if (*pos != '<')
+                ++pos;
+            else if (skipCommentOrInstruction() || (depth > 0 && skipPast("<![CDATA[", "]]>")))
+                continue;
+            else if (depth > 0 && skipPast("</", ">"))
+            {
+                if (--depth == 0)
+                    return true;
+            }
+            else
+            {
+                bool empty = false;
+                if (++depth > maxXmlDepth || !readStartTag(empty))
+                    return false;
+                if (empty && --depth == 0)
+                    return true;
+            }
+        }
+    }
+
+private:
+    bool at(const char* literal) const
+    {
+        const auto length = std::strlen(literal);
+        return static_cast<std::size_t>(end - pos) >= length && std::memcmp(pos, literal, length) == 0;
+    }
+
+    void skipSpace()
+    {
+        while (pos < end && isSpace(*pos))
+            ++pos;
+    }
+
+    // At opening: moves past the first terminator after it. Returns false, moving nothing, when the
+    // text is not at opening; a missing terminator marks the text unterminated.
+    bool skipPast(const char* opening, const char* terminator)
+    {
+        if (!at(opening))
+            return false;
+
+        pos += std::strlen(opening);
+        const auto length = std::strlen(terminator);
+        for (; !at(terminator); ++pos)
+            if (pos == end)
+                return unterminated = true;
+        pos += length;
+        return true;
+    }
+
+    bool skipCommentOrInstruction() { return skipPast("<!--", "-->") || skipPast("<?", "?>"); }
+
+    bool skipName()
+    {
+        const auto* start = pos;
+        while (pos < end && isNameChar(*pos))
+            ++pos;
+        return pos != start;
+    }
+
+    bool readName() { return skipName() && ++names <= maxXmlNames; }
+
+    // "&name;", "&#digits;" or "&#x" hex digits ";": anything else could make the parser skip to a
+    // semicolon far away, or take a '<' as part of a number.
+    bool readReference()
+    {
+        ++pos;
+        if (at("#x") || at("#X"))
+        {
+            pos += 2;
+            const auto* start = pos;
+            while (pos < end && isHexDigit(*pos))
+                ++pos;
+            if (pos == start)
+                return false;
+        }
+        else if (at("#"))
+        {
+            const auto* start = ++pos;
+            while (pos < end && *pos >= '0' && *pos <= '9')
+                ++pos;
+            if (pos == start)
+                return false;
+        }
+        else if (!skipName())
+            return false;
+
+        return at(";") && ++pos != nullptr;
+    }
+
+    // From '<' to the end of the start tag; empty is set for "/>".
+    bool readStartTag(bool& empty)
+    {
+        ++pos;
+        if (!readName())
+            return false;
+
+        for (;;)
+        {
+            skipSpace();
+            if (at("/>") || at(">"))
+            {
+                empty = *pos == '/';
+                pos += empty ? 2 : 1;
+                return true;
+            }
+
+            if (!readName())
+                return false;
+            skipSpace();
+            if (!at("="))
+                return false;
+            ++pos;
+            skipSpace();
+            if (!at("\"") && !at("'"))
+                return false;
+
+            const char quote = *pos++;
+            while (pos < end && *pos != quote)
+                if (*pos != '&')
+                    ++pos;
+                else if (!readReference())
+                    return false;
+            if (pos++ == end)
+                return false;
+        }
+    }
+
+    const char* pos;
+    const char* const end;
+    int names = 0;
+    bool unterminated = false;
+};
+
+// Counts what is written; runs of one byte count at once.
+class CountingOutputStream : public juce::OutputStream
+{
+public:
+    void flush() override {}
+    bool setPosition(juce::int64) override { return false; }
+    juce::int64 getPosition() override { return static_cast<juce::int64>(count); }
+
+    bool write(const void*, std::size_t numBytes) override
+    {
+        count += numBytes;
+        return true;
+    }
+
+    bool writeRepeatedByte(juce::uint8, std::size_t numTimes) override
+    {
+        count += numTimes;
+        return true;
+    }
+
+    std::size_t count = 0;
+};
+} // namespace
+
+std::unique_ptr<juce::XmlElement> parseBoundedXml(const void* data, std::size_t size)
+{
+    auto text = static_cast<const char*>(data);
+    if (size >= 3 && juce::CharPointer_UTF8::isByteOrderMark(text))
+    {
+        text += 3;
+        size -= 3;
+    }
+
+    if (size == 0 || size > maxXmlFileBytes || std::memchr(text, 0, size) != nullptr ||
+        !juce::CharPointer_UTF8::isValidString(text, static_cast<int>(size)) || !XmlBoundsCheck(text, size).run())
+        return nullptr;
+
+    return juce::parseXML(juce::String::fromUTF8(text, static_cast<int>(size)));
+}
+
+std::unique_ptr<juce::XmlElement> parseBoundedXmlFile(const juce::File& file)
+{
+    juce::FileInputStream in(file);
+    if (!in.openedOk() || in.getTotalLength() > static_cast<juce::int64>(maxXmlFileBytes))
+        return nullptr;
+
+    juce::MemoryBlock bytes;
+    in.readIntoMemoryBlock(bytes, static_cast<juce::ssize_t>(maxXmlFileBytes) + 1);
+    return parseBoundedXml(bytes.getData(), bytes.getSize());
+}
+
+std::size_t xmlTextSize(const juce::XmlElement& element, const juce::XmlElement::TextFormat& format)
+{
+    CountingOutputStream counter;
+    element.writeTo(counter, format);
+    return counter.count;
+}
