@@ -1,5 +1,5 @@
-#include "support/midi/CTRXMidiTraceListener.h"
 #include "platform/VirtualMidiBus.h"
+#include "support/midi/CTRXMidiTraceListener.h"
 
 #include <atomic>
 #include <thread>

@@ -1,7 +1,7 @@
-#include "support/midi/JobTestSupport.h"
 #include "core/CTRXResource.h"
 #include "midi/ReceiveUserDataProcess.h"
 #include "midi/WriteUserDataProcess.h"
+#include "support/midi/JobTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -30,16 +30,17 @@ TEST(MidiCommunicationResult, CodesKeepTheirNumbersAndTexts)
 {
     // In code order: the constant and its status text key. The detail key adds "Detail", except
     // for a cancellation, which has one text for both.
-    const std::pair<int, const char*> codes[] = {{Result::noError, "MidiCommunicationNoError"},
-                                                 {Result::canceled, "MidiCommunicationCanceled"},
-                                                 {Result::failedToOpenDialog, "MidiCommunicationErrorFailedToOpenDialog"},
-                                                 {Result::timeout, "MidiCommunicationErrorTimeout"},
-                                                 {Result::targetDevice, "MidiCommunicationErrorTargetDevice"},
-                                                 {Result::nakOnReceive, "MidiCommunicationErrorReceiveNakOnReceive"},
-                                                 {Result::nakOnWrite, "MidiCommunicationErrorReceiveNakOnWrite"},
-                                                 {Result::writeError, "MidiCommunicationErrorReceiveWriteError"},
-                                                 {Result::messageBroken, "MidiCommunicationErrorMessageBroken"},
-                                                 {Result::userCommError, "MidiCommunicationErrorReceiveUserCommErr"}};
+    const std::pair<int, const char*> codes[] = {
+        {Result::noError, "MidiCommunicationNoError"},
+        {Result::canceled, "MidiCommunicationCanceled"},
+        {Result::failedToOpenDialog, "MidiCommunicationErrorFailedToOpenDialog"},
+        {Result::timeout, "MidiCommunicationErrorTimeout"},
+        {Result::targetDevice, "MidiCommunicationErrorTargetDevice"},
+        {Result::nakOnReceive, "MidiCommunicationErrorReceiveNakOnReceive"},
+        {Result::nakOnWrite, "MidiCommunicationErrorReceiveNakOnWrite"},
+        {Result::writeError, "MidiCommunicationErrorReceiveWriteError"},
+        {Result::messageBroken, "MidiCommunicationErrorMessageBroken"},
+        {Result::userCommError, "MidiCommunicationErrorReceiveUserCommErr"}};
     ASSERT_EQ(Result::count, 10);
     auto* texts = CTRXResource::getInstance();
     for (int code = 0; code < Result::count; ++code)
@@ -103,14 +104,13 @@ const Fault brokenHeader = only({0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04,
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, JobAnswerCodes,
-    ::testing::Values(
-        AnswerCase{"WriteUserCommError", true, {Request::Clear}, userCommError, 9},
-        AnswerCase{"WriteBrokenHeader", true, {Request::Clear}, brokenHeader, 8},
-        AnswerCase{"WriteSilence", true, {Request::Clear}, Fault::noAnswer(), 3},
-        AnswerCase{"ReceiveBrokenHeader", false, {Request::SlotHeader, 2, 5}, brokenHeader, 8},
-        AnswerCase{"ReceiveSilence", false, {Request::SlotHeader, 2, 5}, Fault::noAnswer(), 3},
-        AnswerCase{"ReceiveAckOnly", false, {Request::SlotHeader, 2, 5}, ackOnly, 3},
-        AnswerCase{"ReceiveUserCommError", false, {Request::SlotHeader, 3, 1}, userCommError, 9},
-        AnswerCase{"ReceiveOtherFamily", false, {Request::Identity}, Fault::otherFamily(), 4}),
+    ::testing::Values(AnswerCase{"WriteUserCommError", true, {Request::Clear}, userCommError, 9},
+                      AnswerCase{"WriteBrokenHeader", true, {Request::Clear}, brokenHeader, 8},
+                      AnswerCase{"WriteSilence", true, {Request::Clear}, Fault::noAnswer(), 3},
+                      AnswerCase{"ReceiveBrokenHeader", false, {Request::SlotHeader, 2, 5}, brokenHeader, 8},
+                      AnswerCase{"ReceiveSilence", false, {Request::SlotHeader, 2, 5}, Fault::noAnswer(), 3},
+                      AnswerCase{"ReceiveAckOnly", false, {Request::SlotHeader, 2, 5}, ackOnly, 3},
+                      AnswerCase{"ReceiveUserCommError", false, {Request::SlotHeader, 3, 1}, userCommError, 9},
+                      AnswerCase{"ReceiveOtherFamily", false, {Request::Identity}, Fault::otherFamily(), 4}),
     [](const auto& info) { return std::string(info.param.name); });
 } // namespace

@@ -1,7 +1,7 @@
-#include "support/midi/CTRXMidiTraceListener.h"
 #include "midi/MidiDeviceManager.h"
 #include "midi/SysExMessages.h"
 #include "support/MessageLoop.h"
+#include "support/midi/CTRXMidiTraceListener.h"
 #include "support/midi/SimulatedInstrument.h"
 #include "support/midi/VirtualBusMidiScanDevices.h"
 

@@ -1,6 +1,6 @@
-#include "support/midi/JobTestSupport.h"
 #include "core/CTRXResource.h"
 #include "midi/ReceiveUserDataProcess.h"
+#include "support/midi/JobTestSupport.h"
 
 #include <gtest/gtest.h>
 

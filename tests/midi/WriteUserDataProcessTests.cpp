@@ -1,7 +1,7 @@
-#include "support/midi/JobTestSupport.h"
 #include "core/CTRXResource.h"
 #include "midi/WriteUserDataProcess.h"
 #include "support/files/UnitFileBuilder.h"
+#include "support/midi/JobTestSupport.h"
 
 #include <gtest/gtest.h>
 
