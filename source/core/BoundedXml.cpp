@@ -21,6 +21,43 @@ bool isHexDigit(char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
+// Well-formed UTF-8 without zero bytes: the parser steps over a character by the length its lead
+// byte announces, and a zero, even an over-long one, ends its text early.
+bool isValidUtf8(const unsigned char* p, const unsigned char* end)
+{
+    while (p < end)
+    {
+        const unsigned lead = *p++;
+        if (lead >= 0x01 && lead <= 0x7f)
+            continue;
+
+        // The range of the second byte excludes over-long forms, surrogates and values past U+10FFFF.
+        int extra = -1;
+        unsigned low = 0x80, high = 0xbf;
+        if (lead >= 0xc2 && lead <= 0xdf)
+            extra = 1;
+        else if (lead >= 0xe0 && lead <= 0xef)
+        {
+            extra = 2;
+            low = lead == 0xe0 ? 0xa0 : low;
+            high = lead == 0xed ? 0x9f : high;
+        }
+        else if (lead >= 0xf0 && lead <= 0xf4)
+        {
+            extra = 3;
+            low = lead == 0xf0 ? 0x90 : low;
+            high = lead == 0xf4 ? 0x8f : high;
+        }
+
+        if (extra < 0 || end - p < extra || *p < low || *p > high)
+            return false;
+        for (++p; --extra > 0; ++p)
+            if ((*p & 0xc0) != 0x80)
+                return false;
+    }
+    return true;
+}
+
 // Walks the markup once, keeping only the nesting depth and the number of names.
 class XmlBoundsCheck
 {
@@ -136,7 +173,10 @@ private:
         else if (!skipName())
             return false;
 
-        return at(";") && ++pos != nullptr;
+        if (!at(";"))
+            return false;
+        ++pos;
+        return true;
     }
 
     // From '<' to the end of the start tag; empty is set for "/>".
@@ -172,8 +212,9 @@ private:
                     ++pos;
                 else if (!readReference())
                     return false;
-            if (pos++ == end)
+            if (pos == end)
                 return false;
+            ++pos;
         }
     }
 
@@ -216,22 +257,11 @@ std::unique_ptr<juce::XmlElement> parseBoundedXml(const void* data, std::size_t 
         size -= 3;
     }
 
-    if (size == 0 || size > maxXmlFileBytes || std::memchr(text, 0, size) != nullptr ||
-        !juce::CharPointer_UTF8::isValidString(text, static_cast<int>(size)) || !XmlBoundsCheck(text, size).run())
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    if (size == 0 || size > maxXmlFileBytes || !isValidUtf8(bytes, bytes + size) || !XmlBoundsCheck(text, size).run())
         return nullptr;
 
     return juce::parseXML(juce::String::fromUTF8(text, static_cast<int>(size)));
-}
-
-std::unique_ptr<juce::XmlElement> parseBoundedXmlFile(const juce::File& file)
-{
-    juce::FileInputStream in(file);
-    if (!in.openedOk() || in.getTotalLength() > static_cast<juce::int64>(maxXmlFileBytes))
-        return nullptr;
-
-    juce::MemoryBlock bytes;
-    in.readIntoMemoryBlock(bytes, static_cast<juce::ssize_t>(maxXmlFileBytes) + 1);
-    return parseBoundedXml(bytes.getData(), bytes.getSize());
 }
 
 std::size_t xmlTextSize(const juce::XmlElement& element, const juce::XmlElement::TextFormat& format)

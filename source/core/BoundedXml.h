@@ -23,10 +23,6 @@ constexpr int maxXmlNames = 8192;
 // follows the document element is ignored, as the parser does.
 std::unique_ptr<juce::XmlElement> parseBoundedXml(const void* data, std::size_t size);
 
-// Reads a file and parses it as above; null when it is missing, unreadable or too large, in which
-// case at most maxXmlFileBytes + 1 bytes of it are read.
-std::unique_ptr<juce::XmlElement> parseBoundedXmlFile(const juce::File& file);
-
 // The number of bytes element.writeTo (a stream, format) writes, counted without keeping them.
 // Indentation counts in one step, so a tree whose text would take gigabytes is measured quickly.
 std::size_t xmlTextSize(const juce::XmlElement& element, const juce::XmlElement::TextFormat& format);

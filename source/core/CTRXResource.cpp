@@ -1,5 +1,6 @@
 #include "core/CTRXResource.h"
 
+#include "core/BoundedXml.h"
 #include "core/CurrentLanguageModel.h"
 
 #include <cstdio>
@@ -13,6 +14,11 @@ juce::String tableLanguageCode()
 {
     return w40388_application::CurrentLanguageModel::getInstance()->isJapanese() ? "ja" : "en";
 }
+
+struct FileCloser
+{
+    void operator()(std::FILE* stream) const { std::fclose(stream); }
+};
 } // namespace
 
 CTRXResource::CTRXResource() : CTRXResource(platform::ResourceLookup(tableLanguageCode())) {}
@@ -20,6 +26,11 @@ CTRXResource::CTRXResource() : CTRXResource(platform::ResourceLookup(tableLangua
 CTRXResource::CTRXResource(const platform::ResourceLookup& resourceLookup) : lookup(resourceLookup)
 {
     load();
+}
+
+CTRXResource::CTRXResource(const void* tableBytes, std::size_t size) : lookup("en", juce::File())
+{
+    root = parseBoundedXml(tableBytes, size);
 }
 
 CTRXResource::~CTRXResource() = default;
@@ -42,11 +53,9 @@ int CTRXResource::loadBundleResource(const juce::String& name, const juce::Strin
         const int toRead = juce::jmin(fileSize, capacity);
         if (buffer != nullptr && toRead > 0)
         {
-            if (auto* stream = std::fopen(path.toRawUTF8(), "rb"))
-            {
-                bytesRead = static_cast<int>(std::fread(buffer, 1, static_cast<size_t>(toRead), stream));
-                std::fclose(stream);
-            }
+            const std::unique_ptr<std::FILE, FileCloser> stream(std::fopen(path.toRawUTF8(), "rb"));
+            if (stream != nullptr)
+                bytesRead = static_cast<int>(std::fread(buffer, 1, static_cast<size_t>(toRead), stream.get()));
         }
     }
 
@@ -60,7 +69,7 @@ void CTRXResource::load()
 {
     int size = -1;
     loadBundleResource(tableName, tableType, nullptr, 0, &size);
-    if (size <= 0)
+    if (size <= 0 || static_cast<std::size_t>(size) > maxXmlFileBytes)
         return;
 
     if (readBufferCapacity < size)
@@ -76,16 +85,8 @@ void CTRXResource::load()
     if (bytesRead <= 0)
         return;
 
-    // A table saved by an editor that writes a byte-order mark must still load.
-    const char* bytes = readBuffer.get();
-    int length = bytesRead;
-    if (length >= 3 && juce::CharPointer_UTF8::isByteOrderMark(bytes))
-    {
-        bytes += 3;
-        length -= 3;
-    }
-
-    root = juce::XmlDocument::parse(juce::String::fromUTF8(bytes, length));
+    // Nesting and size are bounded before parsing; a byte-order mark is skipped.
+    root = parseBoundedXml(readBuffer.get(), static_cast<std::size_t>(bytesRead));
 }
 
 juce::String CTRXResource::getText(const juce::String& key) const

@@ -6,12 +6,14 @@
 #include <juce_core/juce_core.h>
 #include <juce_events/juce_events.h>
 
+#include <cstddef>
 #include <memory>
 
 // The table of localised display texts, keyed by text keys such as "CommonOK". It is loaded once,
 // from the resource "LocalizableStrings.xml" of the current interface language, when the singleton
 // is first used on the message thread during start-up; afterwards getText only reads, so the MIDI
-// job thread may call it too. A missing or malformed table gives empty texts.
+// job thread may call it too. A missing or malformed table gives empty texts, and so does one that
+// parseBoundedXml refuses (too large or nested too deep).
 class CTRXResource : public Singleton<CTRXResource>, public juce::DeletedAtShutdown
 {
 public:
@@ -21,6 +23,9 @@ public:
 
     // Loads the table through the given lookup instead; the program itself never does this.
     explicit CTRXResource(const platform::ResourceLookup& lookup);
+
+    // Builds the table from the bytes of a table file, read the same way; for tests and fuzzing.
+    CTRXResource(const void* tableBytes, std::size_t size);
 
     ~CTRXResource() override;
 

@@ -1,5 +1,7 @@
 #include "core/PreferencesData.h"
 
+#include "core/BoundedXml.h"
+
 #include <climits>
 #include <cstdlib>
 
@@ -24,6 +26,26 @@ juce::File defaultFolder()
 bool isFileSpace(juce::juce_wchar c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+juce::XmlElement::TextFormat fileFormat()
+{
+    juce::XmlElement::TextFormat format;
+    format.customEncoding = "UTF-8";
+    format.lineWrapLength = 60;
+    format.newLineChars = "\r\n";
+    return format;
+}
+
+// The whole file, unless it is larger than any preferences file we read.
+bool readBoundedFile(const juce::File& file, juce::MemoryBlock& bytes)
+{
+    juce::FileInputStream in(file);
+    if (!in.openedOk() || in.getTotalLength() > static_cast<juce::int64>(maxXmlFileBytes))
+        return false;
+
+    in.readIntoMemoryBlock(bytes, static_cast<ssize_t>(maxXmlFileBytes) + 1);
+    return true;
 }
 } // namespace
 
@@ -56,13 +78,24 @@ void PreferencesData::load()
 
     if (file.existsAsFile())
     {
-        root = juce::XmlDocument::parse(file);
+        juce::MemoryBlock bytes;
+        if (readBoundedFile(file, bytes))
+            root = parseFile(bytes.getData(), bytes.getSize());
         // An empty file holds nothing worth keeping; anything else that does not parse does.
         unreadableFilePending = root == nullptr && file.getSize() > 0;
     }
 
     if (root == nullptr)
         root = std::make_unique<juce::XmlElement>(preferencesRootTag);
+}
+
+std::unique_ptr<juce::XmlElement> PreferencesData::parseFile(const void* data, std::size_t size)
+{
+    auto tree = parseBoundedXml(data, size);
+    // Indentation and line wrapping could make a compact tree's text many times larger.
+    if (tree != nullptr && xmlTextSize(*tree, fileFormat()) > maxXmlFileBytes)
+        return nullptr;
+    return tree;
 }
 
 bool PreferencesData::keepUnreadableFileAside(const juce::File& file)
@@ -77,7 +110,9 @@ bool PreferencesData::keepUnreadableFileAside(const juce::File& file)
 void PreferencesData::Save()
 {
     const auto file = GetFilePath();
-    if (file == juce::File())
+    const auto format = fileFormat();
+    // Text we would refuse to read back is not written: the file keeps the settings it holds.
+    if (file == juce::File() || xmlTextSize(*root, format) > maxXmlFileBytes)
         return;
 
     if (unreadableFilePending)
@@ -88,10 +123,6 @@ void PreferencesData::Save()
         unreadableFilePending = false;
     }
 
-    juce::XmlElement::TextFormat format;
-    format.customEncoding = "UTF-8";
-    format.lineWrapLength = 60;
-    format.newLineChars = "\r\n";
     // writeTo() writes a temporary file beside the target and renames it over the target.
     root->writeTo(file, format);
 }

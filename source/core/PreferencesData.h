@@ -6,6 +6,7 @@
 #include <juce_events/juce_events.h>
 
 #include <array>
+#include <cstddef>
 #include <memory>
 
 namespace w40388_preferences
@@ -47,7 +48,7 @@ inline constexpr const char* unreadableFileSuffix = ".corrupt";
 class PreferencesData : public Singleton<PreferencesData>, public juce::DeletedAtShutdown
 {
 public:
-    // Loads the file (a missing or unreadable one gives an empty tree).
+    // Loads the file (a missing or unreadable one gives an empty tree, see parseFile).
     PreferencesData();
     // Saves the tree.
     ~PreferencesData() override;
@@ -70,8 +71,9 @@ public:
 
     // Replaces the file with the tree: written to a temporary file beside it, which then takes
     // its place, so a failed or interrupted save leaves the previous file whole. A file that could
-    // not be read at load time is first kept aside under the ".corrupt" suffix. Failures are not
-    // reported; the settings stay in memory.
+    // not be read at load time is first kept aside under the ".corrupt" suffix. A tree whose text
+    // would be larger than a file parseFile reads is not written. Failures are not reported; the
+    // settings stay in memory.
     void Save();
 
     // The preferences file; creates its folder when missing.
@@ -83,6 +85,10 @@ public:
     // Test seam: objects created after this call use the given folder in place of the user's
     // preferences folder; an empty juce::File restores the default. The program never calls it.
     static void setFolderOverrideForTesting(const juce::File& folder);
+
+    // The tree of a preferences file's bytes, or null when they are unreadable: not XML that
+    // parseBoundedXml takes, or a tree that would be saved as more than maxXmlFileBytes.
+    static std::unique_ptr<juce::XmlElement> parseFile(const void* data, std::size_t size);
 
     // Value conversions of the file format.
     static bool parseBool(const juce::String& text);
