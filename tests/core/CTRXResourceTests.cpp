@@ -1,7 +1,10 @@
+#include "core/BoundedXml.h"
 #include "core/CTRXResource.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace
 {
@@ -25,13 +28,14 @@ protected:
     const juce::File& folder = temporary.getFolder();
 };
 
-TEST_F(CTRXResourceTest, LookupIgnoresCaseTakesTheFirstEntryAndNeedsATextAttribute)
+TEST_F(CTRXResourceTest, LookupIgnoresCaseTakesTheFirstEntryAndKeepsTheTextAsWritten)
 {
-    writeTable("en", "<AnyRoot><CommonOK Text=\"OK\"/><Key Text=\"first\"/><KEY Text=\"second\"/>"
-                     "<Bare Label=\"no text\"/><Bare Text=\"later\"/><Other text=\"lower-case name\"/>"
-                     "<Group Text=\"group\"><Inner Text=\"inner\"/></Group><Plain Text=\"plain\">ignored</Plain>"
-                     "</AnyRoot>");
-    const auto table = load("en");
+    writeTable("ja", "\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<AnyRoot><CommonOK Text=\"OK\"/>"
+                     "<Key Text=\"first\"/><KEY Text=\"second\"/><Bare Label=\"no text\"/><Bare Text=\"later\"/>"
+                     "<Other text=\"lower-case name\"/><Group Text=\"group\"><Inner Text=\"inner\"/></Group>"
+                     "<Plain Text=\"plain\">ignored</Plain>\n  <Lines Text=\" one&#10;two &amp; &lt;three&gt;&#10;\"/>"
+                     "<Cancel Text=\"\xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3\"/></AnyRoot>\n");
+    const auto table = load("ja");
     ASSERT_TRUE(table->hasTable());
 
     // An entry without "Text" (the attribute name matched exactly) gives empty and stops the search.
@@ -40,31 +44,25 @@ TEST_F(CTRXResourceTest, LookupIgnoresCaseTakesTheFirstEntryAndNeedsATextAttribu
         {"Group", "group"}, {"Inner", ""},      {"Plain", "plain"}, {"AnyRoot", ""}, {"", ""}};
     for (const auto& [key, text] : cases)
         EXPECT_EQ(table->getText(key), text) << key;
+    EXPECT_EQ(table->getText("Lines"), " one\ntwo & <three>\n");
+    EXPECT_EQ(table->getText("Cancel").toStdString(), "\xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3");
 }
 
-TEST_F(CTRXResourceTest, TextsKeepSpacesLineBreaksAndNonAsciiAfterAByteOrderMark)
+TEST_F(CTRXResourceTest, MissingUnreadableOrHostileTablesGiveEmptyTextsAndLeaveNoFileOpen)
 {
-    writeTable("ja", std::string("\xef\xbb\xbf<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Strings>\n"
-                                 "  <Modified Text=\" (edited)\"/>\n"
-                                 "  <Lines Text=\"one&#10;two &amp; &lt;three&gt;&#10;\"/>\n"
-                                 "  <Cancel Text=\"\xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3\xe3\x82\xbb\xe3\x83\xab\"/>\n"
-                                 "</Strings>\n"));
-    const auto table = load("ja");
-
-    EXPECT_EQ(table->getText("Modified"), " (edited)");
-    EXPECT_EQ(table->getText("Lines"), "one\ntwo & <three>\n");
-    EXPECT_EQ(table->getText("Cancel").toStdString(), "\xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3\xe3\x82\xbb\xe3\x83\xab");
-}
-
-TEST_F(CTRXResourceTest, MissingEmptyTornOrBinaryTablesGiveEmptyTexts)
-{
+    const auto filesBefore = std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    const std::string entry = "<Strings><CommonOK Text=\"OK\"/>";
+    std::string opening, closing;
+    for (int level = 0; level < 40000; ++level)
+        opening += "<a>", closing += "</a>";
     EXPECT_FALSE(load("en")->hasTable());
-    for (const auto& bytes : {std::string(), std::string("<Strings><CommonOK Text=\"OK\"/>"), // empty, torn, binary
-                              std::string("\0\xff\xfe<\0\x80\x81", 7)})
+    for (const auto& bytes : {std::string(), entry, std::string("\0\xff\xfe<\0\x80\x81", 7), // empty, torn, binary,
+                              entry + opening + closing + "</Strings>",
+                              entry + std::string(maxXmlFileBytes, ' ') + "</Strings>"}) // hostile
     {
         writeTable("en", bytes);
         EXPECT_EQ(load("en")->getText("CommonOK"), "");
     }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}), filesBefore);
 }
-
 } // namespace

@@ -1,3 +1,4 @@
+#include "core/BoundedXml.h"
 #include "core/PreferencesData.h"
 #include "support/TemporaryFolder.h"
 
@@ -24,11 +25,25 @@ protected:
         ASSERT_TRUE(file().replaceWithText(text));
     }
 
-    int numFiles() const { return folder.getNumberOfChildFiles(juce::File::findFiles); }
-
     const test::TemporaryFolder temporary{"qtr-prefs"};
-    const juce::File folder = temporary.getChildFile("preferences");
+    juce::File folder = temporary.getChildFile("preferences");
 };
+
+std::string repeat(const std::string& text, int times)
+{
+    std::string result;
+    while (times-- > 0)
+        result += text;
+    return result;
+}
+
+// AutoReceive off, nested depth levels deep, naming names elements and attributes, padded to bytes.
+std::string boundedFile(int depth, int names, std::size_t bytes = 0)
+{
+    auto text = "<P><AutoReceive Value=\"0\"/>" + repeat("<b/>", names - depth - 2) + repeat("<a>", depth - 1) +
+                repeat("</a>", depth - 1) + "</P>";
+    return text.insert(3, std::max(bytes, text.size()) - text.size(), ' ');
+}
 } // namespace
 
 TEST_F(PreferencesDataTest, StartsEmptyWithoutAFileAndRoundTripsThroughTheFile)
@@ -90,39 +105,43 @@ TEST(PreferencesConversion, BoolAndIntReadAsTheFileFormatSays)
         EXPECT_EQ(PreferencesData::parseInt(text), value) << text;
 }
 
-TEST_F(PreferencesDataTest, UnreadableFileIsKeptAsideBeforeTheFirstSave)
+TEST_F(PreferencesDataTest, UnreadableOrHostileFilesAreKeptAsideAtTheFirstSaveAndDefaultsUsed)
 {
-    const juce::String torn = "<PreferencesData><AutoReceive Value=\"0\"/><ListHeight Val";
-    writeFile(torn);
-    folder.getChildFile("PreferencesData.xml.corrupt").replaceWithText("older");
+    const std::string torn = "<PreferencesData><AutoReceive Value=\"0\"/><ListHeight Val";
+    const std::string entity = "<!DOCTYPE P [<!ENTITY e \"<a/>\">]><P><AutoReceive Value=\"0\"/>&e;</P>";
+    // Each attribute would be saved on a line of its own, indented past the long tag: 4 MB.
+    const auto wide = "<P><AutoReceive Value=\"0\"/><" + std::string(20000, 't') +
+                      repeat(" a=\"" + std::string(64, 'v') + '"', 200) + "/></P>";
+    const std::pair<std::string, bool> cases[] = {{torn, false},
+                                                  {entity, false},
+                                                  {wide, false},
+                                                  {boundedFile(40000, 40002), false},
+                                                  {boundedFile(maxXmlDepth, 70), true},
+                                                  {boundedFile(maxXmlDepth + 1, 70), false},
+                                                  {boundedFile(2, maxXmlNames), true},
+                                                  {boundedFile(2, maxXmlNames + 1), false},
+                                                  {boundedFile(2, 4, maxXmlFileBytes), true},
+                                                  {boundedFile(2, 4, maxXmlFileBytes + 1), false}};
+
+    for (std::size_t row = 0; row < std::size(cases); ++row)
     {
-        PreferencesData prefs;
-        EXPECT_TRUE(prefs.GetBool("AutoReceive", true));
-        EXPECT_EQ(file().loadFileAsString(), torn) << "nothing is touched before a save";
-        prefs.SetBool("AutoReceive", true);
-        prefs.Save();
-        prefs.Save(); // the second save must not move the new file aside
+        const auto& [text, readable] = cases[row];
+        PreferencesData::setFolderOverrideForTesting(folder = temporary.getChildFile(juce::String(row)));
+        writeFile(text);
+        folder.getChildFile("PreferencesData.xml.corrupt").replaceWithText("older");
+        // A second name for the old file: an in-place rewrite would change what it shows.
+        const auto link = folder.getChildFile("old.xml");
+        ASSERT_EQ(::link(file().getFullPathName().toRawUTF8(), link.getFullPathName().toRawUTF8()), 0);
+        {
+            PreferencesData prefs;
+            EXPECT_EQ(prefs.GetBool("AutoReceive", true), !readable) << row;
+            prefs.Save();
+            prefs.Save(); // the second save must not move the new file aside
+        }
+        EXPECT_EQ(PreferencesData().GetBool("AutoReceive", true), !readable) << row;
+        EXPECT_EQ(folder.getChildFile("PreferencesData.xml(2).corrupt").getSize(), readable ? 0 : text.size()) << row;
+        EXPECT_EQ(link.getSize(), static_cast<juce::int64>(text.size())) << row;
+        EXPECT_EQ(folder.getNumberOfChildFiles(juce::File::findFiles), readable ? 3 : 4)
+            << "no temporary file is left " << row;
     }
-
-    EXPECT_EQ(folder.getChildFile("PreferencesData.xml.corrupt").loadFileAsString(), "older");
-    EXPECT_EQ(folder.getChildFile("PreferencesData.xml(2).corrupt").loadFileAsString(), torn);
-    EXPECT_EQ(numFiles(), 3);
-    EXPECT_TRUE(PreferencesData().GetBool("AutoReceive", false));
-}
-
-TEST_F(PreferencesDataTest, SaveReplacesTheFileInsteadOfRewritingItInPlace)
-{
-    writeFile("<PreferencesData><ListHeight Value=\"20\"/></PreferencesData>");
-    const auto oldText = file().loadFileAsString();
-    // A second name for the old file: an in-place rewrite would change what it shows.
-    const auto link = folder.getChildFile("old.xml");
-    ASSERT_EQ(::link(file().getFullPathName().toRawUTF8(), link.getFullPathName().toRawUTF8()), 0);
-
-    PreferencesData prefs;
-    prefs.SetInt("ListHeight", 45);
-    prefs.Save();
-
-    EXPECT_EQ(link.loadFileAsString(), oldText);
-    EXPECT_EQ(PreferencesData().GetInt("ListHeight", 0), 45);
-    EXPECT_EQ(numFiles(), 2) << "no temporary file is left";
 }
