@@ -38,6 +38,9 @@ snd_seq_t* openSequencer(const juce::String& clientName)
     return handle;
 }
 
+// The sequencer's largest input pool, in cells of 28 bytes.
+constexpr int inputPoolCells = 2000;
+
 juce::Result alsaFailure(const char* what, int error)
 {
     return juce::Result::fail(juce::String(what) + ": " + snd_strerror(error));
@@ -74,6 +77,7 @@ struct AlsaMidiBackend::Connection
 
     snd_seq_t* handle = nullptr;
     int clientId = -1;
+    juce::String clientName;
     int announcePort = -1;
     MidiSetupChangedCallback setupChanged;
 
@@ -140,8 +144,16 @@ struct AlsaMidiBackend::Connection
                 break;
 
             snd_seq_event_t* event = nullptr;
-            while (snd_seq_event_input(handle, &event) >= 0 && event != nullptr)
+            for (;;)
             {
+                const int result = snd_seq_event_input(handle, &event);
+                if (result == -ENOSPC)
+                {
+                    overflowed();
+                    continue;
+                }
+                if (result < 0 || event == nullptr)
+                    break;
                 if (event->type == SND_SEQ_EVENT_SYSEX && event->data.ext.len > buffer.size())
                     buffer.resize(event->data.ext.len);
 
@@ -151,6 +163,27 @@ struct AlsaMidiBackend::Connection
             }
         }
         snd_midi_event_free(decoder);
+    }
+
+    // The kernel threw away everything queued for us after the queue overflowed. Each input
+    // gets a lone undefined status byte (0xF5), which ends a System Exclusive message being
+    // gathered (a receiver drops it and what was open), so no message is put together across
+    // the gap; parsing carries on with the next message that arrives whole.
+    void overflowed()
+    {
+        std::fprintf(stderr, "MIDI input overflow: the sequencer dropped what was queued for \"%s\"\n",
+                     clientName.toRawUTF8());
+        const std::uint8_t gap = 0xF5;
+        const std::lock_guard<std::mutex> callbacks(callbackMutex);
+        std::vector<MidiReadCallback> connected;
+        {
+            const std::lock_guard<std::mutex> lock(stateMutex);
+            for (const auto& input : inputs)
+                if (input.second.sourceClient >= 0 && input.second.callback)
+                    connected.push_back(input.second.callback);
+        }
+        for (const auto& callback : connected)
+            callback(&gap, 1);
     }
 
     void dispatch(const snd_seq_event_t& event, long size, const std::uint8_t* bytes)
@@ -333,11 +366,36 @@ private:
 
     int output(snd_seq_event_t& event, int client, int port)
     {
+        subscribeTo(client, port);
         snd_seq_ev_set_source(&event, (unsigned char)portId);
         snd_seq_ev_set_dest(&event, (unsigned char)client, (unsigned char)port);
         snd_seq_ev_set_direct(&event);
         const std::lock_guard<std::mutex> lock(connection->outputMutex);
         return snd_seq_event_output_direct(connection->handle, &event);
+    }
+
+    // A port behind a raw MIDI device (a hardware interface, a virmidi device) opens its device
+    // only while someone is subscribed to write to it, and ignores events sent to it otherwise;
+    // so the port keeps a subscription to the destination it last sent to (deleting the port
+    // ends it).
+    void subscribeTo(int client, int port)
+    {
+        const std::lock_guard<std::mutex> lock(subscriptionMutex);
+        if (client == subscribedClient && port == subscribedPort)
+            return;
+        unsubscribe();
+        if (snd_seq_connect_to(connection->handle, portId, client, port) == 0)
+        {
+            subscribedClient = client;
+            subscribedPort = port;
+        }
+    }
+
+    void unsubscribe()
+    {
+        if (subscribedClient >= 0)
+            snd_seq_disconnect_to(connection->handle, portId, subscribedClient, subscribedPort);
+        subscribedClient = subscribedPort = -1;
     }
 
     // Waits until the time or until the port closes; false when it closes.
@@ -407,6 +465,9 @@ private:
     const int portId;
     snd_midi_event_t* encoder = nullptr;
     std::mutex encoderMutex;
+    std::mutex subscriptionMutex;
+    int subscribedClient = -1;
+    int subscribedPort = -1;
 
     std::mutex mutex;
     std::condition_variable changed;
@@ -609,6 +670,11 @@ std::unique_ptr<MidiClient> AlsaMidiBackend::createClient(const juce::String& na
         return nullptr;
 
     connection->clientId = snd_seq_client_id(connection->handle);
+    connection->clientName = name;
+    // The default input pool holds about 5.5 KB: a longer System Exclusive event sent to us
+    // whole fails at its sender, and a burst from a device overflows while the receive thread
+    // catches up. The largest pool holds tens of KiB.
+    snd_seq_set_client_pool_input(connection->handle, inputPoolCells);
     connection->setupChanged = std::move(setupChanged);
 
     // The System client announces every client and port that comes, goes or changes.
