@@ -112,16 +112,18 @@ TEST_F(PreferencesDataTest, UnreadableOrHostileFilesAreKeptAsideAtTheFirstSaveAn
     // Each attribute would be saved on a line of its own, indented past the long tag: 4 MB.
     const auto wide = "<P><AutoReceive Value=\"0\"/><" + std::string(20000, 't') +
                       repeat(" a=\"" + std::string(64, 'v') + '"', 200) + "/></P>";
-    const std::pair<std::string, bool> cases[] = {{torn, false},
-                                                  {entity, false},
-                                                  {wide, false},
-                                                  {boundedFile(40000, 40002), false},
-                                                  {boundedFile(maxXmlDepth, 70), true},
-                                                  {boundedFile(maxXmlDepth + 1, 70), false},
-                                                  {boundedFile(2, maxXmlNames), true},
-                                                  {boundedFile(2, maxXmlNames + 1), false},
-                                                  {boundedFile(2, 4, maxXmlFileBytes), true},
-                                                  {boundedFile(2, 4, maxXmlFileBytes + 1), false}};
+    const std::pair<std::string, bool> cases[] = {
+        {torn, false},
+        {entity, false},
+        {wide, false},
+        {boundedFile(40000, 40002), false},
+        {"<P><AutoReceive Value=\"0\"/>" + repeat("<a>&x</a>;", 100) + repeat("</a>", 100) + "</P>", false},
+        {boundedFile(maxXmlDepth, 70), true},
+        {boundedFile(maxXmlDepth + 1, 70), false},
+        {boundedFile(2, maxXmlNames), true},
+        {boundedFile(2, maxXmlNames + 1), false},
+        {boundedFile(2, 4, maxXmlFileBytes), true},
+        {boundedFile(2, 4, maxXmlFileBytes + 1), false}};
 
     for (std::size_t row = 0; row < std::size(cases); ++row)
     {
