@@ -174,8 +174,9 @@ juce::Result MemoryBasedZipUncompressor::inflateEntry(const ZipEntryHolder& entr
 {
     // Refuse by the declared sizes before anything is reserved.
     const std::int64_t budget = std::min(maxEntryBytes, maxArchiveBytes - bytesInflated);
-    const std::int64_t declaredSize =
-        entry.isCompressed ? entry.uncompressedSize : std::max<std::int64_t>(entry.uncompressedSize, entry.compressedSize);
+    const std::int64_t declaredSize = entry.isCompressed
+                                          ? entry.uncompressedSize
+                                          : std::max<std::int64_t>(entry.uncompressedSize, entry.compressedSize);
     if (declaredSize > budget)
         return juce::Result::fail("Zip entry \"" + entry.filename + "\" is larger than a unit file may hold");
 
@@ -230,9 +231,9 @@ std::unique_ptr<juce::InputStream> MemoryBasedZipUncompressor::createStreamForEn
     if (!entry->isCompressed)
         return stream;
 
-    auto* inflater = new juce::GZIPDecompressorInputStream(stream.release(), true,
-                                                           juce::GZIPDecompressorInputStream::deflateFormat,
-                                                           static_cast<juce::int64>(entry->uncompressedSize));
+    auto* inflater =
+        new juce::GZIPDecompressorInputStream(stream.release(), true, juce::GZIPDecompressorInputStream::deflateFormat,
+                                              static_cast<juce::int64>(entry->uncompressedSize));
     return std::make_unique<juce::BufferedInputStream>(inflater, inflateBufferSize, true);
 }
 

@@ -1,5 +1,8 @@
 #include "files/UnitManifest.h"
 
+#include "files/Utf8Text.h"
+
+#include <boost/property_tree/json_parser.hpp>
 #include <boost/property_tree/ptree.hpp>
 #include <boost/regex.hpp>
 
@@ -98,8 +101,7 @@ std::int8_t readLimit(const ptree& node, const char* which, std::size_t n, std::
     return static_cast<std::int8_t>(value);
 }
 
-void readParamDescriptors(const ptree& manifest, std::uint32_t numParam, UnitHeader& header,
-                          std::ostringstream& stream)
+void readParamDescriptors(const ptree& manifest, std::uint32_t numParam, UnitHeader& header, std::ostringstream& stream)
 {
     const auto& params = manifest.get_child("header.params");
     if (params.size() != numParam)
@@ -191,17 +193,9 @@ void fillHeader(const ptree& manifest, UnitHeader& header, std::ostringstream& s
 
     readParamDescriptors(manifest, numParam, header, stream);
 }
-} // namespace
-
-bool checkManifestBounds(const std::string& text, std::string& message)
+// False, with the message, when the text nests arrays and objects deeper than the parser may recurse.
+bool checkManifestDepth(const std::string& text, std::string& message)
 {
-    if (text.size() > maxManifestBytes)
-    {
-        message = "Manifest is too large. (" + std::to_string(text.size()) + " bytes, at most " +
-                  std::to_string(maxManifestBytes) + ")";
-        return false;
-    }
-
     int depth = 0;
     bool inString = false;
     bool escaped = false;
@@ -232,6 +226,35 @@ bool checkManifestBounds(const std::string& text, std::string& message)
             --depth;
     }
     return true;
+}
+} // namespace
+
+std::unique_ptr<UnitHeader> readUnitManifest(const void* bytes, std::size_t numBytes, std::string& message)
+{
+    if (numBytes > maxManifestBytes)
+    {
+        message = "Manifest is too large. (" + std::to_string(numBytes) + " bytes, at most " +
+                  std::to_string(maxManifestBytes) + ")";
+        return nullptr;
+    }
+
+    // A zero byte ends the text.
+    const auto text = decodeUtf8Text(bytes, numBytes).toStdString();
+    if (!checkManifestDepth(text, message))
+        return nullptr;
+
+    try
+    {
+        std::stringstream json(text);
+        boost::property_tree::ptree tree;
+        boost::property_tree::read_json(json, tree);
+        return parseUnitManifest(tree, message);
+    }
+    catch (const std::exception& e)
+    {
+        message = e.what();
+        return nullptr;
+    }
 }
 
 std::unique_ptr<UnitHeader> parseUnitManifest(const boost::property_tree::ptree& manifest, std::string& message)

@@ -4,9 +4,7 @@
 
 namespace w40388_file
 {
-UserUnitFileReader::UserUnitFileReader(w40388_data::UserUnitData& targetData) : target(targetData)
-{
-}
+UserUnitFileReader::UserUnitFileReader(w40388_data::UserUnitData& targetData) : target(targetData) {}
 
 int UserUnitFileReader::read(const juce::File& file)
 {

@@ -4,19 +4,13 @@
 #include "files/UnitManifest.h"
 #include "files/Utf8Text.h"
 
-#include <boost/property_tree/json_parser.hpp>
-#include <boost/property_tree/ptree.hpp>
 #include <boost/regex.hpp>
 
 #include <cstring>
-#include <exception>
-#include <sstream>
 
 namespace w40388_file
 {
-ZipUserUnitFileReader::ZipUserUnitFileReader(const juce::File& file) : archive(file)
-{
-}
+ZipUserUnitFileReader::ZipUserUnitFileReader(const juce::File& file) : archive(file) {}
 
 ZipUserUnitFileReader::ZipUserUnitFileReader(const void* archiveBytes, std::size_t numBytes)
     : archive(archiveBytes, numBytes)
@@ -86,33 +80,6 @@ ReadError ZipUserUnitFileReader::checkMembers() const
 
 namespace
 {
-std::unique_ptr<UnitHeader> readManifest(const juce::MemoryBlock& bytes, std::string& message)
-{
-    if (bytes.getSize() > maxManifestBytes)
-    {
-        message = "Manifest is too large. (" + std::to_string(bytes.getSize()) + " bytes)";
-        return nullptr;
-    }
-
-    // A zero byte ends the text.
-    const auto text = decodeUtf8Text(bytes.getData(), bytes.getSize()).toStdString();
-    if (!checkManifestBounds(text, message))
-        return nullptr;
-
-    try
-    {
-        std::stringstream json(text);
-        boost::property_tree::ptree tree;
-        boost::property_tree::read_json(json, tree);
-        return parseUnitManifest(tree, message);
-    }
-    catch (const std::exception& e)
-    {
-        message = e.what();
-        return nullptr;
-    }
-}
-
 juce::String toJuceString(const std::string& text)
 {
     return decodeUtf8Text(text.data(), text.size());
@@ -122,7 +89,8 @@ juce::String toJuceString(const std::string& text)
 ReadError ZipUserUnitFileReader::parseManifest()
 {
     std::string checkMessage;
-    const auto parsed = readManifest(archive.getFileData(manifestName), checkMessage);
+    const auto& bytes = archive.getFileData(manifestName);
+    const auto parsed = readUnitManifest(bytes.getData(), bytes.getSize(), checkMessage);
     if (parsed == nullptr)
     {
         message = toJuceString(checkMessage);
