@@ -1,7 +1,6 @@
 #include "core/ApplicationUndoManager.h"
 #include "core/DataEditStatus.h"
 #include "data/DataCenter.h"
-#include "data/DataChangeBroadcaster.h"
 #include "data/SetUserDataAction.h"
 #include "data/SlotAction.h"
 #include "support/MessageLoop.h"
@@ -35,12 +34,6 @@ struct EditLog : application::DataEditStatusListener
 {
     void dataEditStatusChanged(const bool& edited) override { values.push_back(edited); }
     std::vector<bool> values;
-};
-
-struct DataChangeCounter : data::DataChangeObserver
-{
-    void dataChanged() override { ++calls; }
-    int calls = 0;
 };
 
 // Every test starts with empty live lists (spares included), a clear edited flag and no undo history.
@@ -186,20 +179,4 @@ TEST_F(SlotActionTest, WholeDataActionReplacesUsableRecordsAndNeverTheSpares)
     EXPECT_EQ(liveData().oscData[16].unitData, unitBlock(8));
     EXPECT_EQ(liveData().oscData[5].state.load(), SlotState::Empty);
     EXPECT_FALSE(editStatus().isEdited());
-}
-
-TEST_F(SlotActionTest, PerformAndUndoBeforeDeliveryGiveOneDataChangedCall)
-{
-    DataChangeCounter counter;
-    auto* broadcaster = data::DataChangeBroadcaster::getInstance();
-    test::drainMessageLoop();
-    broadcaster->addListener(&counter);
-
-    ASSERT_TRUE(performInTransaction(new ClearUserOscDataAction(1), "ClearUserOscData"));
-    ASSERT_TRUE(undoManager().undo());
-    EXPECT_TRUE(test::runMessageLoopUntil([&counter] { return counter.calls > 0; }));
-    test::drainMessageLoop();
-    EXPECT_EQ(counter.calls, 1);
-
-    broadcaster->removeListener(&counter);
 }

@@ -26,31 +26,23 @@ juce::MemoryBlock patternBlock(size_t size, int seed)
     return block;
 }
 
-// The bytes of a block (comparing two empty juce::MemoryBlocks with == hands memcmp null pointers).
-std::vector<juce::uint8> bytes(const juce::MemoryBlock& block)
+// One text per record, of the usable records or of the spare at the end of every list.
+std::vector<juce::String> records(const UserData& data, bool spares)
 {
-    const auto* first = static_cast<const juce::uint8*>(block.getData());
-    return {first, first + block.getSize()};
-}
-
-// Compares either the usable records or the spare at the end of every list.
-void expectSameRecords(const UserData& actual, const UserData& expected, bool spares)
-{
-    const auto compare = [spares](const auto& actualList, const auto& expectedList)
+    std::vector<juce::String> texts;
+    const auto add = [&](const auto& list)
     {
-        const auto spare = actualList.size() - 1;
+        const auto spare = list.size() - 1;
         for (auto i = spares ? spare : 0; i < (spares ? spare + 1 : spare); ++i)
-        {
-            EXPECT_EQ(bytes(actualList[i].unitData), bytes(expectedList[i].unitData)) << i;
-            EXPECT_EQ(actualList[i].header, expectedList[i].header) << i;
-            EXPECT_EQ(actualList[i].slotIndex.load(), expectedList[i].slotIndex.load()) << i;
-            EXPECT_EQ(actualList[i].state.load(), expectedList[i].state.load()) << i;
-        }
+            texts.push_back(juce::String((int)list[i].state.load()) + " " + juce::String(list[i].slotIndex.load()) +
+                            " " + juce::String::toHexString(list[i].header.data(), (int)list[i].header.size()) + " " +
+                            juce::String::toHexString(list[i].unitData.getData(), (int)list[i].unitData.getSize()));
     };
-    compare(actual.oscData, expected.oscData);
-    compare(actual.modFXData, expected.modFXData);
-    compare(actual.delFXData, expected.delFXData);
-    compare(actual.revFXData, expected.revFXData);
+    add(data.oscData);
+    add(data.modFXData);
+    add(data.delFXData);
+    add(data.revFXData);
+    return texts;
 }
 
 // Gives every record of every list, spares included, its own content derived from seed.
@@ -76,16 +68,16 @@ TEST(UserData, CopyTakesSparesButAssignmentLeavesThem)
     fill(source, 10);
     fill(target, 100);
     const UserData copy(source), targetBefore(target);
-    expectSameRecords(copy, source, false);
-    expectSameRecords(copy, source, true);
+    EXPECT_EQ(records(copy, false), records(source, false));
+    EXPECT_EQ(records(copy, true), records(source, true));
 
     target = source;
-    expectSameRecords(target, source, false);
-    expectSameRecords(target, targetBefore, true);
+    EXPECT_EQ(records(target, false), records(source, false));
+    EXPECT_EQ(records(target, true), records(targetBefore, true));
 
     auto& alias = target.revFXData[2];
     target.revFXData[2] = alias; // self-assignment keeps the unit data
-    expectSameRecords(target, source, false);
+    EXPECT_EQ(records(target, false), records(source, false));
 }
 
 TEST(SlotFamily, GuardedAccessFallsBackToTheSpareAndSaysSo)

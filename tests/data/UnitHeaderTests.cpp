@@ -96,6 +96,8 @@ TEST(UnitHeaderTests, CheckRefusesWrongTagAndShortPayload)
         EXPECT_EQ(failure, "Binary magic bytes do not match the manifest's declared target module.");
     }
     EXPECT_EQ(blockWithPayload(validHeader(UnitModule::Global), "").getSize(), 1156u);
+    EXPECT_EQ(moduleTag(static_cast<int>(UnitModule::Oscillator) + 1), ""); // past the last module
+    EXPECT_EQ(moduleTag(-1), "");
 }
 
 TEST(UnitHeaderTests, CheckRefusesInvalidHeaderWithSummary)

@@ -32,12 +32,6 @@ Bytes with(Bytes message, std::initializer_list<std::pair<size_t, juce::uint8>> 
     return message;
 }
 
-Bytes dataOf(const AnalyzedInformation& info)
-{
-    const auto* begin = static_cast<const juce::uint8*>(info.data.getData());
-    return Bytes(begin, begin + info.data.getSize());
-}
-
 Bytes identityReply(size_t length)
 {
     Bytes message{0xF0, 0x7E, 0x00, 0x06, 0x02, 0x13, 0x57, 0x01, 0x00, 0x00, 0x01, 0x02, 0x03, 0x04, 0xF7};
@@ -101,28 +95,5 @@ TEST(AnalyzedInformation, ClassifiesEachMessage)
         EXPECT_EQ(carriesData, info.data.getSize() > 0) << hex;
     }
     EXPECT_EQ(AnalyzedInformation::None, w40388_midi::analyzeSysExMessage(nullptr, 15, family).kind);
-}
-
-TEST(AnalyzedInformation, AnswersCarryTheWholeIdentityReplyOrThe32HeaderBytes)
-{
-    EXPECT_EQ(identityReply(15), dataOf(analyze(identityReply(15))));
-    // The empty slot answer stands for a header of zeros.
-    EXPECT_EQ(Bytes(32, 0x00), dataOf(analyze(Bytes{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04, 0x03, 0xF7})));
-
-    // A full answer carries the packed header from byte ten.
-    Bytes header(32);
-    for (size_t i = 0; i < header.size(); ++i)
-        header[i] = static_cast<juce::uint8>(0x04 + i * 9);
-    header[0] = 0x04;
-    header[1] = 0x83;
-    Bytes message{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x11, 0x22, 0x33};
-    message.resize(10 + 37);
-    const int count = 32;
-    w40388_midi::packSysExData(message.data() + 10, header.data(), &count);
-    message.push_back(0xF7);
-    ASSERT_EQ(48u, message.size());
-    const AnalyzedInformation info = analyze(message);
-    EXPECT_EQ(AnalyzedInformation::SlotHeader, info.kind);
-    EXPECT_EQ(header, dataOf(info));
 }
 } // namespace

@@ -12,20 +12,6 @@ namespace
 {
 using namespace test;
 
-TEST(MidiCommunicationProcess, ChangesBeforeTheLoopTurnsGiveOneNotificationWithTheLatestValues)
-{
-    w40388_data::UserData data;
-    RecordingJob<w40388_midi::WriteUserDataProcess> job(&data);
-    JobWatcher watcher(job);
-
-    job.SetMessage("first");
-    job.setProgress(0.25f);
-    job.SetMessage("third");
-    drainMessageLoop();
-
-    EXPECT_EQ(watcher.events, std::vector<juce::String>{"third 0.25"});
-}
-
 TEST(MidiCommunicationResult, CodesKeepTheirNumbersAndTexts)
 {
     // In code order: the constant and its status text key. The detail key adds "Detail", except

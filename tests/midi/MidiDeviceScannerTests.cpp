@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <tuple>
 #include <vector>
@@ -39,23 +40,6 @@ public:
     std::vector<Report> reports;
 };
 
-// A bus device that only records what it is sent, read once the bus is idle.
-struct Bystander
-{
-    Bystander(platform::VirtualMidiBus& virtualBus, const juce::StringArray& sources, const juce::StringArray& inputs)
-        : bus(virtualBus), deviceId(bus.addDevice("Bystander", sources, inputs,
-                                                  [this](platform::MidiEndpointRef, const std::uint8_t* data, int size)
-                                                  { received.emplace_back(data, data + size); }))
-    {
-    }
-
-    ~Bystander() { bus.removeDevice(deviceId); }
-
-    std::vector<Bytes> received;
-    platform::VirtualMidiBus& bus;
-    const int deviceId;
-};
-
 class MidiDeviceScannerTest : public ::testing::Test
 {
 protected:
@@ -85,7 +69,18 @@ protected:
         EXPECT_EQ(0, devices->getNumOutputsOpen());
     }
 
+    // A bus device that only records what it is sent, in heard[id], read once the bus is idle.
+    int addBystander(const juce::StringArray& sources, const juce::StringArray& inputs)
+    {
+        const int id = bus->addDevice("Bystander", sources, inputs);
+        auto& packets = heard[id];
+        bus->setDeviceReceiver(id, [&packets](platform::MidiEndpointRef, const std::uint8_t* data, int size)
+                               { packets.emplace_back(data, data + size); });
+        return id;
+    }
+
     static constexpr midi::MidiDeviceScanner::Timing timing{1, 1, 300};
+    std::map<int, std::vector<Bytes>> heard;
     std::shared_ptr<platform::VirtualMidiBus> bus = std::make_shared<platform::VirtualMidiBus>();
     test::VirtualBusMidiScanDevices* devices = new test::VirtualBusMidiScanDevices(bus);
     std::unique_ptr<midi::MidiDeviceScanner> scanner =
@@ -95,18 +90,17 @@ protected:
 
 TEST_F(MidiDeviceScannerTest, FindsTheInputOfTheReplyAndTheEchoedOutputAndNumbersThemAfreshOnTheNextSearch)
 {
-    auto keys = std::make_unique<Bystander>(*bus, juce::StringArray{"Keys Out 1", "Keys Out 2"},
-                                            juce::StringArray{"Keys In 1", "Keys In 2", "Keys In 3"});
+    const int keys = addBystander({"Keys Out 1", "Keys Out 2"}, {"Keys In 1", "Keys In 2", "Keys In 3"});
     Instrument instrument(*bus);
 
     EXPECT_EQ(search(), Report(true, 2, 3));
     EXPECT_EQ(std::vector<Bytes>{request(3)}, instrument.getReceivedMessages());
-    EXPECT_EQ((std::vector<Bytes>{request(0), request(1), request(2)}), keys->received);
+    EXPECT_EQ((std::vector<Bytes>{request(0), request(1), request(2)}), heard[keys]);
     EXPECT_EQ(3, devices->getNumInputsOpened());
     EXPECT_EQ(4, devices->getNumOutputsOpened());
     expectAllClosed();
 
-    keys.reset();
+    bus->removeDevice(keys);
     EXPECT_EQ(search(), Report(true, 0, 0));
     EXPECT_EQ(4, devices->getNumInputsOpened());
     EXPECT_EQ(5, devices->getNumOutputsOpened());
@@ -121,13 +115,14 @@ class MidiDeviceScannerOneSidedTest : public MidiDeviceScannerTest, public ::tes
 TEST_P(MidiDeviceScannerOneSidedTest, WithoutInputsOrOutputsReportsAtOnceAndKeepsThePreviousResult)
 {
     {
-        Bystander keys(*bus, {"Keys Out"}, {"Keys In"});
+        const int keys = addBystander({"Keys Out"}, {"Keys In"});
         Instrument instrument(*bus);
         ASSERT_EQ(search(), Report(true, 1, 1));
+        bus->removeDevice(keys);
     }
     const bool withInputs = GetParam();
-    Bystander lonely(*bus, withInputs ? juce::StringArray{"Only Out"} : juce::StringArray{},
-                     withInputs ? juce::StringArray{} : juce::StringArray{"Only In"});
+    const int lonely = addBystander(withInputs ? juce::StringArray{"Only Out"} : juce::StringArray{},
+                                    withInputs ? juce::StringArray{} : juce::StringArray{"Only In"});
 
     start();
     // Nothing was opened, and the report is already on its way.
@@ -135,7 +130,7 @@ TEST_P(MidiDeviceScannerOneSidedTest, WithoutInputsOrOutputsReportsAtOnceAndKeep
     EXPECT_EQ(2, devices->getNumOutputsOpened());
     test::drainMessageLoop();
     EXPECT_EQ(recorder->reports, (std::vector<Report>{{true, 1, 1}, {true, 1, 1}}));
-    EXPECT_TRUE(lonely.received.empty());
+    EXPECT_TRUE(heard[lonely].empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(InputsOnlyOrOutputsOnly, MidiDeviceScannerOneSidedTest, ::testing::Bool());
@@ -182,7 +177,7 @@ TEST_F(MidiDeviceScannerTest, OutputIndicesWrapToSevenBits)
     juce::StringArray many;
     for (int j = 0; j < 130; ++j)
         many.add("Port " + juce::String(j));
-    Bystander patchbay(*bus, {}, many);
+    addBystander({}, many);
     Instrument instrument(*bus);
     ASSERT_EQ(130, instrument.getDestinationIndex());
 
@@ -192,7 +187,7 @@ TEST_F(MidiDeviceScannerTest, OutputIndicesWrapToSevenBits)
 
 TEST_F(MidiDeviceScannerTest, ASearchStartedBeforeThePreviousCloseRanCarriesOnWithTheOpenDevices)
 {
-    Bystander keys(*bus, {"Keys Out"}, {"Keys In"});
+    const int keys = addBystander({"Keys Out"}, {"Keys In"});
     Instrument instrument(*bus);
 
     start();
@@ -204,7 +199,7 @@ TEST_F(MidiDeviceScannerTest, ASearchStartedBeforeThePreviousCloseRanCarriesOnWi
     // One report, after the second exchange, on devices opened once and closed once.
     EXPECT_EQ(waitForReport(1), Report(true, 1, 1));
     EXPECT_EQ((std::vector<Bytes>{request(1), request(1)}), instrument.getReceivedMessages());
-    EXPECT_EQ((std::vector<Bytes>{request(0), request(0)}), keys.received);
+    EXPECT_EQ((std::vector<Bytes>{request(0), request(0)}), heard[keys]);
     EXPECT_EQ(2, devices->getNumInputsOpened());
     EXPECT_EQ(2, devices->getNumOutputsOpened());
     expectAllClosed();
