@@ -67,7 +67,8 @@ public:
     bool run()
     {
         // Before the document element: white space, comments and processing instructions (the
-        // XML declaration among them); a document type is refused with everything else.
+        // XML declaration among them); a document type is refused with everything else. Inside
+        // it, a processing instruction followed by text would send the parser round in circles.
         for (;;)
         {
             skipSpace();
@@ -89,7 +90,7 @@ public:
             }
             else if (*pos != '<')
                 ++pos;
-            else if (skipCommentOrInstruction() || (depth > 0 && skipPast("<![CDATA[", "]]>")))
+            else if (skipPast("<!--", "-->") || (depth > 0 && skipPast("<![CDATA[", "]]>")))
                 continue;
             else if (depth > 0 && skipPast("</", ">"))
             {
@@ -148,26 +149,27 @@ private:
 
     bool readName() { return skipName() && ++names <= maxXmlNames; }
 
-    // "&name;", "&#digits;" or "&#x" hex digits ";": anything else could make the parser skip to a
-    // semicolon far away, or take a '<' as part of a number.
+    // "&name;", "&#digits;" or "&#x" hex digits ";" naming a character: anything else could make the
+    // parser skip to a semicolon far away, take a '<' as part of a number, or keep a character
+    // that cannot be written back.
     bool readReference()
     {
         ++pos;
-        if (at("#x") || at("#X"))
+        if (at("#"))
         {
-            pos += 2;
-            const auto* start = pos;
-            while (pos < end && isHexDigit(*pos))
-                ++pos;
-            if (pos == start)
-                return false;
-        }
-        else if (at("#"))
-        {
-            const auto* start = ++pos;
-            while (pos < end && *pos >= '0' && *pos <= '9')
-                ++pos;
-            if (pos == start)
+            const bool hex = at("#x") || at("#X");
+            pos += hex ? 2 : 1;
+            long value = 0;
+            int digits = 0;
+            for (; pos < end && digits <= 7; ++pos, ++digits)
+            {
+                const char c = *pos;
+                const int digit = c >= '0' && c <= '9' ? c - '0' : hex && isHexDigit(c) ? (c | 0x20) - 'a' + 10 : -1;
+                if (digit < 0)
+                    break;
+                value = value * (hex ? 16 : 10) + digit;
+            }
+            if (digits == 0 || digits > 7 || value == 0 || value > 0x10ffff || (value >= 0xd800 && value <= 0xdfff))
                 return false;
         }
         else if (!skipName())

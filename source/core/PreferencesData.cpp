@@ -28,15 +28,6 @@ bool isFileSpace(juce::juce_wchar c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-juce::XmlElement::TextFormat fileFormat()
-{
-    juce::XmlElement::TextFormat format;
-    format.customEncoding = "UTF-8";
-    format.lineWrapLength = 60;
-    format.newLineChars = "\r\n";
-    return format;
-}
-
 // The whole file, unless it is larger than any preferences file we read.
 bool readBoundedFile(const juce::File& file, juce::MemoryBlock& bytes)
 {
@@ -87,6 +78,15 @@ void PreferencesData::load()
 
     if (root == nullptr)
         root = std::make_unique<juce::XmlElement>(preferencesRootTag);
+}
+
+juce::XmlElement::TextFormat PreferencesData::fileFormat()
+{
+    juce::XmlElement::TextFormat format;
+    format.customEncoding = "UTF-8";
+    format.lineWrapLength = 60;
+    format.newLineChars = "\r\n";
+    return format;
 }
 
 std::unique_ptr<juce::XmlElement> PreferencesData::parseFile(const void* data, std::size_t size)

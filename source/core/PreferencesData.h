@@ -89,6 +89,8 @@ public:
     // The tree of a preferences file's bytes, or null when they are unreadable: not XML that
     // parseBoundedXml takes, or a tree that would be saved as more than maxXmlFileBytes.
     static std::unique_ptr<juce::XmlElement> parseFile(const void* data, std::size_t size);
+    // The format the file is written in: UTF-8 declared, CR LF line ends, attributes wrapped at 60.
+    static juce::XmlElement::TextFormat fileFormat();
 
     // Value conversions of the file format.
     static bool parseBool(const juce::String& text);

@@ -114,6 +114,7 @@ TEST_F(PreferencesDataTest, UnreadableOrHostileFilesAreKeptAsideAtTheFirstSaveAn
                       repeat(" a=\"" + std::string(64, 'v') + '"', 200) + "/></P>";
     const std::pair<std::string, bool> cases[] = {
         {torn, false},
+        {"<P><AutoReceive Value=\"0\"/><?x?>a</P>", false},
         {entity, false},
         {wide, false},
         {boundedFile(40000, 40002), false},
