@@ -47,6 +47,7 @@ TEST(MainWindowManager, DeletesItsWindowWithoutItsLookAndFeel)
     window->setLookAndFeel(&manager->getLookAndFeel());
     juce::Component::SafePointer<juce::DocumentWindow> watched(window.get());
     manager->setMainWindow(std::move(window));
+    ASSERT_NE(watched, nullptr);
     EXPECT_EQ(manager->getMainWindow<juce::DocumentWindow>(), watched.getComponent());
 
     delete manager;
