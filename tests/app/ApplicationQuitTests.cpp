@@ -1,10 +1,10 @@
 // Quitting while a MIDI job runs: the window's close request during the automatic receive stops the
 // job, closes its progress window and ends the application, whose preferences are then saved whole.
 
-#include "ApplicationTest.h"
 #include "core/DataEditStatus.h"
 #include "core/PreferencesData.h"
 #include "support/MessageLoop.h"
+#include "support/gui/ApplicationTest.h"
 #include "support/gui/GuiTest.h"
 #include "ui/RunMidiCommunicationProcess.h"
 

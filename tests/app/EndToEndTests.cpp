@@ -3,7 +3,6 @@
 // real key presses and mouse events; results are read from the live slot lists, the undo
 // history, the window title and the instrument's slots.
 
-#include "ApplicationTest.h"
 #include "app/ApplicationMenuManager.h"
 #include "core/CTRXResource.h"
 #include "core/DataEditStatus.h"
@@ -15,6 +14,7 @@
 #include "midi/MidiDeviceManager.h"
 #include "support/MessageLoop.h"
 #include "support/files/UnitFileBuilder.h"
+#include "support/gui/ApplicationTest.h"
 #include "support/gui/GuiTest.h"
 #include "ui/ModalDialog.h"
 #include "ui/UserPaneComponents.h"

@@ -1,4 +1,4 @@
-#include "ApplicationTest.h"
+#include "support/gui/ApplicationTest.h"
 
 #include "app/DebugModeModel.h"
 #include "core/PreferencesData.h"
