@@ -56,16 +56,17 @@ struct Manifest
 {
     std::string platform;
     std::string module;
-    std::string name = "Seed";
+    std::string name;
     std::string params; // oscillators: the JSON array of descriptors, "" for none
-    int numParam = 0;
+    std::size_t numParam;
 };
 
 std::string toJson(const Manifest& m)
 {
-    std::string json = "{\n  \"header\": {\n    \"platform\": \"" + m.platform + "\",\n    \"module\": \"" +
-                       m.module + "\",\n    \"api\": \"1.2-0\",\n    \"dev_id\": 305419896,\n    \"prg_id\": \"7\",\n"
-                       "    \"version\": \"1.0-3\",\n    \"name\": \"" + m.name + "\"";
+    std::string json = "{\n  \"header\": {\n    \"platform\": \"" + m.platform + "\",\n    \"module\": \"" + m.module +
+                       "\",\n    \"api\": \"1.2-0\",\n    \"dev_id\": 305419896,\n    \"prg_id\": \"7\",\n"
+                       "    \"version\": \"1.0-3\",\n    \"name\": \"" +
+                       m.name + "\"";
     if (m.module == "osc")
         json += ",\n    \"num_param\": " + std::to_string(m.numParam);
     if (!m.params.empty())
@@ -77,13 +78,15 @@ std::vector<Manifest> manifests()
 {
     std::vector<Manifest> list;
     for (const auto module : moduleKeys)
-        list.push_back({"feltan-digital", std::string(module)});
-    list.push_back({"cantorel", "osc", "A name longer than thirteen", R"([["Depth", -5, 100, "%"], ["Rate", 0, 10, ""]])", 2});
-    list.push_back({"parvolin-vr", "modfx", "Chorus"});
+        list.push_back({"feltan-digital", std::string(module), "Seed", "", 0});
+    list.push_back(
+        {"cantorel", "osc", "A name longer than thirteen", R"([["Depth", -5, 100, "%"], ["Rate", 0, 10, ""]])", 2});
+    list.push_back({"parvolin-vr", "modfx", "Chorus", "", 0});
 
     std::string many = "[";
-    for (int i = 0; i < UnitHeader::maxParamDescriptors; ++i)
-        many += std::string(i > 0 ? ", " : "") + "[\"P" + std::to_string(i) + "\", " + std::to_string(i - 50) + ", 100, \"%\"]";
+    for (std::size_t i = 0; i < UnitHeader::maxParamDescriptors; ++i)
+        many += std::string(i > 0 ? ", " : "") + "[\"P" + std::to_string(i) + "\", " +
+                std::to_string(static_cast<int>(i) - 50) + ", 100, \"%\"]";
     list.push_back({"feltan-digital", "osc", "Many", many + "]", UnitHeader::maxParamDescriptors});
     return list;
 }
@@ -93,11 +96,15 @@ juce::MemoryBlock payloadFor(const std::string& module)
     const auto index = static_cast<size_t>(*unitModuleFromKey(module));
     juce::MemoryBlock payload(moduleTags + index * moduleTagSize, moduleTagSize);
     for (int i = 0; i < 60; ++i)
-        payload.append(&i, 1);
+    {
+        const auto byte = static_cast<char>(i * 7);
+        payload.append(&byte, 1);
+    }
     return payload;
 }
 
-juce::MemoryBlock zipOf(const std::string& manifest, const juce::MemoryBlock& payload, int compression, bool folderEntry)
+juce::MemoryBlock zipOf(const std::string& manifest, const juce::MemoryBlock& payload, int compression,
+                        bool folderEntry)
 {
     // The zip builder writes no dates before 1980.
     const juce::Time date(2024, 0, 1, 12, 0);
@@ -150,8 +157,7 @@ std::vector<Bytes> sysExMessages()
     // The instrument's answers: identity, acknowledgements, errors, slot headers.
     list.push_back({sysex::sysExStart, sysex::universalNonRealTime, 0x00, sysex::generalInformation,
                     sysex::identityReplyId, sysex::makerId, static_cast<juce::uint8>(family & 0xFF),
-                    static_cast<juce::uint8>(family >> 8), 0x01, 0x00, 0x01, 0x02,
-                    0x00, 0x00, sysex::sysExEnd});
+                    static_cast<juce::uint8>(family >> 8), 0x01, 0x00, 0x01, 0x02, 0x00, 0x00, sysex::sysExEnd});
     for (const juce::uint8 function : {sysex::ack, sysex::nak, sysex::function26, sysex::firstUserCommError,
                                        sysex::function47, sysex::function48, sysex::userSlotDataDump})
     {
@@ -208,8 +214,8 @@ void addXmlSeeds(Corpus& corpus)
 {
     using namespace w40388_preferences;
     juce::XmlElement preferences(preferencesRootTag);
-    const char* values[] = {"1", "0", "MIDI In", "MIDI Out", "1", "1", "/home/user/units", "900", "640", "20", "40",
-                            "300", "24"};
+    const char* values[] = {"1",   "0",   "MIDI In", "MIDI Out", "1",   "1", "/home/user/units",
+                            "900", "640", "20",      "40",       "300", "24"};
     for (size_t i = 0; i < preferenceKeys.size(); ++i)
         preferences.createNewChildElement(preferenceKeys[i])->setAttribute(preferencesValueAttribute, values[i]);
     corpus.add("fuzz_preferences", toBytes(preferences.toString().toStdString()));
