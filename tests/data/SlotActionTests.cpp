@@ -1,6 +1,7 @@
 #include "core/ApplicationUndoManager.h"
 #include "core/DataEditStatus.h"
 #include "data/DataCenter.h"
+#include "data/DataChangeBroadcaster.h"
 #include "data/SetUserDataAction.h"
 #include "data/SlotAction.h"
 #include "support/MessageLoop.h"
@@ -179,4 +180,23 @@ TEST_F(SlotActionTest, WholeDataActionReplacesUsableRecordsAndNeverTheSpares)
     EXPECT_EQ(liveData().oscData[16].unitData, unitBlock(8));
     EXPECT_EQ(liveData().oscData[5].state.load(), SlotState::Empty);
     EXPECT_FALSE(editStatus().isEdited());
+}
+
+// The lists hear of changes through the undo manager; a perform and its undo make one call.
+TEST_F(SlotActionTest, PerformAndUndoBeforeDeliveryGiveOneDataChangedCall)
+{
+    struct : data::DataChangeObserver
+    {
+        void dataChanged() override { ++calls; }
+        int calls = 0;
+    } counter;
+    auto* broadcaster = data::DataChangeBroadcaster::getInstance();
+    test::drainMessageLoop();
+    broadcaster->addListener(&counter);
+    ASSERT_TRUE(performInTransaction(new ClearUserOscDataAction(1), "ClearUserOscData"));
+    ASSERT_TRUE(undoManager().undo());
+    EXPECT_TRUE(test::runMessageLoopUntil([&counter] { return counter.calls > 0; }));
+    test::drainMessageLoop();
+    EXPECT_EQ(counter.calls, 1);
+    broadcaster->removeListener(&counter);
 }

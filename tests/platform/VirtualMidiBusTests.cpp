@@ -34,22 +34,16 @@ struct Collector
     std::thread::id thread;
 };
 
-class VirtualMidiBusTest : public ::testing::Test
-{
-protected:
-    // Completions, in the order they ran, read once the bus is idle.
-    juce::StringArray results;
-    const platform::MidiSysExCompletion record = [this](const juce::Result& r)
-    { results.add(r.wasOk() ? "ok" : r.getErrorMessage()); };
-    platform::VirtualMidiBus bus;
-    std::unique_ptr<platform::MidiClient> client = bus.createClient("Test", [] {});
-    std::unique_ptr<platform::MidiOutputPort> out = client->createOutputPort("out");
-};
 } // namespace
 
 // The transport every MIDI test relies on; numbering and removal show in the port and search tests.
-TEST_F(VirtualMidiBusTest, CarriesPacketsInOrderOnTheBusThreadToConnectedInputsAndWholeToDevices)
+TEST(VirtualMidiBus, CarriesPacketsInOrderOnTheBusThreadToConnectedInputsAndWholeToDevices)
 {
+    platform::VirtualMidiBus bus;
+    auto client = bus.createClient("Test", [] {});
+    auto out = client->createOutputPort("out");
+    juce::StringArray results; // of the send's completion, read once the bus is idle
+    const auto record = [&results](const juce::Result& r) { results.add(r.wasOk() ? "ok" : r.getErrorMessage()); };
     Collector first, second, other, device;
     const int a = bus.addDevice("A", {"out"}, {"in0", "in1"}, device.receiver());
     bus.addDevice("B", {"out"}, {});
