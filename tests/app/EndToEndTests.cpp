@@ -131,11 +131,6 @@ bool noDialogOpen()
     return !ui::ModalDialogState::getInstance()->isOpen();
 }
 
-void answerWith(juce::Component& dialog, const juce::String& button)
-{
-    test::gui::clickButton(dialog, button);
-}
-
 // Undo, redo, write, and the header's SEND ALL button: whether each is enabled.
 using EnableState = std::array<bool, 4>;
 
@@ -195,10 +190,9 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
     startApplication(true, Ports::searchedOnBus);
     if (HasFatalFailure())
         return;
-    EXPECT_EQ(text("CommonNo"), language() == "ja"
-                                    ? juce::String(juce::CharPointer_UTF8("\xe3\x81\x84\xe3\x81\x84\xe3\x81\x88"))
-                                    : juce::String("No"))
-        << "the interface language follows the locale";
+    // The interface language follows the locale.
+    EXPECT_EQ(text("CommonNo"),
+              language() == "ja" ? juce::String::fromUTF8("\xe3\x81\x84\xe3\x81\x84\xe3\x81\x88") : "No");
 
     std::vector<EnableState> seen, expected;
     const auto record = [&](EnableState wanted)
@@ -289,7 +283,8 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
 
     // SEND ALL, answering the write warning.
     {
-        test::gui::ModalDialogDriver driver([](juce::Component& dialog) { answerWith(dialog, "OkButton"); });
+        test::gui::ModalDialogDriver driver([](juce::Component& dialog)
+                                            { test::gui::clickButton(dialog, "OkButton"); });
         test::gui::click(content->getHeader().getSendAllButton());
         EXPECT_TRUE(test::runMessageLoopUntil([&] { return driver.acted() && noDialogOpen(); }, 20000));
         EXPECT_EQ(driver.dialogTitle(), text("WriteUserDataWarningDialogTitle"));
@@ -335,7 +330,8 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
     const std::pair<bool, const char*> quits[] = {{false, "CommonNo"}, {true, "CommonNo"}, {true, "CommonYes"}};
     for (const auto& [byShortcut, answer] : quits)
     {
-        test::gui::ModalDialogDriver driver([&](juce::Component& dialog) { answerWith(dialog, text(answer)); });
+        test::gui::ModalDialogDriver driver([&](juce::Component& dialog)
+                                            { test::gui::clickButton(dialog, text(answer)); });
         if (byShortcut)
             press('q', command);
         else
@@ -391,7 +387,8 @@ TEST_F(AutomaticSearchTest, SearchThatFindsNothingEndsAndPreferencesOkSearchesAg
     preferencesFile.deleteFile();
     const int searchesBefore = app->getStartupProcess().getNumSearchesFinished();
     {
-        test::gui::ModalDialogDriver preferencesDriver([&](juce::Component& d) { answerWith(d, text("CommonOK")); });
+        test::gui::ModalDialogDriver preferencesDriver([&](juce::Component& d)
+                                                       { test::gui::clickButton(d, text("CommonOK")); });
         test::gui::pressKey(*window, juce::KeyPress(',', juce::ModifierKeys(command), 0));
         EXPECT_TRUE(preferencesDriver.acted());
     }

@@ -1,5 +1,4 @@
 #include "core/CTRXResource.h"
-#include "core/CurrentLanguageModel.h"
 #include "core/ModalDialogState.h"
 #include "data/DataCenter.h"
 #include "midi/MidiCommunicationResult.h"
@@ -24,7 +23,6 @@ namespace
 namespace Result = midi::MidiCommunicationResult;
 using Fault = test::SimulatedInstrument::Fault;
 using Request = test::SimulatedInstrument::Request;
-using Language = w40388_application::CurrentLanguageModel;
 
 using test::gui::namedChild;
 
@@ -57,7 +55,6 @@ struct Case
     int ports, act;        // the job fails (1) unless the musician does nothing
     const char* statusKey; // else the text of `code`
     int code;
-    const char* snapshot;
 };
 
 // Acts in the progress window's modal loop (found at the job's first change or a timer tick) once it
@@ -66,12 +63,10 @@ class Musician : private juce::Timer, private midi::MidiCommunicationProcessObse
 {
     midi::MidiCommunicationProcess& job;
     const Case& c;
-    const juce::String suffix;
     int ticks = 0;
 
 public:
-    Musician(midi::MidiCommunicationProcess& watched, const Case& what, juce::String language)
-        : job(watched), c(what), suffix(std::move(language)), acted(c.act == nothing)
+    Musician(midi::MidiCommunicationProcess& watched, const Case& what) : job(watched), c(what), acted(c.act == nothing)
     {
         job.addListener(this);
         startTimer(2);
@@ -104,9 +99,6 @@ private:
             test::gui::clickButton(*dialog, "Button");
         if (acted || !(c.code == Result::canceled ? now.bar >= 2 : now.ok))
             return;
-        if (c.snapshot != nullptr)
-            test::gui::saveSnapshot(*dialog->findParentComponentOfClass<juce::DocumentWindow>(),
-                                    juce::String("progress-") + c.snapshot + "-" + suffix);
         auto& cancelButton = namedChild<juce::Button>(*dialog, "CancelButton");
         if (c.act == fromOutside)
             acted = cancelMidiCommunicationProcess();
@@ -138,67 +130,60 @@ TEST_F(MidiCommunicationDialogTest, WindowFollowsTheJobAndEndsAsTheMusicianExpec
     const auto silent = std::pair{Request::Identity, Fault::noAnswer()};
     const auto refused = std::pair{Request::DataDump, Fault::nak()};
     const Case cases[] = {
-        {"receive", true, {}, found, nothing, "CommunicationProcessReceiveUserData", 0, nullptr},
-        {"send", false, {}, found, nothing, "CommunicationProcessWriteUserData", 0, nullptr},
-        {"silent", true, silent, found, ok, nullptr, Result::timeout, nullptr},
-        {"refused", false, refused, found, ok, nullptr, Result::nakOnReceive, "failed"},
-        {"cancel", false, slow, found, cancel, nullptr, Result::canceled, "running"},
-        {"ports", true, {}, unopenable, ok, "ConnectionErrorFailedToOpenPort", 0, "connection-error"},
-        {"search", true, {}, noInstrument, ok, "ConnectionErrorNotFoundparvolinvr", 0, nullptr},
-        {"quit", false, slow, found, fromOutside, nullptr, Result::canceled, nullptr},
+        {"receive", true, {}, found, nothing, "CommunicationProcessReceiveUserData", 0},
+        {"send", false, {}, found, nothing, "CommunicationProcessWriteUserData", 0},
+        {"silent", true, silent, found, ok, nullptr, Result::timeout},
+        {"refused", false, refused, found, ok, nullptr, Result::nakOnReceive},
+        {"cancel", false, slow, found, cancel, nullptr, Result::canceled},
+        {"ports", true, {}, unopenable, ok, "ConnectionErrorFailedToOpenPort", 0},
+        {"search", true, {}, noInstrument, ok, "ConnectionErrorNotFoundparvolinvr", 0},
+        {"quit", false, slow, found, fromOutside, nullptr, Result::canceled},
     };
     auto* manager = midi::MidiDeviceManager::getInstance();
     manager->familyId = w40388_midi::sysex::instrumentFamilyId;
     auto& live = w40388_data::DataCenter::getInstance()->userData;
     const auto liveLists = test::makeLoadedUserData(64);
     live = liveLists;
-    for (const auto& [language, suffix] : {std::pair{Language::english, "en"}, {Language::japanese, "ja"}})
+    for (const auto& c : cases)
     {
-        Language::getInstance()->setLanguage(language);
-        delete CTRXResource::getInstanceWithoutCreating();
-        for (const auto& c : cases)
-        {
-            if (language == Language::japanese && c.snapshot == nullptr)
-                continue;
-            SCOPED_TRACE(juce::String(c.name) + " " + suffix);
-            instrument->clearFaults();
-            instrument->clearReceivedMessages();
-            if (c.fault)
-                instrument->addFault({c.fault->first}, c.fault->second, -1);
-            manager->Disconnect();
-            manager->automatic = c.ports == noInstrument;
-            manager->scanDone = true; // a search has ended without finding the instrument
-            manager->inPortName = c.ports == found ? manager->getMidiPort().GetInPortName(0) : "None - Out";
-            manager->outPortName = manager->getMidiPort().GetOutPortName(0);
+        SCOPED_TRACE(c.name);
+        instrument->clearFaults();
+        instrument->clearReceivedMessages();
+        if (c.fault)
+            instrument->addFault({c.fault->first}, c.fault->second, -1);
+        manager->Disconnect();
+        manager->automatic = c.ports == noInstrument;
+        manager->scanDone = true; // a search has ended without finding the instrument
+        manager->inPortName = c.ports == found ? manager->getMidiPort().GetInPortName(0) : "None - Out";
+        manager->outPortName = manager->getMidiPort().GetOutPortName(0);
 
-            auto lists = c.receive ? live : liveLists;
-            w40388_midi::ReceiveUserDataProcess receiveJob(&lists);
-            w40388_midi::WriteUserDataProcess sendJob(&lists);
-            w40388_midi::UserDataProcess& job =
-                c.receive ? static_cast<w40388_midi::UserDataProcess&>(receiveJob) : sendJob;
-            job.setTimeoutsForTesting(300, 300);
-            Musician musician(job, c, suffix);
-            const bool failed = c.act != nothing;
-            EXPECT_EQ(runMidiCommunicationProcess(job), failed ? 1 : 0);
+        auto lists = c.receive ? live : liveLists;
+        w40388_midi::ReceiveUserDataProcess receiveJob(&lists);
+        w40388_midi::WriteUserDataProcess sendJob(&lists);
+        w40388_midi::UserDataProcess& job =
+            c.receive ? static_cast<w40388_midi::UserDataProcess&>(receiveJob) : sendJob;
+        job.setTimeoutsForTesting(300, 300);
+        Musician musician(job, c);
+        const bool failed = c.act != nothing;
+        EXPECT_EQ(runMidiCommunicationProcess(job), failed ? 1 : 0);
 
-            const auto& shown = musician.last;
-            EXPECT_TRUE(musician.acted && musician.sawWindow && !musician.forced && shown.modalFlag);
-            EXPECT_TRUE(shown.status.isNotEmpty());
-            EXPECT_EQ(shown.status, c.statusKey ? CTRXResource::getInstance()->getText(c.statusKey)
-                                                : midi::getMidiCommunicationErrorText(c.code));
-            const bool detail = c.statusKey == nullptr && c.code != Result::canceled;
-            EXPECT_EQ(shown.detail, detail ? midi::getMidiCommunicationErrorDetailText(c.code) : "");
-            EXPECT_EQ(std::pair(shown.height, shown.barY), detail ? std::pair(193, 114) : std::pair(150, 64));
-            EXPECT_EQ(shown.ok, failed && c.act != fromOutside);
-            EXPECT_TRUE(failed || shown.bar == 100.0) << shown.bar;
-            // A cancelled job stops early; an unconnected one never sends. A finished SEND ALL left
-            // the instrument holding what was sent; a finished RECEIVE ALL its empty slots.
-            EXPECT_LE(instrument->getReceivedCount(), c.ports != found ? 0u : c.code == Result::canceled ? 20u : 1000u);
-            EXPECT_TRUE(failed || (c.receive ? lists.oscData[0].state == w40388_data::SlotState::Empty
-                                             : instrument->getSlot(2, 7) == lists.delFXData[7].unitData));
-            EXPECT_EQ(live.oscData[0].unitData, liveLists.oscData[0].unitData);
-            EXPECT_TRUE(nothingLeftBehind(manager->communicationLock));
-        }
+        const auto& shown = musician.last;
+        EXPECT_TRUE(musician.acted && musician.sawWindow && !musician.forced && shown.modalFlag);
+        EXPECT_TRUE(shown.status.isNotEmpty());
+        EXPECT_EQ(shown.status, c.statusKey ? CTRXResource::getInstance()->getText(c.statusKey)
+                                            : midi::getMidiCommunicationErrorText(c.code));
+        const bool detail = c.statusKey == nullptr && c.code != Result::canceled;
+        EXPECT_EQ(shown.detail, detail ? midi::getMidiCommunicationErrorDetailText(c.code) : "");
+        EXPECT_EQ(std::pair(shown.height, shown.barY), detail ? std::pair(193, 114) : std::pair(150, 64));
+        EXPECT_EQ(shown.ok, failed && c.act != fromOutside);
+        EXPECT_TRUE(failed || shown.bar == 100.0) << shown.bar;
+        // A cancelled job stops early; an unconnected one never sends. A finished SEND ALL left
+        // the instrument holding what was sent; a finished RECEIVE ALL its empty slots.
+        EXPECT_LE(instrument->getReceivedCount(), c.ports != found ? 0u : c.code == Result::canceled ? 20u : 1000u);
+        EXPECT_TRUE(failed || (c.receive ? lists.oscData[0].state == w40388_data::SlotState::Empty
+                                         : instrument->getSlot(2, 7) == lists.delFXData[7].unitData));
+        EXPECT_EQ(live.oscData[0].unitData, liveLists.oscData[0].unitData);
+        EXPECT_TRUE(nothingLeftBehind(manager->communicationLock));
     }
     EXPECT_FALSE(cancelMidiCommunicationProcess());
     manager->Disconnect();

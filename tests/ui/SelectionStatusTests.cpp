@@ -35,22 +35,34 @@ struct CountingObserver : ui::SelectedTabStatusObserver, ui::SelectedUserOscStat
     int seenTabIndex = -1;
 };
 
-TEST_F(SelectionStatusTest, ListsStartAtRowZeroKeepTheirOwnRowsAndNotifyOncePerBurst)
+TEST_F(SelectionStatusTest, ListsStartAtRowZeroKeepTheirOwnRowsAndTabAndRowsNotifyOncePerBurst)
 {
-    EXPECT_EQ(ui::SelectedTabStatus::getInstance()->getCurrentTabIndex(), 0);
+    auto* tabStatus = ui::SelectedTabStatus::getInstance();
+    auto* oscillators = ui::SelectedUserOscStatus::getInstance();
+    EXPECT_EQ(tabStatus->getCurrentTabIndex(), 0);
     for (int tab = 0; tab < 4; ++tab)
         EXPECT_EQ(*ui::selectedRowsOfTab(tab), Rows{0}) << "tab " << tab;
+    ui::CustomTabbedComponent tabs(juce::TabbedButtonBar::TabsAtTop);
+    for (const auto* name : {"USER OSCILLATORS", "USER MODULATION FX", "USER DELAY FX", "USER REVERB FX"})
+        tabs.addTab(name, juce::Colour(0xFF222222), new juce::Component(), true);
+    test::drainMessageLoop();
 
-    auto* oscillators = ui::SelectedUserOscStatus::getInstance();
     CountingObserver observer;
+    tabStatus->addListener(&observer);
     oscillators->addListener(&observer);
     oscillators->setSelectedRows({1});
     oscillators->setSelectedRows({2, 5});
     ui::SelectedUserDelFXStatus::getInstance()->setSelectedRows({3, 4, 7});
     ui::SelectedUserRevFXStatus::getInstance()->setSelectedRows({});
+    for (int change = 0; change < 10; ++change)
+        tabs.setCurrentTabIndex(change % 4);
+    tabs.setCurrentTabIndex(2);
     EXPECT_EQ(observer.calls, 0);
     test::drainMessageLoop();
-    EXPECT_EQ(observer.calls, 1);
+    EXPECT_EQ(observer.calls, 2); // once for the tab, once for the oscillator rows
+    EXPECT_EQ(observer.seenTabIndex, 2);
+    EXPECT_EQ(tabStatus->getCurrentTabName(), "USER DELAY FX");
+    tabStatus->removeListener(&observer);
     oscillators->removeListener(&observer);
 
     EXPECT_EQ(*ui::selectedRowsOfTab(0), (Rows{2, 5}));
@@ -59,32 +71,5 @@ TEST_F(SelectionStatusTest, ListsStartAtRowZeroKeepTheirOwnRowsAndNotifyOncePerB
     EXPECT_TRUE(ui::selectedRowsOfTab(3)->empty());
     EXPECT_EQ(ui::selectedRowsOfTab(4), nullptr);
     EXPECT_EQ(ui::selectedRowsOfTab(-1), nullptr);
-}
-
-TEST_F(SelectionStatusTest, TabbedComponentRecordsTabChangesAndLeavesRowsAlone)
-{
-    ui::CustomTabbedComponent tabs(juce::TabbedButtonBar::TabsAtTop);
-    for (const auto* name : {"USER OSCILLATORS", "USER MODULATION FX", "USER DELAY FX", "USER REVERB FX"})
-        tabs.addTab(name, juce::Colour(0xFF222222), new juce::Component(), true);
-    test::drainMessageLoop();
-
-    auto* tabStatus = ui::SelectedTabStatus::getInstance();
-    CountingObserver observer;
-    tabStatus->addListener(&observer);
-    ui::SelectedUserOscStatus::getInstance()->setSelectedRows({2, 5});
-
-    for (int change = 0; change < 10; ++change)
-        tabs.setCurrentTabIndex(change % 4);
-    tabs.setCurrentTabIndex(2);
-    test::drainMessageLoop();
-
-    EXPECT_EQ(observer.calls, 1);
-    EXPECT_EQ(observer.seenTabIndex, 2);
-    EXPECT_EQ(tabStatus->getCurrentTabName(), "USER DELAY FX");
-
-    tabs.setCurrentTabIndex(0);
-    EXPECT_EQ(ui::SelectedUserOscStatus::getInstance()->getSelectedRows(), (Rows{2, 5}));
-    EXPECT_EQ(ui::SelectedUserDelFXStatus::getInstance()->getSelectedRows(), Rows{0});
-    tabStatus->removeListener(&observer);
 }
 } // namespace
