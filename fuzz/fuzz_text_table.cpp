@@ -1,10 +1,11 @@
 // Feeds arbitrary bytes to the text-table loader. Nothing may crash or stall, and whatever the
-// bounds check lets through must give the parser's tree no deeper and with no more names than
-// the check counted, whatever the framework's lenient parser makes of it.
+// bounds check lets through must give a tree exactly as deep and with exactly as many names as
+// the check counted: the check reads the nesting as the framework's lenient parser does.
 
 #include "core/BoundedXml.h"
 #include "core/CTRXResource.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,22 +14,21 @@
 
 namespace
 {
-void expectWithinBounds(const juce::XmlElement& root)
+XmlExtent extentOf(const juce::XmlElement& root)
 {
+    XmlExtent extent;
     std::vector<std::pair<const juce::XmlElement*, int>> pending{{&root, 1}};
-    int names = 0;
     while (!pending.empty())
     {
         const auto [element, depth] = pending.back();
         pending.pop_back();
-        names += 1 + element->getNumAttributes();
-        if (depth > maxXmlDepth || names > maxXmlNames)
-            std::abort();
-
+        extent.depth = std::max(extent.depth, depth);
+        extent.names += 1 + element->getNumAttributes();
         for (const auto* child : element->getChildIterator())
             if (!child->isTextElement())
                 pending.emplace_back(child, depth + 1);
     }
+    return extent;
 }
 } // namespace
 
@@ -37,8 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const CTRXResource table(data, size);
     if (table.hasTable())
     {
+        XmlExtent counted;
         const auto root = parseBoundedXml(data, size);
-        expectWithinBounds(*root);
+        const auto built = extentOf(*root);
+        if (!checkXmlBounds(data, size, counted) || built.depth != counted.depth || built.names != counted.names)
+            std::abort();
         for (const auto* entry : root->getChildIterator())
             table.getText(entry->getTagName());
     }

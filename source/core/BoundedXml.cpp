@@ -1,5 +1,6 @@
 #include "core/BoundedXml.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace
@@ -58,6 +59,11 @@ bool isValidUtf8(const unsigned char* p, const unsigned char* end)
     return true;
 }
 
+std::size_t byteOrderMarkLength(const void* data, std::size_t size)
+{
+    return size >= 3 && juce::CharPointer_UTF8::isByteOrderMark(data) ? 3 : 0;
+}
+
 // Walks the markup once, keeping only the nesting depth and the number of names.
 class XmlBoundsCheck
 {
@@ -102,11 +108,16 @@ public:
                 bool empty = false;
                 if (++depth > maxXmlDepth || !readStartTag(empty))
                     return false;
+                deepest = std::max(deepest, depth);
                 if (empty && --depth == 0)
                     return true;
             }
         }
     }
+
+    // What run counted: the deepest level reached and the names read.
+    int deepest = 0;
+    int names = 0;
 
 private:
     bool at(const char* literal) const
@@ -222,7 +233,6 @@ private:
 
     const char* pos;
     const char* const end;
-    int names = 0;
     bool unterminated = false;
 };
 
@@ -250,20 +260,31 @@ public:
 };
 } // namespace
 
-std::unique_ptr<juce::XmlElement> parseBoundedXml(const void* data, std::size_t size)
+bool checkXmlBounds(const void* data, std::size_t size, XmlExtent& extent)
 {
-    auto text = static_cast<const char*>(data);
-    if (size >= 3 && juce::CharPointer_UTF8::isByteOrderMark(text))
-    {
-        text += 3;
-        size -= 3;
-    }
+    const auto skipped = byteOrderMarkLength(data, size);
+    const auto* text = static_cast<const char*>(data) + skipped;
+    size -= skipped;
 
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-    if (size == 0 || size > maxXmlFileBytes || !isValidUtf8(bytes, bytes + size) || !XmlBoundsCheck(text, size).run())
+    if (size == 0 || size > maxXmlFileBytes || !isValidUtf8(bytes, bytes + size))
+        return false;
+
+    XmlBoundsCheck check(text, size);
+    const bool accepted = check.run();
+    extent = {check.deepest, check.names};
+    return accepted;
+}
+
+std::unique_ptr<juce::XmlElement> parseBoundedXml(const void* data, std::size_t size)
+{
+    XmlExtent extent;
+    if (!checkXmlBounds(data, size, extent))
         return nullptr;
 
-    return juce::parseXML(juce::String::fromUTF8(text, static_cast<int>(size)));
+    const auto skipped = byteOrderMarkLength(data, size);
+    return juce::parseXML(
+        juce::String::fromUTF8(static_cast<const char*>(data) + skipped, static_cast<int>(size - skipped)));
 }
 
 std::size_t xmlTextSize(const juce::XmlElement& element, const juce::XmlElement::TextFormat& format)

@@ -23,6 +23,18 @@ constexpr int maxXmlNames = 8192;
 // follows the document element is ignored, as the parser does.
 std::unique_ptr<juce::XmlElement> parseBoundedXml(const void* data, std::size_t size);
 
+// What the check behind parseBoundedXml counted: the deepest nesting, the document element being
+// level 1, and the number of element and attribute names.
+struct XmlExtent
+{
+    int depth = 0;
+    int names = 0;
+};
+
+// Whether parseBoundedXml hands the text to the parser; extent receives what was counted up to
+// the point where the text was accepted or refused.
+bool checkXmlBounds(const void* data, std::size_t size, XmlExtent& extent);
+
 // The number of bytes element.writeTo (a stream, format) writes, counted without keeping them.
 // Indentation counts in one step, so a tree whose text would take gigabytes is measured quickly.
 std::size_t xmlTextSize(const juce::XmlElement& element, const juce::XmlElement::TextFormat& format);
