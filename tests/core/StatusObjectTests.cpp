@@ -1,5 +1,4 @@
 #include "core/DataEditStatus.h"
-#include "core/ModalDialogState.h"
 #include "core/Singleton.h"
 #include "support/MessageLoop.h"
 
@@ -19,13 +18,6 @@ struct EditRecorder : application::DataEditStatusListener
 
     std::vector<std::string>& log;
     std::string name;
-};
-
-struct ModalRecorder : ui::ModalDialogStateObserver
-{
-    void modalDialogStateChanged() override { seenOpen.push_back(ui::ModalDialogState::getInstance()->isOpen()); }
-
-    std::vector<bool> seenOpen;
 };
 
 struct Probe : Singleton<Probe>
@@ -61,31 +53,6 @@ TEST(DataEditStatus, CoalescedCallsReachObserversInRegistrationOrderOncePerRegis
     status.removeListener(&first);
     status.removeListener(&first); // absent: nothing happens
     EXPECT_EQ(status.getNumListeners(), 0);
-}
-
-// A nested dialog that clears the flag shows in the dialog tests; a refused claim must not notify either.
-TEST(ModalDialogState, OnlyTheClaimingScopeSetsClearsAndNotifies)
-{
-    auto* state = ui::ModalDialogState::getInstance();
-    ASSERT_FALSE(state->isOpen());
-    test::drainMessageLoop();
-    ModalRecorder recorder;
-    state->addListener(&recorder);
-    {
-        ui::ScopedModalDialog outer;
-        EXPECT_TRUE(outer.isClaimed());
-        test::drainMessageLoop();
-        {
-            ui::ScopedModalDialog nested;
-            EXPECT_FALSE(nested.isClaimed());
-        }
-        EXPECT_TRUE(state->isOpen());
-        EXPECT_FALSE(state->isNotificationPending()) << "a refused claim notifies nobody";
-    }
-    EXPECT_FALSE(state->isOpen());
-    test::drainMessageLoop();
-    EXPECT_EQ(recorder.seenOpen, (std::vector<bool>{true, false}));
-    state->removeListener(&recorder);
 }
 
 TEST(Singleton, ForgetsADeletedInstanceButNotOnAnotherObjectsDeletion)
