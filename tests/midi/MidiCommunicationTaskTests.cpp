@@ -1,7 +1,7 @@
-#include "JobTestSupport.h"
 #include "midi/AnalyzedInformation.h"
 #include "midi/DeviceInquiry.h"
 #include "midi/MidiCommunicationTask.h"
+#include "support/midi/JobTestSupport.h"
 
 #include <gtest/gtest.h>
 
