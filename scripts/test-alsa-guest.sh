@@ -3,8 +3,8 @@
 #
 # Boots Debian's own kernel under QEMU (software emulation) with an initramfs holding
 # busybox, the sound modules (sequencer, virmidi) and the guest programs, runs them there and
-# exits with their result. Builds alsa_guest_tests and alsa_guest_bench in $BUILD_DIR (default
-# build) first; keeps the kernel and modules in $BUILD_DIR/alsa-guest between runs.
+# exits with their result. Builds alsa_guest_tests and bench_alsa_send_all in $BUILD_DIR
+# (default build) first; keeps the kernel and modules in $BUILD_DIR/alsa-guest between runs.
 #
 # Needs: root (or sudo-less apt) for the packages qemu-system-x86, busybox-static, cpio and
 # xz-utils, which it installs when missing, and a Debian mirror for the kernel package.
@@ -28,11 +28,15 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # Programs ---------------------------------------------------------------------------------
-TARGETS="alsa_guest_tests alsa_guest_bench" scripts/build.sh >/dev/null
+mkdir -p "$work"
+if ! TARGETS="alsa_guest_tests bench_alsa_send_all" scripts/build.sh > "$work/build.log" 2>&1; then
+    tail -n 40 "$work/build.log" >&2
+    echo "test-alsa-guest: the build failed" >&2
+    exit 1
+fi
 bin="$build_dir/bin"
 
 # Kernel and sound modules, cached ----------------------------------------------------------
-mkdir -p "$work"
 kernel="$work/vmlinux"
 modules="$work/sound"
 if [ ! -s "$kernel" ] || [ ! -d "$modules" ]; then
@@ -70,7 +74,7 @@ for module in soundcore snd snd-timer snd-seq-device snd-seq snd-seq-dummy snd-r
     esac
 done
 cp /usr/share/alsa/alsa.conf "$root/usr/share/alsa/"
-for program in alsa_guest_tests alsa_guest_bench; do
+for program in alsa_guest_tests bench_alsa_send_all; do
     cp "$bin/$program" "$root/guest/"
     ldd "$bin/$program" | grep -o '/[^ ]*' | while read -r library; do
         mkdir -p "$root$(dirname "$library")"

@@ -480,16 +480,13 @@ private:
 class AlsaMidiBackend::Client : public MidiClient
 {
 public:
-    Client(AlsaMidiBackend& owner, std::shared_ptr<Connection> c) : backend(owner), connection(std::move(c)) {}
+    explicit Client(std::shared_ptr<Connection> c) : connection(std::move(c)) {}
 
     ~Client() override
     {
-        {
-            const auto callbacks = connection->lockCallbacks();
-            const std::lock_guard<std::mutex> lock(connection->stateMutex);
-            connection->setupChanged = nullptr;
-        }
-        backend.forgetClient(connection->clientId);
+        const auto callbacks = connection->lockCallbacks();
+        const std::lock_guard<std::mutex> lock(connection->stateMutex);
+        connection->setupChanged = nullptr;
     }
 
     std::unique_ptr<MidiInputPort> createInputPort(const juce::String& name, MidiReadCallback callback) override
@@ -518,7 +515,6 @@ public:
     }
 
 private:
-    AlsaMidiBackend& backend;
     std::shared_ptr<Connection> connection;
 };
 
@@ -537,11 +533,7 @@ AlsaMidiBackend::~AlsaMidiBackend()
 bool AlsaMidiBackend::openQueryHandle()
 {
     if (queryHandle == nullptr)
-    {
         queryHandle = openSequencer("MidiDevice");
-        if (queryHandle != nullptr)
-            ownClients.insert(snd_seq_client_id(queryHandle));
-    }
     return queryHandle != nullptr;
 }
 
@@ -571,7 +563,7 @@ bool AlsaMidiBackend::splitEndpoint(MidiEndpointRef endpoint, int& client, int& 
 // count; within each client, ports with snd_seq_query_next_port from port -1, as many steps
 // as the client's port count; a port counts as an input when it grants SUBS_READ and as an
 // output when it grants SUBS_WRITE. Our own ports grant neither (nor do the ones JUCE opens
-// for a device), so skipping the program's own clients changes no index.
+// for a device), so neither list ever shows them.
 std::vector<MidiEndpointRef> AlsaMidiBackend::listEndpoints(bool sources)
 {
     std::vector<MidiEndpointRef> endpoints;
@@ -602,7 +594,7 @@ std::vector<MidiEndpointRef> AlsaMidiBackend::listEndpoints(bool sources)
         for (int ports = snd_seq_client_info_get_num_ports(clientInfo); --ports >= 0;)
         {
             if (snd_seq_query_next_port(queryHandle, portInfo) == 0 &&
-                (snd_seq_port_info_get_capability(portInfo) & wanted) != 0 && ownClients.count(client) == 0)
+                (snd_seq_port_info_get_capability(portInfo) & wanted) != 0)
                 endpoints.push_back(makeEndpoint(client, snd_seq_port_info_get_port(portInfo)));
         }
     }
@@ -684,22 +676,9 @@ std::unique_ptr<MidiClient> AlsaMidiBackend::createClient(const juce::String& na
         snd_seq_connect_from(connection->handle, connection->announcePort, SND_SEQ_CLIENT_SYSTEM,
                              SND_SEQ_PORT_SYSTEM_ANNOUNCE);
 
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        ownClients.insert(connection->clientId);
-    }
     connection->start();
     if (!connection->thread.joinable())
-    {
-        forgetClient(connection->clientId);
         return nullptr;
-    }
-    return std::make_unique<Client>(*this, std::move(connection));
-}
-
-void AlsaMidiBackend::forgetClient(int clientId)
-{
-    const std::lock_guard<std::mutex> lock(mutex);
-    ownClients.erase(clientId);
+    return std::make_unique<Client>(std::move(connection));
 }
 } // namespace platform

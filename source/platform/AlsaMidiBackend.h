@@ -3,7 +3,6 @@
 #include "platform/MidiPlatform.h"
 
 #include <mutex>
-#include <set>
 
 typedef struct _snd_seq snd_seq_t;
 
@@ -18,7 +17,10 @@ namespace platform
 // Each client has its own sequencer connection and receive thread; each output port sends
 // System Exclusive messages on a thread of its own, paced by a SysExPacer so that a hardware
 // interface's small output buffer never overflows. A send's completion runs when its last
-// piece has drained; ALSA errors go to the completion and to standard error.
+// piece has drained; ALSA errors go to the completion and to standard error. An output keeps a
+// subscription to its destination (ports of raw MIDI devices ignore events otherwise). Inputs
+// have the sequencer's largest pool; when it overflows all that was queued is lost, which goes
+// to standard error, and no message is put together across the gap.
 //
 // Without a sequencer (no /dev/snd/seq) there are no endpoints, clients cannot be created,
 // and nothing is printed.
@@ -51,10 +53,8 @@ private:
 
     std::vector<MidiEndpointRef> listEndpoints(bool sources);
     bool openQueryHandle();
-    void forgetClient(int clientId);
 
     std::mutex mutex;
     snd_seq_t* queryHandle = nullptr;
-    std::set<int> ownClients;
 };
 } // namespace platform

@@ -10,8 +10,8 @@ for module in soundcore snd snd-timer snd-seq-device snd-seq snd-seq-dummy snd-r
               snd-seq-virmidi; do
     insmod /lib/modules/$module.ko || echo "cannot load $module"
 done
-# Two cards of one virtual raw MIDI device each.
-insmod /lib/modules/snd-virmidi.ko enable=1,1 midi_devs=1,1 || echo "cannot load snd-virmidi"
+# Card 0 with two virtual raw MIDI devices (the instrument plays on the first), card 1 with one.
+insmod /lib/modules/snd-virmidi.ko enable=1,1 midi_devs=2,1 || echo "cannot load snd-virmidi"
 
 . /guest/settings
 export HOME=/tmp
@@ -19,7 +19,7 @@ cd /guest
 ./alsa_guest_tests --gtest_filter="$GTEST_FILTER" --gtest_color=no
 result=$?
 if [ "$RUN_BENCH" = 1 ]; then
-    ./alsa_guest_bench || result=$((result ? result : 100))
+    ./bench_alsa_send_all --benchmark_color=false || result=$((result ? result : 100))
 fi
 echo "ALSA-GUEST-RESULT $result"
 poweroff -f
