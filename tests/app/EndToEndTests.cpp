@@ -43,14 +43,6 @@ juce::MemoryBlock unitBlock(UnitModule module, const char* name)
     return test::makeUnitDataBlock({module, UnitPlatform::FeltanDigital, name});
 }
 
-template <typename Function> void forEachList(Function&& f)
-{
-    f(w40388_data::OscSlotFamily{});
-    f(w40388_data::ModFXSlotFamily{});
-    f(w40388_data::DelFXSlotFamily{});
-    f(w40388_data::RevFXSlotFamily{});
-}
-
 w40388_data::UserData& liveData()
 {
     return w40388_data::DataCenter::getInstance()->userData;
@@ -89,27 +81,28 @@ void putUnitsOnInstrument(test::SimulatedInstrument& instrument)
 // slot is empty, else a unit on the instrument at that very slot with the same header.
 void expectListsMatchInstrument(const test::SimulatedInstrument& instrument, const std::string& stage)
 {
-    int checked = 0;
-    forEachList(
-        [&](auto family)
+    const auto check = [&](auto family)
+    {
+        using Family = decltype(family);
+        const int module = static_cast<int>(Family::module);
+        for (int slot = 0; slot < Family::numUsableSlots; ++slot)
         {
-            using Family = decltype(family);
-            const int module = static_cast<int>(Family::module);
-            for (int slot = 0; slot < Family::numUsableSlots; ++slot, ++checked)
-            {
-                const auto& record = Family::records(liveData())[static_cast<size_t>(slot)];
-                const auto onInstrument = instrument.getSlot(module, slot);
-                SCOPED_TRACE(stage + ", module " + std::to_string(module) + " slot " + std::to_string(slot));
-                EXPECT_EQ(record.state.load(), onInstrument.isEmpty() ? SlotState::Empty : SlotState::Received);
-                if (onInstrument.isEmpty())
-                    continue;
-                ASSERT_GE(onInstrument.getSize(), record.header.size());
-                EXPECT_EQ(record.slotIndex.load(), slot);
-                EXPECT_EQ(juce::MemoryBlock(record.header.data(), record.header.size()),
-                          juce::MemoryBlock(onInstrument.getData(), record.header.size()));
-            }
-        });
-    EXPECT_EQ(checked, 48);
+            const auto& record = Family::records(liveData())[static_cast<size_t>(slot)];
+            const auto onInstrument = instrument.getSlot(module, slot);
+            SCOPED_TRACE(stage + ", module " + std::to_string(module) + " slot " + std::to_string(slot));
+            EXPECT_EQ(record.state.load(), onInstrument.isEmpty() ? SlotState::Empty : SlotState::Received);
+            if (onInstrument.isEmpty())
+                continue;
+            ASSERT_GE(onInstrument.getSize(), record.header.size());
+            EXPECT_EQ(record.slotIndex.load(), slot);
+            EXPECT_EQ(juce::MemoryBlock(record.header.data(), record.header.size()),
+                      juce::MemoryBlock(onInstrument.getData(), record.header.size()));
+        }
+    };
+    check(w40388_data::OscSlotFamily{});
+    check(w40388_data::ModFXSlotFamily{});
+    check(w40388_data::DelFXSlotFamily{});
+    check(w40388_data::RevFXSlotFamily{});
 }
 
 // Presses OK in the progress window, which shows it once the job has failed.

@@ -193,6 +193,8 @@ TEST_F(UserUnitImportTest, OtherPlatformUnitImportsOnlyAfterOkAndTheTickTurnsThe
         const auto file = unitFile(unit, ".cntlunit");
         const auto seen = runAnswering([&] { importUserUnitFile(file, 4, 4); }, button, tick ? "DontWarning" : "");
         EXPECT_EQ(seen.title, button.isEmpty() ? juce::String() : text("ImportUserDataWarningDialogTitle")) << button;
+        EXPECT_TRUE(button.isEmpty() || (seen.message.startsWith(text("ImportUserDataWarningDialogLine1")) &&
+                                         seen.message.endsWith(text("ImportUserDataWarningDialogLine4"))));
         EXPECT_EQ(slotContent(osc, 4),
                   (imported ? SlotContent{SlotState::Loaded, test::makeUnitDataBlock(unit)} : SlotContent()))
             << button;
