@@ -95,7 +95,7 @@ ReadUnit readUnitFile(const juce::File& file)
     if (result.error != 0)
         return result;
 
-    result.block = unit.unitData;
+    result.block = std::move(unit.unitData);
     int platform = -1;
     // The header's first word is its target: platform in bits 8-14, module in bits 0-6.
     if (result.block.getSize() >= sizeof(juce::uint16))

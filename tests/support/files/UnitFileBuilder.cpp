@@ -106,12 +106,15 @@ juce::MemoryBlock buildUnitFile(const std::string& manifestJson, const juce::Mem
     return buildZip({{topFolder + "/manifest.json", toBlock(manifestJson)}, {topFolder + "/payload.bin", payload}});
 }
 
+// Blocks are copied through juce::MemoryBlock's constructors only: its copy assignment (also
+// behind MemoryInputStream(const MemoryBlock&, true)) hands memcpy a null pointer when empty.
 juce::MemoryBlock buildZip(const std::vector<ZipMember>& members)
 {
     juce::ZipFile::Builder builder;
     for (const auto& member : members)
-        builder.addEntry(new juce::MemoryInputStream(member.data, true), member.compress ? 9 : 0,
-                         juce::String::fromUTF8(member.name.c_str()), juce::Time(2024, 0, 1, 12, 0));
+        builder.addEntry(new juce::MemoryInputStream(member.data.getData(), member.data.getSize(), true),
+                         member.compress ? 9 : 0, juce::String::fromUTF8(member.name.c_str()),
+                         juce::Time(2024, 0, 1, 12, 0));
 
     juce::MemoryOutputStream out;
     builder.writeToStream(out, nullptr);
@@ -122,7 +125,7 @@ RawZipEntry storedEntry(const std::string& name, const juce::MemoryBlock& data)
 {
     RawZipEntry entry;
     entry.name = name;
-    entry.stored = juce::MemoryBlock(data); // MemoryBlock's copy assignment trips on an empty block
+    entry.stored = juce::MemoryBlock(data);
     return entry;
 }
 
