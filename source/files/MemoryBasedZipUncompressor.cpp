@@ -18,6 +18,8 @@ constexpr std::int64_t endRecordSearchSpan = 1024;
 // none starts from (doubled as it grows).
 constexpr int inflateBufferSize = 32768;
 constexpr juce::int64 initialCapacity = 4096;
+// Deflate turns one stored byte into at most about a thousand.
+constexpr juce::int64 maxDeflateRatio = 1032;
 
 const char* const openFailureText = "Failed to open the zip file for reading";
 
@@ -195,7 +197,10 @@ juce::Result MemoryBasedZipUncompressor::inflateEntry(const ZipEntryHolder& entr
 
     // The bytes go straight into the block, between its room in front and the zeros behind;
     // space the entry does not fill stays zero, so shrinking leaves zeros behind it.
-    juce::int64 capacity = declaredLength > 0 ? declaredLength : std::min<juce::int64>(initialCapacity, readLimit);
+    // A declared length is reserved only as far as the stored bytes can fill it, so that a
+    // small file cannot make the reader reserve its whole budget.
+    const juce::int64 fillable = stored.getBytesHeld() * (entry.isCompressed ? maxDeflateRatio : 1);
+    juce::int64 capacity = std::min({declaredLength > 0 ? declaredLength : initialCapacity, fillable, readLimit});
     block.reset();
     block.setSize(before + static_cast<size_t>(capacity) + after, true);
     juce::int64 written = 0;
@@ -203,7 +208,7 @@ juce::Result MemoryBasedZipUncompressor::inflateEntry(const ZipEntryHolder& entr
     {
         if (written == capacity)
         {
-            capacity = std::min(readLimit, capacity * 2);
+            capacity = std::min(readLimit, std::max(capacity * 2, initialCapacity));
             block.setSize(before + static_cast<size_t>(capacity) + after, true);
         }
         auto* destination = static_cast<char*>(block.getData()) + before + written;
@@ -261,6 +266,14 @@ MemoryBasedZipUncompressor::ZipInputStream::ZipInputStream(const MemoryBasedZipU
     const auto* header = archive.bytes + entry.streamOffset;
     if (readLittleEndian32(header) == localHeaderSignature)
         headerSize = localHeaderSize + readLittleEndian16(header + 26) + readLittleEndian16(header + 28);
+}
+
+std::int64_t MemoryBasedZipUncompressor::ZipInputStream::getBytesHeld() const
+{
+    if (headerSize == 0)
+        return 0;
+    const std::int64_t start = entry.streamOffset + headerSize;
+    return juce::jlimit<std::int64_t>(0, entry.compressedSize, static_cast<std::int64_t>(archive.numBytes) - start);
 }
 
 juce::int64 MemoryBasedZipUncompressor::ZipInputStream::getTotalLength()

@@ -74,6 +74,9 @@ public:
     public:
         ZipInputStream(const MemoryBasedZipUncompressor& archive, const ZipEntryHolder& entry);
 
+        // How many of the stored bytes the archive really holds.
+        std::int64_t getBytesHeld() const;
+
         juce::int64 getTotalLength() override;
         bool isExhausted() override;
         int read(void* destBuffer, int maxBytesToRead) override;
