@@ -160,9 +160,9 @@ private:
 
     bool readName() { return skipName() && ++names <= maxXmlNames; }
 
-    // "&name;", "&#digits;" or "&#x" hex digits ";" naming a character: anything else could make the
-    // parser skip to a semicolon far away, take a '<' as part of a number, or keep a character
-    // that cannot be written back.
+    // "&name;", "&#digits;" or "&#x" hex digits ";": anything else could make the parser skip to a
+    // semicolon far away or take a '<' as part of a number. Numbers run from 1 to 0x1FFFFF, the
+    // values JUCE's writer gives for any text it holds, which then read back unchanged.
     bool readReference()
     {
         ++pos;
@@ -180,7 +180,7 @@ private:
                     break;
                 value = value * (hex ? 16 : 10) + digit;
             }
-            if (digits == 0 || digits > 7 || value == 0 || value > 0x10ffff || (value >= 0xd800 && value <= 0xdfff))
+            if (digits == 0 || digits > 7 || value == 0 || value > 0x1fffff)
                 return false;
         }
         else if (!skipName())
