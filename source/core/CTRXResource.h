@@ -13,7 +13,7 @@
 // from the resource "LocalizableStrings.xml" of the current interface language, when the singleton
 // is first used on the message thread during start-up; afterwards getText only reads, so the MIDI
 // job thread may call it too. A missing or malformed table gives empty texts, and so does one that
-// parseBoundedXml refuses (too large or nested too deep).
+// parseBoundedXml refuses (too large, nested too deep or not plainly well formed).
 class CTRXResource : public Singleton<CTRXResource>, public juce::DeletedAtShutdown
 {
 public:
