@@ -24,7 +24,7 @@ public:
     // Loads the table through the given lookup instead; the program itself never does this.
     explicit CTRXResource(const platform::ResourceLookup& lookup);
 
-    // Builds the table from the bytes of a table file, read the same way; for tests and fuzzing.
+    // Builds the table from the bytes of a table file, read the same way; for fuzzing.
     CTRXResource(const void* tableBytes, std::size_t size);
 
     ~CTRXResource() override;
