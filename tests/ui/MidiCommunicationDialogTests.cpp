@@ -45,8 +45,8 @@ struct Shown
     bool ok = false, modalFlag = false;
 };
 
-constexpr int found = 0, unopenable = 1, noInstrument = 2;      // ports
-constexpr int nothing = 0, ok = 1, cancel = 2, fromOutside = 3; // what the musician does
+constexpr int found = 0, unopenable = 1, noInstrument = 2; // ports
+constexpr int nothing = 0, ok = 1, cancel = 2;             // what the musician does
 struct Case
 {
     const char* name;
@@ -100,9 +100,7 @@ private:
         if (acted || !(c.code == Result::canceled ? now.bar >= 2 : now.ok))
             return;
         auto& cancelButton = namedChild<juce::Button>(*dialog, "CancelButton");
-        if (c.act == fromOutside)
-            acted = cancelMidiCommunicationProcess();
-        else if (c.act == cancel && test::gui::clickButton(*dialog, "CancelButton"))
+        if (c.act == cancel && test::gui::clickButton(*dialog, "CancelButton"))
             acted = cancelButton.isVisible() && !cancelButton.isEnabled(); // greyed at once
         else if (c.act == ok)
             acted = test::gui::clickButton(*dialog, "Button");
@@ -128,16 +126,13 @@ TEST_F(MidiCommunicationDialogTest, WindowFollowsTheJobAndEndsAsTheMusicianExpec
     ui::FontLibrary::getInstance()->registerApplicationFonts();
     const auto slow = std::pair{Request::DataDump, Fault::delay(30)};
     const auto silent = std::pair{Request::Identity, Fault::noAnswer()};
-    const auto refused = std::pair{Request::DataDump, Fault::nak()};
     const Case cases[] = {
         {"receive", true, {}, found, nothing, "CommunicationProcessReceiveUserData", 0},
         {"send", false, {}, found, nothing, "CommunicationProcessWriteUserData", 0},
         {"silent", true, silent, found, ok, nullptr, Result::timeout},
-        {"refused", false, refused, found, ok, nullptr, Result::nakOnReceive},
         {"cancel", false, slow, found, cancel, nullptr, Result::canceled},
         {"ports", true, {}, unopenable, ok, "ConnectionErrorFailedToOpenPort", 0},
         {"search", true, {}, noInstrument, ok, "ConnectionErrorNotFoundparvolinvr", 0},
-        {"quit", false, slow, found, fromOutside, nullptr, Result::canceled},
     };
     auto* manager = midi::MidiDeviceManager::getInstance();
     manager->familyId = w40388_midi::sysex::instrumentFamilyId;
@@ -175,7 +170,7 @@ TEST_F(MidiCommunicationDialogTest, WindowFollowsTheJobAndEndsAsTheMusicianExpec
         const bool detail = c.statusKey == nullptr && c.code != Result::canceled;
         EXPECT_EQ(shown.detail, detail ? midi::getMidiCommunicationErrorDetailText(c.code) : "");
         EXPECT_EQ(std::pair(shown.height, shown.barY), detail ? std::pair(193, 114) : std::pair(150, 64));
-        EXPECT_EQ(shown.ok, failed && c.act != fromOutside);
+        EXPECT_EQ(shown.ok, failed);
         EXPECT_TRUE(failed || shown.bar == 100.0) << shown.bar;
         // A cancelled job stops early; an unconnected one never sends. A finished SEND ALL left
         // the instrument holding what was sent; a finished RECEIVE ALL its empty slots.
