@@ -173,7 +173,7 @@ TEST_F(ModalDialogTest, AboutBoxShowsThePictureAndVersionAndClosesOnClickOrEscap
     EXPECT_EQ(runDialog(about, pressEscape, "About"), 0);
 }
 
-TEST_F(ModalDialogTest, ConfirmDiscardChangesGoesOnOnlyAfterYes)
+TEST_F(ModalDialogTest, ConfirmDiscardChangesGoesOnOnlyAfterYesOrWhenNothingWasEdited)
 {
     application::DataEditStatus::getInstance()->setEdited(true);
     for (const auto& [button, expected] :
@@ -181,11 +181,8 @@ TEST_F(ModalDialogTest, ConfirmDiscardChangesGoesOnOnlyAfterYes)
         EXPECT_EQ(run(text("FileDiscardCheckTitle"), w40388_application::confirmDiscardChanges, press(button)),
                   expected)
             << button;
-}
 
-TEST_F(ModalDialogTest, ConfirmDiscardChangesUnderAnotherDialogStaysUnlessNothingWasEdited)
-{
-    application::DataEditStatus::getInstance()->setEdited(true);
+    // Under another dialog nothing is asked: an edit stays.
     bool wasOpen = true;
     ui::ModalDialogState::getInstance()->beginModalDialog(wasOpen);
     ASSERT_FALSE(wasOpen);
