@@ -3,13 +3,28 @@
 # side for FUZZ_SECONDS each (default 60), each on a fresh working corpus that starts as a
 # copy of its seeds (written by make_fuzz_corpus). Fails when any target finds a crash,
 # leak, timeout or sanitizer report; prints each target's executions and executions per
-# second. FUZZ_TARGETS narrows the run to some targets, FUZZ_WORKERS runs that many
-# processes per target, FUZZ_NICE lowers their priority.
+# second. FUZZ_TARGETS narrows the run to some targets; FUZZ_WORKERS runs that many
+# processes per target, either one number for all or "name=count ..." (others get one);
+# FUZZ_NICE lowers their priority.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-60}
 workers=${FUZZ_WORKERS:-1}
+workers_of() {
+    if [[ "$workers" =~ ^[0-9]+$ ]]; then
+        echo "$workers"
+    else
+        local entry
+        for entry in $workers; do
+            if [[ "${entry%%=*}" == "$1" ]]; then
+                echo "${entry#*=}"
+                return
+            fi
+        done
+        echo 1
+    fi
+}
 build_dir=${FUZZ_BUILD_DIR:-build-fuzz}
 fuzz_targets=${FUZZ_TARGETS:-$(basename -s .cpp fuzz/fuzz_*.cpp | tr '\n' ' ')}
 
@@ -23,7 +38,7 @@ rm -rf "$seeds"
 "$build_dir/bin/make_fuzz_corpus" "$seeds"
 
 run=$(mktemp -d "$build_dir/fuzz-run.XXXXXX")
-echo "== fuzzing ${fuzz_targets% } for ${seconds}s each, $workers process(es) per target, in $run"
+echo "== fuzzing ${fuzz_targets% } for ${seconds}s each (processes per target: $workers) in $run"
 # The processes of one target share its working corpus and pick up each other's finds.
 declare -A pids
 for name in $fuzz_targets; do
@@ -31,7 +46,7 @@ for name in $fuzz_targets; do
     if [[ -d "$seeds/$name" ]]; then
         cp "$seeds/$name"/* "$run/$name/corpus/"
     fi
-    for ((worker = 1; worker <= workers; ++worker)); do
+    for ((worker = 1; worker <= $(workers_of "$name"); ++worker)); do
         UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 nice -n "${FUZZ_NICE:-0}" \
             "$build_dir/bin/$name" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
             -artifact_prefix="$run/$name/" "$run/$name/corpus" >"$run/$name/log.$worker" 2>&1 &
