@@ -10,6 +10,7 @@
 #include "platform/AlsaMidiBackend.h"
 #include "support/MessageLoop.h"
 #include "support/files/UnitFileBuilder.h"
+#include "support/midi/CTRXMidiTraceListener.h"
 #include "support/midi/RawMidiInstrument.h"
 
 #include <gtest/gtest.h>
@@ -34,40 +35,29 @@ int runJob(midi::MidiCommunicationProcess& job)
 
 const char* const instrumentPort = "VirMIDI 0-0";
 
-// Records the System Exclusive messages the port layer delivers; can hold the receive thread
-// inside the first piece of a message until released.
-struct MessageRecorder : CTRXMidiListener
+// Writes down the complete System Exclusive messages; once asked, holds the receive thread
+// inside the next piece of a message until released.
+struct HoldingListener : CTRXMidiTraceListener
 {
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<Bytes> messages;
-    bool holdFirstPiece = false, holding = false;
-
-    void OnSysExMessage(CTRXMidi*, CTRXMidiMessage* message) override
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        messages.emplace_back(message->GetBytes(), message->GetBytes() + message->GetLength());
-        changed.notify_all();
-    }
+    HoldingListener() : CTRXMidiTraceListener(false) {}
+    void OnMidiMessage(CTRXMidi*, CTRXMidiMessage*) override {} // a stray 0xF7 after a loss, say
     void OnSysExReceiving(CTRXMidi*, std::int32_t, const std::uint8_t*) override
     {
-        std::unique_lock<std::mutex> lock(mutex);
-        holding = std::exchange(holdFirstPiece, false);
-        changed.notify_all();
-        changed.wait(lock, [this] { return !holding; });
+        if (holdNext.exchange(false))
+        {
+            held.set_value();
+            released.wait();
+        }
     }
-    template <typename Condition> bool waitFor(Condition condition)
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        return changed.wait_for(lock, std::chrono::seconds(10), [&] { return condition(); });
-    }
-    void release()
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        holding = holdFirstPiece = false;
-        changed.notify_all();
-    }
+    std::atomic<bool> holdNext{false};
+    std::promise<void> held;
+    juce::WaitableEvent released{true};
 };
+
+juce::String traced(const Bytes& message)
+{
+    return "sysex " + hex(message.data(), (int)message.size());
+}
 
 Bytes sysEx(size_t dataBytes, juce::uint8 seed)
 {
@@ -93,7 +83,7 @@ protected:
 
     void TearDown() override
     {
-        recorder.release();
+        recorder.released.signal();
         manager->Disconnect();
     }
 
@@ -111,39 +101,34 @@ protected:
 
     midi::MidiDeviceManager* manager = midi::MidiDeviceManager::getInstance();
     std::unique_ptr<RawMidiInstrument> player;
-    MessageRecorder recorder;
+    HoldingListener recorder;
 };
 
 TEST_F(AlsaGuestTest, BackendAndJuceListTheSameEndpointsInTheSameOrderWithoutOwnPorts)
 {
-    connectTo(instrumentPort); // the program's own ports exist
+    connectTo(instrumentPort); // the program's own ports exist, and so do the search's
     auto juceInput = juce::MidiInput::openDevice(juce::MidiInput::getAvailableDevices()[0].identifier, nullptr);
-    ASSERT_NE(juceInput, nullptr); // and the search's
     auto backend = platform::getMidiBackend();
-
     for (const bool sources : {true, false})
     {
-        SCOPED_TRACE(sources ? "sources" : "destinations");
-        const auto devices = sources ? juce::MidiInput::getAvailableDevices() : juce::MidiOutput::getAvailableDevices();
+        juce::StringArray juceIds, ids, names;
+        for (const auto& device :
+             sources ? juce::MidiInput::getAvailableDevices() : juce::MidiOutput::getAvailableDevices())
+            juceIds.add(device.identifier);
         const int count = sources ? backend->getNumberOfSources() : backend->getNumberOfDestinations();
-        juce::StringArray names;
-        for (int i = 0; i <= count; ++i)
+        for (int i = 0; i < count; ++i)
         {
             const auto endpoint = sources ? backend->getSource(i) : backend->getDestination(i);
             int client = -1, port = -1;
-            if (i == count)
-            {
-                EXPECT_EQ(endpoint, platform::noMidiEndpoint);
-                break;
-            }
-            ASSERT_TRUE(platform::AlsaMidiBackend::splitEndpoint(endpoint, client, port));
-            EXPECT_EQ(juce::String(client) + "-" + juce::String(port), devices[i].identifier);
             juce::String name;
-            EXPECT_TRUE(backend->getEndpointName(endpoint, name));
-            names.add(name);
+            if (platform::AlsaMidiBackend::splitEndpoint(endpoint, client, port))
+                ids.add(juce::String(client) + "-" + juce::String(port));
+            if (backend->getEndpointName(endpoint, name))
+                names.add(name);
         }
+        EXPECT_EQ(ids, juceIds);
+        EXPECT_EQ(sources ? backend->getSource(count) : backend->getDestination(count), platform::noMidiEndpoint);
         EXPECT_EQ(names, (juce::StringArray{"Midi Through Port-0", "VirMIDI 0-0", "VirMIDI 0-1", "VirMIDI 1-0"}));
-        EXPECT_EQ(devices.size(), count);
     }
 }
 
@@ -172,22 +157,17 @@ TEST_F(AlsaGuestTest, TheSearchFindsTheInstrumentAndReceiveAllReadsItsHeaders)
 TEST_F(AlsaGuestTest, SendAllArrivesByteForByteAtThePacingRate)
 {
     connectTo(instrumentPort);
-    w40388_data::UserData data;
-    const std::vector<std::pair<UnitModule, size_t>> units{
-        {UnitModule::Oscillator, 3000}, {UnitModule::DelayEffect, 1200}, {UnitModule::ReverbEffect, 2500}};
-    for (const auto& [module, payload] : units)
+    const auto unit = [](UnitModule module, size_t payloadSize)
     {
         UnitFileOptions options;
         options.module = module;
-        options.payloadSize = payload;
-        const auto block = makeUnitDataBlock(options);
-        if (module == UnitModule::Oscillator)
-            data.oscData[2] = w40388_data::UserOscData(block);
-        else if (module == UnitModule::DelayEffect)
-            data.delFXData[0] = w40388_data::UserDelFXData(block);
-        else
-            data.revFXData[5] = w40388_data::UserRevFXData(block);
-    }
+        options.payloadSize = payloadSize;
+        return makeUnitDataBlock(options);
+    };
+    w40388_data::UserData data;
+    data.oscData[2] = w40388_data::UserOscData(unit(UnitModule::Oscillator, 3000));
+    data.delFXData[0] = w40388_data::UserDelFXData(unit(UnitModule::DelayEffect, 1200));
+    data.revFXData[5] = w40388_data::UserRevFXData(unit(UnitModule::ReverbEffect, 2500));
     const auto expected = data;
     w40388_midi::WriteUserDataProcess job(&data);
 
@@ -208,32 +188,34 @@ TEST_F(AlsaGuestTest, SendAllArrivesByteForByteAtThePacingRate)
 TEST_F(AlsaGuestTest, RepliesLargerThanTheDefaultInputPoolArriveWhole)
 {
     connectTo(instrumentPort);
-    const std::vector<Bytes> replies{sysEx(10 * 1024, 1), sysEx(24 * 1024, 2), sysEx(3, 3)};
-    for (const auto& reply : replies)
+    juce::StringArray replies;
+    for (const auto& reply : {sysEx(10 * 1024, 1), sysEx(24 * 1024, 2), sysEx(3, 3)})
+    {
         player->get().sendPacket(reply);
-    ASSERT_TRUE(recorder.waitFor([&] { return recorder.messages.size() >= replies.size(); }));
-    EXPECT_EQ(recorder.messages, replies);
+        replies.add(traced(reply));
+    }
+    ASSERT_TRUE(recorder.waitFor(3));
+    EXPECT_EQ(recorder.lines(), replies);
 }
 
 TEST_F(AlsaGuestTest, AnInputOverflowIsReportedAndTheNextMessageArrivesWhole)
 {
     connectTo(instrumentPort);
     ::testing::internal::CaptureStderr();
-    recorder.holdFirstPiece = true;
+    recorder.holdNext = true;
     Bytes head = sysEx(600, 4); // the device passes System Exclusive on in pieces of 256 bytes
-    head.pop_back();
+    head.back() = 0x11;
     ASSERT_TRUE(player->writeRaw(head));
-    ASSERT_TRUE(recorder.waitFor([&] { return recorder.holding; }));
+    ASSERT_EQ(recorder.held.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
     // The receive thread is held inside the message: its queue overflows.
     Bytes rest(96 * 1024, 0x11);
-    rest.push_back(0xF7);
+    rest.back() = 0xF7;
     ASSERT_TRUE(player->writeRaw(rest));
-    recorder.release();
-    const Bytes next = sysEx(40, 5);
-    ASSERT_TRUE(player->writeRaw(next));
+    recorder.released.signal();
+    ASSERT_TRUE(player->writeRaw(sysEx(40, 5)));
 
-    ASSERT_TRUE(recorder.waitFor([&] { return !recorder.messages.empty(); }));
-    EXPECT_EQ(recorder.messages, std::vector<Bytes>{next});
+    ASSERT_TRUE(recorder.waitFor(1));
+    EXPECT_EQ(recorder.lines(), juce::StringArray{traced(sysEx(40, 5))});
     EXPECT_TRUE(juce::String(::testing::internal::GetCapturedStderr()).contains("overflow"));
 }
 
@@ -244,10 +226,7 @@ TEST_F(AlsaGuestTest, APortThatVanishesEndsTheJobAndLaterSendsFailAtOnce)
     ASSERT_TRUE(player->isOpen());
     connectTo("VirMIDI 1-0");
     auto backend = platform::getMidiBackend();
-    auto vanishing = platform::noMidiEndpoint;
-    for (int i = 0; i < backend->getNumberOfDestinations(); ++i)
-        if (midi().GetOutPortName(i).endsWith("VirMIDI 1-0"))
-            vanishing = backend->getDestination(i);
+    const auto vanishing = backend->getDestination(3); // as the lists show
     player->get().addFault({SimulatedInstrument::Request::SlotHeader, 1, 3}, SimulatedInstrument::Fault::noAnswer());
     auto unplug = std::async(std::launch::async,
                              [&]
