@@ -20,7 +20,10 @@ TEST_F(LookAndFeelTest, MenuBarTitleTooLongForItsItemWidensItAndOnlyAnOpenMenuIs
 {
     w40388_ui::DefaultLookAndFeel lookAndFeel;
     juce::MenuBarComponent menuBar;
+    // The fixed widths follow the language.
+    const int englishWidth = lookAndFeel.getMenuBarItemWidth(menuBar, 0, "");
     Language::getInstance()->setLanguage(Language::japanese);
+    EXPECT_NE(lookAndFeel.getMenuBarItemWidth(menuBar, 0, ""), englishWidth);
     const auto options =
         juce::String(juce::CharPointer_UTF8("\xe3\x82\xaa\xe3\x83\x97\xe3\x82\xb7\xe3\x83\xa7\xe3\x83\xb3"));
     const int needed = lookAndFeel.getMenuBarFont(menuBar, 3, options).getStringWidth(options);
