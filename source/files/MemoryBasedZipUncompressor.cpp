@@ -54,6 +54,12 @@ std::int64_t findEndOfDirectory(const std::uint8_t* bytes, std::int64_t size)
     return -1;
 }
 
+void zeroBytes(juce::MemoryBlock& block, size_t offset, size_t count)
+{
+    if (count > 0)
+        std::memset(static_cast<char*>(block.getData()) + offset, 0, count);
+}
+
 // The whole file in one read, or nothing when it cannot be read or is too large.
 juce::MemoryBlock loadArchiveFile(const juce::File& file)
 {
@@ -195,21 +201,20 @@ juce::Result MemoryBasedZipUncompressor::inflateEntry(const ZipEntryHolder& entr
     const juce::int64 declaredLength = source.getTotalLength();
     const juce::int64 readLimit = declaredLength > 0 ? declaredLength : budget + 1;
 
-    // The bytes go straight into the block, between its room in front and the zeros behind;
-    // space the entry does not fill stays zero, so shrinking leaves zeros behind it.
+    // The bytes go straight into the block, between its room in front and the zeros behind.
     // A declared length is reserved only as far as the stored bytes can fill it, so that a
     // small file cannot make the reader reserve its whole budget.
     const juce::int64 fillable = stored.getBytesHeld() * (entry.isCompressed ? maxDeflateRatio : 1);
     juce::int64 capacity = std::min({declaredLength > 0 ? declaredLength : initialCapacity, fillable, readLimit});
     block.reset();
-    block.setSize(before + static_cast<size_t>(capacity) + after, true);
+    block.setSize(before + static_cast<size_t>(capacity) + after);
     juce::int64 written = 0;
     while (written < readLimit)
     {
         if (written == capacity)
         {
             capacity = std::min(readLimit, std::max(capacity * 2, initialCapacity));
-            block.setSize(before + static_cast<size_t>(capacity) + after, true);
+            block.setSize(before + static_cast<size_t>(capacity) + after);
         }
         auto* destination = static_cast<char*>(block.getData()) + before + written;
         const int numRead = source.read(destination, static_cast<int>(capacity - written));
@@ -219,6 +224,9 @@ juce::Result MemoryBasedZipUncompressor::inflateEntry(const ZipEntryHolder& entr
     }
     if (written != capacity)
         block.setSize(before + static_cast<size_t>(written) + after);
+    // Only the room and the tail need zeros: everything between was written.
+    zeroBytes(block, 0, before);
+    zeroBytes(block, before + static_cast<size_t>(written), after);
     bytesInflated += written;
 
     if (written > budget)
