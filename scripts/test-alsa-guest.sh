@@ -42,14 +42,21 @@ modules="$work/sound"
 if [ ! -s "$kernel" ] || [ ! -d "$modules" ]; then
     rm -rf "$work/kernel-package"
     mkdir -p "$work/kernel-package"
-    package=$(apt-cache depends linux-image-amd64 | sed -n 's/^ *Depends: \(linux-image-[0-9].*-amd64\)$/\1/p' | head -n1)
-    [ -n "$package" ] || { apt-get update -qq; package=$(apt-cache depends linux-image-amd64 | sed -n 's/^ *Depends: \(linux-image-[0-9].*-amd64\)$/\1/p' | head -n1); }
+    # The kernel package that linux-image-amd64 names, fetched without installing it.
+    kernel_package() {
+        apt-cache depends linux-image-amd64 2>/dev/null |
+            sed -n 's/^ *Depends: \(linux-image-[0-9].*-amd64\)$/\1/p' | head -n1 || true
+    }
+    package=$(kernel_package)
+    [ -n "$package" ] || { apt-get update -qq; package=$(kernel_package); }
+    [ -n "$package" ] || { echo "test-alsa-guest: no kernel package found" >&2; exit 1; }
     (cd "$work/kernel-package" && apt-get download "$package" >/dev/null)
     deb=$(ls "$work"/kernel-package/*.deb)
     dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$work/kernel-package" --wildcards './boot/vmlinuz-*' './lib/modules/*/kernel/sound/*'
     # The compressed kernel holds an xz stream: unpacked, it boots in a third of the time.
     vmlinuz=$(ls "$work"/kernel-package/boot/vmlinuz-*)
-    offset=$(grep -abo -m1 "$(printf '\3757zXZ')" "$vmlinuz" | head -n1 | cut -d: -f1)
+    offset=$(LC_ALL=C grep -abo -m1 "$(printf '\3757zXZ')" "$vmlinuz" | head -n1 | cut -d: -f1 || true)
+    [ -n "$offset" ] || { echo "test-alsa-guest: no xz stream in $vmlinuz" >&2; exit 1; }
     tail -c +$((offset + 1)) "$vmlinuz" | xz -dc > "$kernel.tmp" 2>/dev/null || true
     [ -s "$kernel.tmp" ] || { echo "test-alsa-guest: cannot unpack the kernel" >&2; exit 1; }
     rm -rf "$modules"
@@ -75,7 +82,7 @@ for module in soundcore snd snd-timer snd-seq-device snd-seq snd-seq-dummy snd-r
 done
 cp /usr/share/alsa/alsa.conf "$root/usr/share/alsa/"
 for program in alsa_guest_tests bench_alsa_send_all; do
-    cp "$bin/$program" "$root/guest/"
+    strip --strip-debug -o "$root/guest/$program" "$bin/$program"
     ldd "$bin/$program" | grep -o '/[^ ]*' | while read -r library; do
         mkdir -p "$root$(dirname "$library")"
         cp -L -n "$library" "$root$library"
