@@ -12,19 +12,14 @@ std::vector<juce::String> toVector(const juce::StringArray& strings)
 TEST(CommandLine, SplitsTokensAndSkipsOptions)
 {
     // Name, command line, tokens, files.
-    const std::tuple<const char*, const char*, std::vector<juce::String>, std::vector<juce::String>> cases[] = {
+    using Strings = std::vector<juce::String>;
+    const std::tuple<const char*, const char*, Strings, Strings> cases[] = {
         {"Empty", "", {}, {}},
         {"TwoBlanksGiveAnEmptyToken", "a  b", {"a", "", "b"}, {"a", "b"}},
         {"TrailingBlankAddsTheToken", "a ", {"a"}, {"a"}},
-        {"QuotesKeepBlanksAndAreDropped",
-         "\"my unit.ftndigunit\" x",
-         {"my unit.ftndigunit", "", "x"},
-         {"my unit.ftndigunit", "x"}},
+        {"QuotesKeepBlanksAndAreDropped", "\"my unit\" x", {"my unit", "", "x"}, {"my unit", "x"}},
         {"UnclosedQuoteRunsToTheEnd", "\"a b", {"a b"}, {"a b"}},
-        {"NSOptionSkipsItsValue",
-         "-NSDocumentRevisionsDebugMode YES unit",
-         {"-NSDocumentRevisionsDebugMode", "YES", "unit"},
-         {"unit"}},
+        {"NSOptionTakesAValue", "-NSDebugMode YES u", {"-NSDebugMode", "YES", "u"}, {"u"}},
         {"DashOptionsAreSkippedAlone", "-v unit -x", {"-v", "unit", "-x"}, {"unit"}},
         {"NSOptionAtTheEnd", "unit -NS", {"unit", "-NS"}, {"unit"}},
     };

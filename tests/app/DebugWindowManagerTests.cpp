@@ -9,22 +9,11 @@ namespace
 {
 using w40388_debug::DebugWindowManager;
 
-class DebugWindowManagerTest : public testing::Test
+TEST(DebugWindowManager, OpensOnePlainWindowAtMostAndDeletesItAfterCloseOrAtShutdown)
 {
-protected:
-    void SetUp() override
-    {
-        QTR_REQUIRE_DISPLAY();
-        delete DebugWindowManager::getInstanceWithoutCreating();
-    }
-
-    void TearDown() override { delete DebugWindowManager::getInstanceWithoutCreating(); }
-
-    static DebugWindowManager& manager() { return *DebugWindowManager::getInstance(); }
-};
-
-TEST_F(DebugWindowManagerTest, OpensOnePlainWindowAtMostAndDeletesItAfterCloseOrAtShutdown)
-{
+    QTR_REQUIRE_DISPLAY();
+    delete DebugWindowManager::getInstanceWithoutCreating();
+    const auto manager = []() -> DebugWindowManager& { return *DebugWindowManager::getInstance(); };
     manager().openDebugWindow();
     juce::Component::SafePointer<w40388_debug::DebugWindow> window(manager().getDebugWindow());
     ASSERT_NE(window, nullptr);

@@ -11,6 +11,7 @@
 #include "core/PreferencesData.h"
 #include "data/DataCenter.h"
 #include "data/SlotFamily.h"
+#include "data/UnitHeader.h"
 #include "midi/MidiDeviceManager.h"
 #include "support/MessageLoop.h"
 #include "support/files/UnitFileBuilder.h"
@@ -33,48 +34,34 @@ using w40388_data::SlotState;
 using Request = test::SimulatedInstrument::Request;
 using Fault = test::SimulatedInstrument::Fault;
 
-juce::String text(const char* key)
-{
-    return CTRXResource::getInstance()->getText(key);
-}
-
-juce::MemoryBlock unitBlock(UnitModule module, const char* name)
-{
+const auto text = [](const char* key) { return CTRXResource::getInstance()->getText(key); };
+const auto unitBlock = [](UnitModule module, const char* name) {
     return test::makeUnitDataBlock({module, UnitPlatform::FeltanDigital, name});
-}
+};
+const auto liveData = []() -> w40388_data::UserData& { return w40388_data::DataCenter::getInstance()->userData; };
+const auto noDialogOpen = [] { return !ui::ModalDialogState::getInstance()->isOpen(); };
 
-w40388_data::UserData& liveData()
-{
-    return w40388_data::DataCenter::getInstance()->userData;
-}
-
-// The unit names of one list, as its slots hold them ("" for an empty slot).
+// The unit names of one list, as its usable slots hold them ("" for an empty slot).
 template <typename Family> std::vector<std::string> namesOf(Family)
 {
     std::vector<std::string> names;
-    for (int slot = 0; slot < Family::numUsableSlots; ++slot)
-    {
-        const auto& record = Family::records(liveData())[static_cast<size_t>(slot)];
-        // The name sits at bytes 18 to 31 of the header, zero-terminated.
-        const auto* name = reinterpret_cast<const char*>(record.header.data() + 18);
-        names.push_back(record.state == SlotState::Empty ? "" : std::string(name, strnlen(name, 14)));
-    }
+    for (const auto& record : Family::records(liveData()))
+        names.push_back(
+            record.state == SlotState::Empty ? "" : UnitHeader(record.header.data(), record.header.size()).getName());
+    names.pop_back(); // the spare
     return names;
 }
 
 // What the instrument holds when the program starts. Delay slot 2 is the first free one.
 void putUnitsOnInstrument(test::SimulatedInstrument& instrument)
 {
-    const std::vector<std::pair<UnitModule, std::vector<const char*>>> units{
-        {UnitModule::Oscillator,
-         {"Saw Stack", "Wavefold", "", "", "", "Pulse Seq", "", "", "", "", "", "", "", "", "", "Last Osc"}},
-        {UnitModule::ModulationEffect, {"Chorus", "", "", "Ring Mod"}},
-        {UnitModule::DelayEffect, {"Tape Echo", "Ping Pong"}},
-        {UnitModule::ReverbEffect, {"", "", "", "", "", "", "", "Hall Long"}}};
-    for (const auto& [module, names] : units)
-        for (size_t slot = 0; slot < names.size(); ++slot)
-            if (*names[slot] != 0)
-                instrument.setSlot(static_cast<int>(module), static_cast<int>(slot), unitBlock(module, names[slot]));
+    constexpr auto osc = UnitModule::Oscillator, mod = UnitModule::ModulationEffect, del = UnitModule::DelayEffect,
+                   rev = UnitModule::ReverbEffect;
+    const std::tuple<UnitModule, int, const char*> units[] = {
+        {osc, 0, "Saw Stack"}, {osc, 1, "Wavefold"},  {osc, 5, "Pulse Seq"}, {osc, 15, "Last Osc"}, {mod, 0, "Chorus"},
+        {mod, 3, "Ring Mod"},  {del, 0, "Tape Echo"}, {del, 1, "Ping Pong"}, {rev, 7, "Hall Long"}};
+    for (const auto& [module, slot, name] : units)
+        instrument.setSlot(static_cast<int>(module), slot, unitBlock(module, name));
 }
 
 // Every usable slot of every list against the instrument: an empty record where the instrument's
@@ -119,11 +106,6 @@ bool isEnabled(juce::CommandID id)
     return (info.flags & juce::ApplicationCommandInfo::isDisabled) == 0;
 }
 
-bool noDialogOpen()
-{
-    return !ui::ModalDialogState::getInstance()->isOpen();
-}
-
 // Undo, redo, write, and the header's SEND ALL button: whether each is enabled.
 using EnableState = std::array<bool, 4>;
 
@@ -151,10 +133,7 @@ protected:
                 content->getHeader().getSendAllButton().isEnabled()};
     }
 
-    void press(int key, int modifiers)
-    {
-        test::gui::pressKey(*window, juce::KeyPress(key, juce::ModifierKeys(modifiers), 0));
-    }
+    void press(int key, int mods) { test::gui::pressKey(*window, juce::KeyPress(key, juce::ModifierKeys(mods), 0)); }
 
     bool titleHasEditedMark()
     {
@@ -187,22 +166,16 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
     EXPECT_EQ(text("CommonNo"),
               language() == "ja" ? juce::String::fromUTF8("\xe3\x81\x84\xe3\x81\x84\xe3\x81\x88") : "No");
 
-    std::vector<EnableState> seen, expected;
-    const auto record = [&](EnableState wanted)
-    {
-        seen.push_back(enableState());
-        expected.push_back(wanted);
-    };
     // Undoes and redoes the last edit by the shortcuts.
     const auto undoAndRedo =
         [&](auto names, const std::vector<std::string>& before, const std::vector<std::string>& after)
     {
         press('z', command);
         EXPECT_EQ(names(), before);
-        record({true, true, true, true});
+        EXPECT_EQ(enableState(), (EnableState{true, true, true, true}));
         press('z', command | shift);
         EXPECT_EQ(names(), after);
-        record({true, false, true, true});
+        EXPECT_EQ(enableState(), (EnableState{true, false, true, true}));
     };
 
     // The search finds the instrument; the automatic receive reads all 48 slots and cannot be undone.
@@ -216,9 +189,8 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
     const auto* devices = midi::MidiDeviceManager::getInstance();
     EXPECT_TRUE(devices->automatic && devices->scanDone && devices->isConnected());
     expectListsMatchInstrument(*instrument, "after the automatic receive");
-    EXPECT_FALSE(application::DataEditStatus::getInstance()->isEdited());
     EXPECT_FALSE(titleHasEditedMark());
-    record({false, false, false, false});
+    EXPECT_EQ(enableState(), (EnableState{false, false, false, false}));
 
     for (int tab = 3; tab >= 0; --tab)
     {
@@ -232,22 +204,17 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
     // to the first free delay slot and brings the delay tab to the front.
     test::TemporaryUnitFile delayFile(
         test::buildUnitFile({UnitModule::DelayEffect, UnitPlatform::FeltanDigital, "New Delay"}));
-    int chooserCalls = 0;
-    setUnitFileChooserForTesting(
-        [&](const juce::String&, const juce::String& patterns)
-        {
-            ++chooserCalls;
-            EXPECT_EQ(patterns, "*.ftndigunit;*.cntlunit;*.prvlvrunit");
-            return delayFile.getFile();
-        });
+    juce::StringArray patternsAsked; // one entry per chooser shown
+    setUnitFileChooserForTesting([&](const juce::String&, const juce::String& patterns)
+                                 { return patternsAsked.add(patterns), delayFile.getFile(); });
     press('i', command);
-    EXPECT_EQ(chooserCalls, 1);
+    EXPECT_EQ(patternsAsked, juce::StringArray("*.ftndigunit;*.cntlunit;*.prvlvrunit"));
     EXPECT_EQ(tabs().getCurrentTabIndex(), 2);
     const std::vector<std::string> afterImport{"Tape Echo", "Ping Pong", "New Delay", "", "", "", "", ""};
     EXPECT_EQ(delays(), afterImport);
     EXPECT_EQ(liveData().delFXData[2].state.load(), SlotState::Loaded);
     EXPECT_TRUE(titleHasEditedMark());
-    record({true, false, true, true});
+    EXPECT_EQ(enableState(), (EnableState{true, false, true, true}));
 
     // A move drag: the first delay row into the gap after the third; undone and redone.
     auto& delayTable = tableOf<UserDelFXPaneComponent>(2);
@@ -255,7 +222,7 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
     test::gui::drag(*delayTable.getComponentForRowNumber(0), {0, delayTable.getRowHeight() * 5 / 2});
     const std::vector<std::string> afterDrag{"Ping Pong", "New Delay", "Tape Echo", "", "", "", "", ""};
     EXPECT_TRUE(test::runMessageLoopUntil([&] { return delays() == afterDrag; }));
-    record({true, false, true, true});
+    EXPECT_EQ(enableState(), (EnableState{true, false, true, true}));
     undoAndRedo(delays, afterImport, afterDrag);
 
     // A clear of the oscillator row the user clicks on and one more selected row, as one edit;
@@ -271,7 +238,7 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
     afterClear[1] = afterClear[5] = "";
     EXPECT_EQ(beforeClear[1] + "|" + beforeClear[5], "Wavefold|Pulse Seq");
     EXPECT_EQ(oscs(), afterClear);
-    record({true, false, true, true});
+    EXPECT_EQ(enableState(), (EnableState{true, false, true, true}));
     undoAndRedo(oscs, beforeClear, afterClear);
 
     // SEND ALL, answering the write warning.
@@ -286,8 +253,7 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
     EXPECT_EQ(instrument->getSlot(2, 1), unitBlock(UnitModule::DelayEffect, "New Delay"));
     EXPECT_TRUE(instrument->isSlotEmpty(4, 1));
     EXPECT_FALSE(titleHasEditedMark());
-    record({false, false, false, false});
-    EXPECT_EQ(seen, expected) << "undo, redo, write and SEND ALL at each step";
+    EXPECT_EQ(enableState(), (EnableState{false, false, false, false}));
 
     // Regression: a write refused part way, after it has moved a unit on the instrument, leaves the
     // edits unsent but nothing to undo; undoing to the records from before would make the next

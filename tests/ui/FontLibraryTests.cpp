@@ -44,13 +44,8 @@ TEST(FontLibrary, CollectionStandInIsCheckedBeforeItIsLoaded)
     ASSERT_TRUE(latinFace.existsAsFile());
     juce::MemoryBlock latinData;
     ASSERT_TRUE(latinFace.loadFileAsData(latinData));
-    const struct
-    {
-        const char* what;
-        juce::MemoryBlock data;
-        const char* family;
-        bool loads;
-    } cases[] = {
+    // What, the file's data, the family asked for, whether it loads.
+    const std::tuple<const char*, juce::MemoryBlock, juce::String, bool> cases[] = {
         {"empty", {}, "DejaVu Sans", false},
         {"not a font", juce::MemoryBlock("ttcf\0\1\0\0\0\0\0\1garbage", 20), "DejaVu Sans", false},
         {"truncated", juce::MemoryBlock(latinData.getData(), 200), "DejaVu Sans", false},
@@ -59,18 +54,17 @@ TEST(FontLibrary, CollectionStandInIsCheckedBeforeItIsLoaded)
     };
     test::TemporaryFolder folder("qtr-font-library");
     int index = 0;
-    for (const auto& entry : cases)
+    for (const auto& [what, data, family, loads] : cases)
     {
         const auto file = folder.getChildFile("face" + juce::String(++index) + ".ttc");
-        ASSERT_TRUE(file.replaceWithData(entry.data.getData(), entry.data.getSize()));
+        ASSERT_TRUE(file.replaceWithData(data.getData(), data.getSize()));
         ui::FontLibrary library;
-        library.standInFaces = {{entry.family, file}};
+        library.standInFaces = {{family, file}};
         library.typefaceName = "No Such Face";
-
         const auto face = library.getTypeface();
-        EXPECT_EQ(face != nullptr, entry.loads) << entry.what;
-        EXPECT_TRUE(face == nullptr || face->getName() == entry.family) << entry.what;
-        EXPECT_EQ(library.makeFont(16.0f).getTypefaceName(), entry.loads ? entry.family : "No Such Face") << entry.what;
+        EXPECT_EQ(face != nullptr, loads) << what;
+        EXPECT_TRUE(face == nullptr || face->getName() == family) << what;
+        EXPECT_EQ(library.makeFont(16.0f).getTypefaceName(), loads ? family : "No Such Face") << what;
     }
 }
 

@@ -20,15 +20,9 @@ namespace
 using Action = std::function<void(juce::Component&)>;
 using w40388_preferences::PreferencesData;
 
-juce::String text(const char* key)
-{
-    return CTRXResource::getInstance()->getText(key);
-}
-
-void pressEscape(juce::Component& dialog)
-{
-    test::gui::pressKey(dialog, juce::KeyPress(juce::KeyPress::escapeKey));
-}
+const auto text = [](const char* key) { return CTRXResource::getInstance()->getText(key); };
+const auto pressEscape = [](juce::Component& dialog)
+{ test::gui::pressKey(dialog, juce::KeyPress(juce::KeyPress::escapeKey)); };
 
 // Clicks the button named tickFirst when given, then the button with the given text or name, or
 // presses Escape when there is none.

@@ -9,20 +9,6 @@ namespace
 {
 using Rows = std::vector<int>;
 
-class SelectionStatusTest : public testing::Test
-{
-protected:
-    // Each test starts from freshly created statuses.
-    void SetUp() override
-    {
-        delete ui::SelectedTabStatus::getInstanceWithoutCreating();
-        delete ui::SelectedUserOscStatus::getInstanceWithoutCreating();
-        delete ui::SelectedUserModFXStatus::getInstanceWithoutCreating();
-        delete ui::SelectedUserDelFXStatus::getInstanceWithoutCreating();
-        delete ui::SelectedUserRevFXStatus::getInstanceWithoutCreating();
-    }
-};
-
 struct CountingObserver : ui::SelectedTabStatusObserver, ui::SelectedUserOscStatusObserver
 {
     void selectedTabStatusChanged() override
@@ -35,8 +21,14 @@ struct CountingObserver : ui::SelectedTabStatusObserver, ui::SelectedUserOscStat
     int seenTabIndex = -1;
 };
 
-TEST_F(SelectionStatusTest, ListsStartAtRowZeroKeepTheirOwnRowsAndTabAndRowsNotifyOncePerBurst)
+TEST(SelectionStatus, ListsStartAtRowZeroKeepTheirOwnRowsAndTabAndRowsNotifyOncePerBurst)
 {
+    // From freshly created statuses.
+    delete ui::SelectedTabStatus::getInstanceWithoutCreating();
+    delete ui::SelectedUserOscStatus::getInstanceWithoutCreating();
+    delete ui::SelectedUserModFXStatus::getInstanceWithoutCreating();
+    delete ui::SelectedUserDelFXStatus::getInstanceWithoutCreating();
+    delete ui::SelectedUserRevFXStatus::getInstanceWithoutCreating();
     auto* tabStatus = ui::SelectedTabStatus::getInstance();
     auto* oscillators = ui::SelectedUserOscStatus::getInstance();
     EXPECT_EQ(tabStatus->getCurrentTabIndex(), 0);

@@ -131,10 +131,7 @@ TEST_F(PaneTest, AUnitFileDroppedOnAPaneGoesIntoTheRowUnderThePointer)
     const auto drop = [&](const juce::StringArray& files, int y)
     {
         imports.clear();
-        juce::ComponentPeer::DragInfo info;
-        info.files = files;
-        info.position = {100, y};
-        const bool accepted = pane.getPeer()->handleDragDrop(info);
+        const bool accepted = pane.getPeer()->handleDragDrop({files, {}, {100, y}});
         test::drainMessageLoop();
         return accepted;
     };
@@ -169,16 +166,15 @@ TEST_F(PaneTest, ListHeightReachesEveryPane)
     UserModFXPaneComponent modFX;
     UserDelFXPaneComponent delFX;
     UserRevFXPaneComponent revFX;
-    juce::TableListBox* tables[] = {&osc.getList().getTable(), &modFX.getList().getTable(), &delFX.getList().getTable(),
-                                    &revFX.getList().getTable()};
-    EXPECT_TRUE(std::all_of(std::begin(tables), std::end(tables), [](auto* t) { return t->getRowHeight() == 25; }));
-
+    const auto rowHeights = [&]
+    {
+        return Rows{osc.getList().getTable().getRowHeight(), modFX.getList().getTable().getRowHeight(),
+                    delFX.getList().getTable().getRowHeight(), revFX.getList().getTable().getRowHeight()};
+    };
+    EXPECT_EQ(rowHeights(), Rows(4, 25));
     w40388_preferences::PreferencesData::getInstance()->SetInt(w40388_preferences::listHeightKey, 35);
     application::PreferencesDataChangeBroadcaster::getInstance()->sendPreferencesDataChanged();
-    EXPECT_TRUE(test::runMessageLoopUntil(
-        [&] {
-            return std::all_of(std::begin(tables), std::end(tables), [](auto* t) { return t->getRowHeight() == 35; });
-        }));
+    EXPECT_TRUE(test::runMessageLoopUntil([&] { return rowHeights() == Rows(4, 35); }));
 }
 
 TEST_F(PaneTest, AltDragCopiesRowsAsOneUndoStepWhileAMoveIntoItsOwnGapLeavesNone)

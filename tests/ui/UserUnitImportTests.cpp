@@ -24,15 +24,9 @@ namespace
 using w40388_data::SlotState;
 using w40388_preferences::warnBeforeImportingForOtherTargetKey;
 using SlotContent = std::pair<SlotState, juce::MemoryBlock>;
-constexpr auto osc = UnitModule::Oscillator;
-constexpr auto modFX = UnitModule::ModulationEffect;
-constexpr auto delFX = UnitModule::DelayEffect;
-constexpr auto revFX = UnitModule::ReverbEffect;
-
-juce::String text(const char* key)
-{
-    return CTRXResource::getInstance()->getText(key);
-}
+constexpr UnitModule osc = UnitModule::Oscillator, modFX = UnitModule::ModulationEffect,
+                     delFX = UnitModule::DelayEffect, revFX = UnitModule::ReverbEffect;
+const auto text = [](const char* key) { return CTRXResource::getInstance()->getText(key); };
 
 // Calls fn with the live records of the module's list (the oscillators' for any other module).
 template <typename Fn> auto withList(UnitModule module, Fn&& fn)
@@ -60,12 +54,9 @@ void fillSlots(UnitModule module, const std::string& pattern)
              });
 }
 
-SlotContent slotContent(UnitModule module, int slot)
+SlotContent slotContent(UnitModule module, size_t slot)
 {
-    return withList(module,
-                    [&](auto& r) {
-                        return SlotContent{r[size_t(slot)].state.load(), r[size_t(slot)].unitData};
-                    });
+    return withList(module, [&](auto& r) { return SlotContent{r[slot].state.load(), r[slot].unitData}; });
 }
 
 // Every live record, spares included, as one text, to see that nothing changed.
@@ -89,30 +80,25 @@ struct AnsweredDialog
 };
 
 // Runs fn and answers at most one modal dialog from inside it: ticks tickFirst when given, then
-// clicks the button with the given text or name (empty: Escape).
+// clicks the button with the given text or name (empty: no dialog is expected).
 AnsweredDialog runAnswering(const std::function<void()>& fn, const juce::String& button,
                             const juce::String& tickFirst = {})
 {
     AnsweredDialog seen;
-    {
-        test::gui::ModalDialogDriver driver(
-            [&](juce::Component& dialog)
-            {
-                if (auto* editor = test::gui::findDescendant<juce::TextEditor>(dialog))
-                    seen.message = editor->getText();
-                else if (auto* label = test::gui::findDescendant<juce::Label>(dialog))
-                    seen.message = label->getText();
-                EXPECT_TRUE(tickFirst.isEmpty() || test::gui::clickButton(dialog, tickFirst));
-                if (button.isEmpty())
-                    test::gui::pressKey(dialog, juce::KeyPress(juce::KeyPress::escapeKey));
-                else
-                    EXPECT_TRUE(test::gui::clickButton(dialog, button)) << button;
-            },
-            2000);
-        fn();
-        seen.title = driver.dialogTitle();
-        EXPECT_EQ(driver.acted(), seen.title.isNotEmpty());
-    }
+    test::gui::ModalDialogDriver driver(
+        [&](juce::Component& dialog)
+        {
+            if (auto* editor = test::gui::findDescendant<juce::TextEditor>(dialog))
+                seen.message = editor->getText();
+            else if (auto* label = test::gui::findDescendant<juce::Label>(dialog))
+                seen.message = label->getText();
+            EXPECT_TRUE(tickFirst.isEmpty() || test::gui::clickButton(dialog, tickFirst));
+            EXPECT_TRUE(test::gui::clickButton(dialog, button)) << button;
+        },
+        2000);
+    fn();
+    seen.title = driver.dialogTitle();
+    EXPECT_EQ(driver.acted(), seen.title.isNotEmpty());
     // Every dialog gives the modal-dialog flag back.
     EXPECT_FALSE(ui::ModalDialogState::getInstance()->isOpen());
     return seen;
@@ -150,10 +136,8 @@ protected:
 
     void TearDown() override { w40388_ui::MainWindowManager::getInstance()->deleteMainWindow(); }
 
-    static application::ApplicationUndoManager& undoManager()
-    {
-        return *application::ApplicationUndoManager::getInstance();
-    }
+    using UndoManager = application::ApplicationUndoManager;
+    static UndoManager& undoManager() { return *UndoManager::getInstance(); }
 
     static void resetDocument()
     {
