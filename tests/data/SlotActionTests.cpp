@@ -17,39 +17,12 @@ using w40388_data::UserData;
 
 namespace
 {
-juce::MemoryBlock unitBlock(int seed)
-{
-    juce::MemoryBlock block(1200);
-    block.fillWith(static_cast<juce::uint8>(seed));
-    return block;
-}
-
-template <typename Body> std::string printed(Body&& body)
-{
-    testing::internal::CaptureStdout();
-    body();
-    return testing::internal::GetCapturedStdout();
-}
-
-struct EditLog : application::DataEditStatusListener
-{
-    void dataEditStatusChanged(const bool& edited) override { values.push_back(edited); }
-    std::vector<bool> values;
-};
-
-// Every test starts with empty live lists (spares included), a clear edited flag and no undo history.
-class SlotActionTest : public ::testing::Test
+// Every test starts with empty live lists (spares included), a clear edited flag and no undo history;
+// it records the edited-flag values delivered to observers.
+class SlotActionTest : public ::testing::Test, public application::DataEditStatusListener
 {
 protected:
     void SetUp() override
-    {
-        reset();
-        editStatus().addListener(&editLog);
-    }
-
-    void TearDown() override { editStatus().removeListener(&editLog); }
-
-    static void reset()
     {
         liveData().oscData.fill({});
         liveData().modFXData.fill({});
@@ -58,8 +31,13 @@ protected:
         undoManager().clearUndoHistory();
         editStatus().setEdited(false);
         test::drainMessageLoop();
+        editStatus().addListener(this);
     }
 
+    void TearDown() override { editStatus().removeListener(this); }
+    void dataEditStatusChanged(const bool& edited) override { editValues.push_back(edited); }
+
+    static juce::MemoryBlock unitBlock(int seed) { return {std::string(1200, (char)seed).data(), 1200}; }
     static UserData& liveData() { return w40388_data::DataCenter::getInstance()->userData; }
     static application::DataEditStatus& editStatus() { return *application::DataEditStatus::getInstance(); }
     static juce::UndoManager& undoManager() { return *application::ApplicationUndoManager::getInstance(); }
@@ -73,10 +51,10 @@ protected:
     std::vector<bool> deliveredEditValues()
     {
         test::drainMessageLoop();
-        return std::exchange(editLog.values, {});
+        return std::exchange(editValues, {});
     }
 
-    EditLog editLog;
+    std::vector<bool> editValues;
 };
 } // namespace
 
@@ -109,9 +87,12 @@ TEST_F(SlotActionTest, SetOnDelayBeyondItsSlotsWritesTheSpareButClearIsRefused)
 {
     const w40388_data::UserDelFXData delay(unitBlock(4));
     SetUserDelFXDataAction setDelay(8, delay);
-    EXPECT_EQ(printed([&] { EXPECT_TRUE(setDelay.perform()); }), "User delay fx slot index error: 8\n");
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(setDelay.perform());
     EXPECT_EQ(liveData().delFXData[8].unitData, delay.unitData);
-    EXPECT_EQ(printed([&] { EXPECT_TRUE(setDelay.undo()); }), "User delay fx slot index error: 8\n");
+    EXPECT_TRUE(setDelay.undo());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "User delay fx slot index error: 8\nUser delay fx slot index error: 8\n");
     EXPECT_EQ(liveData().delFXData[8].state.load(), SlotState::Empty);
 
     ASSERT_TRUE(setDelay.perform());

@@ -7,24 +7,15 @@
 #include <type_traits>
 #include <vector>
 
-using w40388_data::SlotState;
-using w40388_data::UserData;
-using w40388_data::UserDelFXData;
-using w40388_data::UserModFXData;
-using w40388_data::UserOscData;
-using w40388_data::UserRevFXData;
+using namespace w40388_data;
 
 static_assert(!std::is_convertible_v<UserOscData, UserModFXData>, "records of different lists never convert");
 
 namespace
 {
 // A block of the given size filled with seed.
-juce::MemoryBlock patternBlock(size_t size, int seed)
-{
-    juce::MemoryBlock block(size);
-    block.fillWith(static_cast<juce::uint8>(seed));
-    return block;
-}
+const auto patternBlock = [](size_t size, int seed)
+{ return juce::MemoryBlock(std::string(size, (char)seed).data(), size); };
 
 // One text per record, of the usable records or of the spare at the end of every list.
 std::vector<juce::String> records(const UserData& data, bool spares)
@@ -84,11 +75,11 @@ TEST(SlotFamily, GuardedAccessFallsBackToTheSpareAndSaysSo)
 {
     UserData data;
     testing::internal::CaptureStdout();
-    EXPECT_EQ(&w40388_data::DelFXSlotFamily::guardedRecord(data, 7), &data.delFXData[7]);
-    EXPECT_EQ(&w40388_data::DelFXSlotFamily::guardedRecord(data, 8), &data.delFXData[8]);
-    EXPECT_EQ(&w40388_data::OscSlotFamily::guardedRecord(data, 40), &data.oscData[16]);
-    EXPECT_EQ(&w40388_data::ModFXSlotFamily::guardedRecord(data, -1), &data.modFXData[16]);
-    EXPECT_EQ(&w40388_data::RevFXSlotFamily::guardedRecord(data, 9), &data.revFXData[8]);
+    EXPECT_EQ(&DelFXSlotFamily::guardedRecord(data, 7), &data.delFXData[7]);
+    EXPECT_EQ(&DelFXSlotFamily::guardedRecord(data, 8), &data.delFXData[8]);
+    EXPECT_EQ(&OscSlotFamily::guardedRecord(data, 40), &data.oscData[16]);
+    EXPECT_EQ(&ModFXSlotFamily::guardedRecord(data, -1), &data.modFXData[16]);
+    EXPECT_EQ(&RevFXSlotFamily::guardedRecord(data, 9), &data.revFXData[8]);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "User delay fx slot index error: 8\nUser oscillator slot index error: 40\n"
               "User modulation fx slot index error: -1\nUser reverb fx slot index error: 9\n");

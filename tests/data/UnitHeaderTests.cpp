@@ -8,10 +8,8 @@
 
 namespace
 {
-juce::MemoryBlock blockWithPayload(const UnitHeader& header, const std::string& payload)
-{
-    return UnitDataBlock::build(header, payload.data(), payload.size());
-}
+const auto blockWithPayload = [](const UnitHeader& header, const std::string& payload)
+{ return UnitDataBlock::build(header, payload.data(), payload.size()); };
 
 UnitHeader validHeader(UnitModule module)
 {
@@ -71,13 +69,9 @@ TEST(UnitHeaderTests, BlockJoinsHeaderPayloadSizeAndZeroTail)
     std::memset(header.data() + 1020, 0xEE, 4); // replaced by the payload size
     const auto block = blockWithPayload(header, "UREVpayload");
 
-    ASSERT_EQ(block.getSize(), 11u + 1156u);
-    const auto* bytes = static_cast<const std::uint8_t*>(block.getData());
-    EXPECT_EQ(std::memcmp(bytes, header.data(), 1020), 0);
-    EXPECT_EQ(std::memcmp(bytes + 1020, "\x0B\0\0\0", 4), 0);
-    EXPECT_EQ(std::memcmp(bytes + 1024, "UREVpayload", 11), 0);
-    for (std::size_t i = 1035; i < block.getSize(); ++i)
-        EXPECT_EQ(bytes[i], 0) << i;
+    std::string expected(reinterpret_cast<const char*>(header.data()), 1020);
+    expected.append("\x0B\0\0\0UREVpayload", 15).resize(11 + 1156, '\0');
+    EXPECT_EQ(std::string(static_cast<const char*>(block.getData()), block.getSize()), expected);
     EXPECT_EQ(UnitDataBlock::getPayloadSize(block), 11u);
 
     std::string failure;

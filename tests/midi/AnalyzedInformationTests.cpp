@@ -24,14 +24,6 @@ Bytes makerAnswer(juce::uint8 function, size_t length = 8, juce::uint8 formatAnd
     return message;
 }
 
-// The message with some of its bytes replaced.
-Bytes with(Bytes message, std::initializer_list<std::pair<size_t, juce::uint8>> changes)
-{
-    for (const auto& [index, value] : changes)
-        message[index] = value;
-    return message;
-}
-
 Bytes identityReply(size_t length)
 {
     Bytes message{0xF0, 0x7E, 0x00, 0x06, 0x02, 0x13, 0x57, 0x01, 0x00, 0x00, 0x01, 0x02, 0x03, 0x04, 0xF7};
@@ -57,7 +49,7 @@ TEST(AnalyzedInformation, ClassifiesEachMessage)
         {{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x23}, AnalyzedInformation::None},
         {{0xF0, 0x42, 0x30, 0x55, 0x01, 0x57, 0xA3, 0xF7}, AnalyzedInformation::Ack}, // any byte 3, top bit of function
         {makerAnswer(0x23), AnalyzedInformation::None, 344}, // the family comes from the caller
-        {with(makerAnswer(0x23), {{4, 0x7F}, {5, 0x7F}}), AnalyzedInformation::Ack, 0x7F7F},
+        {{0xF0, 0x42, 0x30, 0x00, 0x7F, 0x7F, 0x23, 0xF7}, AnalyzedInformation::Ack, 0x7F7F},
         {makerAnswer(0x24), AnalyzedInformation::Nak},
         {makerAnswer(0x25), AnalyzedInformation::None},
         {makerAnswer(0x26, 12), AnalyzedInformation::Function26},
@@ -78,8 +70,8 @@ TEST(AnalyzedInformation, ClassifiesEachMessage)
         {identityReply(15), AnalyzedInformation::IdentityReply}, // of any maker
         {identityReply(14), AnalyzedInformation::None},
         {identityReply(16), AnalyzedInformation::None},
-        {with(identityReply(15), {{4, 0x01}}), AnalyzedInformation::None}, // sub-ID
-        {with(identityReply(15), {{3, 0x07}}), AnalyzedInformation::None}, // group
+        {{0xF0, 0x7E, 0x00, 0x06, 0x01, 0x13, 0x57, 0x01, 0, 0, 1, 2, 3, 4, 0xF7}, AnalyzedInformation::None}, // sub-ID
+        {{0xF0, 0x7E, 0x00, 0x07, 0x02, 0x13, 0x57, 0x01, 0, 0, 1, 2, 3, 4, 0xF7}, AnalyzedInformation::None}, // group
         {{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}, AnalyzedInformation::None},
         {{0xF0, 0x7F, 0x00, 0x06, 0x02, 0x42, 0x57, 0x01, 0, 0, 0, 0, 0, 0, 0xF7}, AnalyzedInformation::None},
         {{0xF0, 0x42, 0x50, 0x01, 0, 0x03, 0x57, 0x01, 0, 0, 0, 0, 0, 0, 0xF7}, AnalyzedInformation::None},

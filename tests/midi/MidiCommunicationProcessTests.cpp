@@ -3,8 +3,6 @@
 #include "midi/WriteUserDataProcess.h"
 #include "support/midi/JobTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <vector>
 
@@ -63,11 +61,9 @@ TEST_P(JobAnswerCodes, EndTheJobWithBothTextsOfTheCode)
     const auto& answerCase = GetParam();
     instrument->addFault(answerCase.request, answerCase.fault);
     w40388_data::UserData data;
-    std::unique_ptr<w40388_midi::UserDataProcess> job;
-    if (answerCase.write)
-        job = std::make_unique<w40388_midi::WriteUserDataProcess>(&data);
-    else
-        job = std::make_unique<w40388_midi::ReceiveUserDataProcess>(&data);
+    const std::unique_ptr<w40388_midi::UserDataProcess> job(
+        answerCase.write ? static_cast<w40388_midi::UserDataProcess*>(new w40388_midi::WriteUserDataProcess(&data))
+                         : new w40388_midi::ReceiveUserDataProcess(&data));
     job->setTimeoutsForTesting(300, 300);
 
     EXPECT_EQ(runJob(*job), answerCase.expected);

@@ -5,8 +5,6 @@
 #include "support/midi/SimulatedInstrument.h"
 #include "support/midi/VirtualBusMidiScanDevices.h"
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <vector>
 
@@ -18,14 +16,8 @@ using Instrument = test::SimulatedInstrument;
 const Bytes probe = {0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x7E, 0xF7};
 const juce::StringArray probeHeard{"sysex F0 42 30 00 01 57 7E F7"};
 
-class ManagerListener : public midi::MidiDeviceManagerListener
-{
-public:
-    void scanFinished() override { ++calls; }
-    int calls = 0;
-};
-
-class MidiDeviceManagerTest : public ::testing::Test
+// Counts the search reports in `calls`.
+class MidiDeviceManagerTest : public ::testing::Test, public midi::MidiDeviceManagerListener
 {
 protected:
     MidiDeviceManagerTest()
@@ -33,7 +25,7 @@ protected:
         manager = std::make_unique<midi::MidiDeviceManager>(bus, std::make_unique<test::VirtualBusMidiScanDevices>(bus),
                                                             midi::MidiDeviceScanner::Timing{1, 1, 300});
         manager->familyId = w40388_midi::sysex::instrumentFamilyId;
-        manager->addListener(&listener);
+        manager->addListener(this);
         midi::scanRunning = false;
     }
 
@@ -42,6 +34,8 @@ protected:
         manager.reset();
         midi::scanRunning = false;
     }
+
+    void scanFinished() override { ++calls; }
 
     void useManualPorts(const juce::String& in, const juce::String& out)
     {
@@ -55,9 +49,9 @@ protected:
     {
         EXPECT_FALSE(manager->Connect());
         EXPECT_TRUE(midi::scanRunning);
-        EXPECT_TRUE(test::runMessageLoopUntil([this] { return listener.calls == 1; }));
+        EXPECT_TRUE(test::runMessageLoopUntil([this] { return calls == 1; }));
         test::drainMessageLoop();
-        EXPECT_EQ(1, listener.calls);
+        EXPECT_EQ(1, calls);
         EXPECT_TRUE(manager->scanDone);
         EXPECT_FALSE(midi::scanRunning);
     }
@@ -83,14 +77,13 @@ protected:
 
     void expectNothingOpen()
     {
-        EXPECT_FALSE(manager->isConnected());
-        EXPECT_FALSE(manager->getMidiPort().IsInPortOpen());
-        EXPECT_FALSE(manager->getMidiPort().IsOutPortOpen());
+        auto& port = manager->getMidiPort();
+        EXPECT_FALSE(manager->isConnected() || port.IsInPortOpen() || port.IsOutPortOpen());
     }
 
     std::shared_ptr<platform::VirtualMidiBus> bus = std::make_shared<platform::VirtualMidiBus>();
     std::unique_ptr<midi::MidiDeviceManager> manager;
-    ManagerListener listener;
+    int calls = 0;
 };
 
 TEST_F(MidiDeviceManagerTest, AutomaticModeSearchesFirstThenOpensTheReplysInputAndTheEchoedOutput)
@@ -105,7 +98,7 @@ TEST_F(MidiDeviceManagerTest, AutomaticModeSearchesFirstThenOpensTheReplysInputA
     EXPECT_TRUE(manager->Connect());
     EXPECT_TRUE(manager->isConnected());
     EXPECT_TRUE(isConnectedTo(instrument));
-    EXPECT_EQ(1, listener.calls);
+    EXPECT_EQ(1, calls);
 }
 
 class MidiDeviceManagerUnusableReplyTest : public MidiDeviceManagerTest, public ::testing::WithParamInterface<bool>
@@ -128,7 +121,7 @@ TEST_P(MidiDeviceManagerUnusableReplyTest, AutomaticModeFailsClosesWhatItOpenedA
     EXPECT_FALSE(midi::scanRunning);
     test::drainMessageLoop();
     EXPECT_EQ(1u, instrument.getReceivedCount());
-    EXPECT_EQ(1, listener.calls);
+    EXPECT_EQ(1, calls);
     expectNothingOpen();
 }
 

@@ -20,54 +20,42 @@ using Report = std::tuple<bool, int, int>;
 constexpr juce::uint32 qtrFamily = 0x157;
 const Report notFound{false, -1, -1};
 
-Bytes request(juce::uint8 dd)
-{
-    return {0xF0, 0x42, 0x50, 0x00, dd, 0xF7};
-}
+const auto request = [](juce::uint8 dd) { return Bytes{0xF0, 0x42, 0x50, 0x00, dd, 0xF7}; };
 
-class ScanRecorder : public midi::MidiDeviceScannerListener
+// Records what the listeners read when each report arrived.
+class MidiDeviceScannerTest : public ::testing::Test, public midi::MidiDeviceScannerListener
 {
-public:
-    explicit ScanRecorder(midi::MidiDeviceScanner& watched) : scanner(watched) { scanner.addListener(this); }
-    ~ScanRecorder() override { scanner.removeListener(this); }
+protected:
+    MidiDeviceScannerTest() { scanner->addListener(this); }
+    ~MidiDeviceScannerTest() override { scanner->removeListener(this); }
 
     void scanFinished() override
     {
-        reports.emplace_back(scanner.isFound(), scanner.getFoundInputIndex(), scanner.getFoundEchoId());
+        reports.emplace_back(scanner->isFound(), scanner->getFoundInputIndex(), scanner->getFoundEchoId());
     }
-
-    midi::MidiDeviceScanner& scanner;
-    std::vector<Report> reports;
-};
-
-class MidiDeviceScannerTest : public ::testing::Test
-{
-protected:
-    ~MidiDeviceScannerTest() override { recorder.reset(); }
 
     void start() { scanner->StartScan(qtrFamily, midi::MidiDeviceScanner::anyId); }
 
-    // Waits for the report number `n` (from 1) and returns it; no other report may follow.
+    // Waits for the report number `n` (from 1) and returns it; no other report may follow, and
+    // every device is closed by then.
     Report waitForReport(size_t n)
     {
-        EXPECT_TRUE(test::runMessageLoopUntil([&] { return recorder->reports.size() >= n; }));
+        EXPECT_TRUE(test::runMessageLoopUntil([&] { return reports.size() >= n; }));
         test::drainMessageLoop();
         EXPECT_TRUE(bus->waitUntilIdle(5000));
-        EXPECT_EQ(n, recorder->reports.size());
-        return recorder->reports.size() < n ? Report{} : recorder->reports[n - 1];
+        EXPECT_EQ(n, reports.size());
+        EXPECT_EQ(std::make_pair(0, 0), std::make_pair(devices->getNumInputsOpen(), devices->getNumOutputsOpen()));
+        return reports.size() < n ? Report{} : reports[n - 1];
     }
 
     Report search()
     {
         start();
-        return waitForReport(recorder->reports.size() + 1);
+        return waitForReport(reports.size() + 1);
     }
 
-    void expectAllClosed() const
-    {
-        EXPECT_EQ(0, devices->getNumInputsOpen());
-        EXPECT_EQ(0, devices->getNumOutputsOpen());
-    }
+    // Inputs and outputs opened so far.
+    std::pair<int, int> opened() const { return {devices->getNumInputsOpened(), devices->getNumOutputsOpened()}; }
 
     // A bus device that only records what it is sent, in heard[id], read once the bus is idle.
     int addBystander(const juce::StringArray& sources, const juce::StringArray& inputs)
@@ -81,11 +69,11 @@ protected:
 
     static constexpr midi::MidiDeviceScanner::Timing timing{1, 1, 300};
     std::map<int, std::vector<Bytes>> heard;
+    std::vector<Report> reports;
     std::shared_ptr<platform::VirtualMidiBus> bus = std::make_shared<platform::VirtualMidiBus>();
     test::VirtualBusMidiScanDevices* devices = new test::VirtualBusMidiScanDevices(bus);
     std::unique_ptr<midi::MidiDeviceScanner> scanner =
         std::make_unique<midi::MidiDeviceScanner>(std::unique_ptr<midi::MidiScanDevices>(devices), timing);
-    std::unique_ptr<ScanRecorder> recorder = std::make_unique<ScanRecorder>(*scanner);
 };
 
 TEST_F(MidiDeviceScannerTest, FindsTheInputOfTheReplyAndTheEchoedOutputAndNumbersThemAfreshOnTheNextSearch)
@@ -96,16 +84,12 @@ TEST_F(MidiDeviceScannerTest, FindsTheInputOfTheReplyAndTheEchoedOutputAndNumber
     EXPECT_EQ(search(), Report(true, 2, 3));
     EXPECT_EQ(std::vector<Bytes>{request(3)}, instrument.getReceivedMessages());
     EXPECT_EQ((std::vector<Bytes>{request(0), request(1), request(2)}), heard[keys]);
-    EXPECT_EQ(3, devices->getNumInputsOpened());
-    EXPECT_EQ(4, devices->getNumOutputsOpened());
-    expectAllClosed();
+    EXPECT_EQ(opened(), std::make_pair(3, 4));
 
     bus->removeDevice(keys);
     EXPECT_EQ(search(), Report(true, 0, 0));
-    EXPECT_EQ(4, devices->getNumInputsOpened());
-    EXPECT_EQ(5, devices->getNumOutputsOpened());
+    EXPECT_EQ(opened(), std::make_pair(4, 5));
     EXPECT_EQ((std::vector<Bytes>{request(3), request(0)}), instrument.getReceivedMessages());
-    expectAllClosed();
 }
 
 class MidiDeviceScannerOneSidedTest : public MidiDeviceScannerTest, public ::testing::WithParamInterface<bool>
@@ -126,10 +110,9 @@ TEST_P(MidiDeviceScannerOneSidedTest, WithoutInputsOrOutputsReportsAtOnceAndKeep
 
     start();
     // Nothing was opened, and the report is already on its way.
-    EXPECT_EQ(2, devices->getNumInputsOpened());
-    EXPECT_EQ(2, devices->getNumOutputsOpened());
+    EXPECT_EQ(opened(), std::make_pair(2, 2));
     test::drainMessageLoop();
-    EXPECT_EQ(recorder->reports, (std::vector<Report>{{true, 1, 1}, {true, 1, 1}}));
+    EXPECT_EQ(reports, (std::vector<Report>{{true, 1, 1}, {true, 1, 1}}));
     EXPECT_TRUE(heard[lonely].empty());
 }
 
@@ -169,7 +152,6 @@ TEST_F(MidiDeviceScannerTest, RepliesOfFourteenOrSixteenBytesOrAnotherFamilyAndR
         EXPECT_EQ(search(), notFound);
         EXPECT_EQ(malformed, instrument.getSentPackets().back());
     }
-    expectAllClosed();
 }
 
 TEST_F(MidiDeviceScannerTest, OutputIndicesWrapToSevenBits)
@@ -200,9 +182,7 @@ TEST_F(MidiDeviceScannerTest, ASearchStartedBeforeThePreviousCloseRanCarriesOnWi
     EXPECT_EQ(waitForReport(1), Report(true, 1, 1));
     EXPECT_EQ((std::vector<Bytes>{request(1), request(1)}), instrument.getReceivedMessages());
     EXPECT_EQ((std::vector<Bytes>{request(0), request(0)}), heard[keys]);
-    EXPECT_EQ(2, devices->getNumInputsOpened());
-    EXPECT_EQ(2, devices->getNumOutputsOpened());
-    expectAllClosed();
+    EXPECT_EQ(opened(), std::make_pair(2, 2));
 }
 
 TEST_F(MidiDeviceScannerTest, ASearchStartedAfterAReportWasQueuedForNoDevicesGetsItsOwnDevices)
@@ -214,7 +194,6 @@ TEST_F(MidiDeviceScannerTest, ASearchStartedAfterAReportWasQueuedForNoDevicesGet
 
     EXPECT_EQ(waitForReport(1), Report(true, 0, 0));
     EXPECT_EQ(std::vector<Bytes>{request(0)}, instrument.getReceivedMessages());
-    expectAllClosed();
 }
 
 TEST_F(MidiDeviceScannerTest, InputsOpenedForASearchWithoutAnyOutputAreClosedAgain)
@@ -223,9 +202,7 @@ TEST_F(MidiDeviceScannerTest, InputsOpenedForASearchWithoutAnyOutputAreClosedAga
     devices->refuseOutput(0);
 
     EXPECT_EQ(search(), notFound);
-    EXPECT_EQ(1, devices->getNumInputsOpened());
-    EXPECT_EQ(0, devices->getNumOutputsOpened());
-    expectAllClosed();
+    EXPECT_EQ(opened(), std::make_pair(1, 0));
     EXPECT_EQ(0u, instrument.getReceivedCount());
 }
 
@@ -242,7 +219,7 @@ TEST_F(MidiDeviceScannerTest, AReplyThatCameTooLateDoesNotCutTheNextSearchShort)
     // The late reply reaches the inputs, which stay open until the report is delivered.
     ASSERT_TRUE(instrument.waitUntilAnswersDelivered(5000));
     ASSERT_TRUE(bus->waitUntilIdle(5000));
-    ASSERT_TRUE(test::runMessageLoopUntil([&] { return recorder->reports.size() == 1; }));
+    ASSERT_TRUE(test::runMessageLoopUntil([&] { return reports.size() == 1; }));
 
     EXPECT_EQ(search(), Report(true, 0, 0));
 }

@@ -2,8 +2,6 @@
 #include "midi/ReceiveUserDataProcess.h"
 #include "support/midi/JobTestSupport.h"
 
-#include <gtest/gtest.h>
-
 namespace
 {
 using namespace test;
@@ -77,11 +75,8 @@ TEST_F(ReceiveUserDataProcessTest, ARefusalAtModulationSlotThreeKeepsWhatWasFill
 
     EXPECT_EQ(instrument->getReceivedMessages(), requestsOfFirstSlots(20));
     EXPECT_EQ(job.steps, progressSteps(19));
-    for (int slot = 0; slot < 16; ++slot)
-        EXPECT_EQ(data.oscData[slot].slotIndex, slot);
-    for (int slot = 0; slot < 3; ++slot)
-        EXPECT_EQ(data.modFXData[slot].slotIndex, slot);
-    EXPECT_EQ(data.modFXData[3].slotIndex, -1);
+    int order = 0; // the oscillators and three modulation slots
+    forEachRecord(data, [&](auto& record, int position) { EXPECT_EQ(record.slotIndex, order++ < 19 ? position : -1); });
 }
 
 TEST_F(ReceiveUserDataProcessTest, CancellingAfterTheFirstDelaySlotStopsThere)

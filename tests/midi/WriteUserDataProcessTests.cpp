@@ -3,22 +3,15 @@
 #include "support/files/UnitFileBuilder.h"
 #include "support/midi/JobTestSupport.h"
 
-#include <gtest/gtest.h>
-
 namespace
 {
 using namespace test;
 using WriteJob = RecordingJob<w40388_midi::WriteUserDataProcess>;
 
-Bytes clear(int module, int slot, int channel = 0)
-{
-    return w40388_midi::makeClearUserSlot(family, channel, module, slot);
-}
-
-Bytes swap(int module, int from, int to)
-{
-    return w40388_midi::makeSwapUserSlots(family, 0, module, from, to);
-}
+const auto clear = [](int module, int slot, int channel = 0)
+{ return w40388_midi::makeClearUserSlot(family, channel, module, slot); };
+const auto swap = [](int module, int from, int to)
+{ return w40388_midi::makeSwapUserSlots(family, 0, module, from, to); };
 
 // Lists whose every unit already sits on the instrument in its own slot.
 w40388_data::UserData matchingLists()
@@ -93,20 +86,14 @@ TEST_F(WriteUserDataProcessTest, WritesLoadedUnitsAndClearsEveryOtherSlotOnTheIn
     expected[1 + 40 + 5] = w40388_midi::makeUserSlotDataDump(family, 5, 3, 5, reverbBlock); // after 40 other slots
     EXPECT_EQ(instrument->getReceivedMessages(), expected);
     EXPECT_EQ(write.steps, progressSteps(48, true));
-    EXPECT_EQ(instrument->getSlot(3, 5), reverbBlock);
     EXPECT_EQ(written.revFXData[5].unitData, reverbBlock);
-    int writtenUnits = 0;
     forEachRecord(written,
                   [&](auto& record, int position)
                   {
-                      const bool isWritten = record.state == SlotState::Received;
-                      writtenUnits += isWritten;
+                      const bool isWritten = !record.unitData.isEmpty();
                       EXPECT_EQ(record.state, isWritten ? SlotState::Received : SlotState::Empty);
                       EXPECT_EQ(record.slotIndex, isWritten ? position : -1);
                   });
-    EXPECT_EQ(writtenUnits, 2);
-    EXPECT_EQ(written.oscData[5].state, SlotState::Received);
-    EXPECT_EQ(written.revFXData[5].state, SlotState::Received);
 }
 
 TEST_F(WriteUserDataProcessTest, ARefusalOfTheThirdMessageEndsTheJobAfterTwoSteps)
