@@ -19,7 +19,9 @@ namespace
 {
 // Every test starts with empty live lists (spares included), a clear edited flag and no undo history;
 // it records the edited-flag values delivered to observers.
-class SlotActionTest : public ::testing::Test, public application::DataEditStatusListener
+class SlotActionTest : public ::testing::Test,
+                       public application::DataEditStatusListener,
+                       public data::DataChangeObserver
 {
 protected:
     void SetUp() override
@@ -36,6 +38,7 @@ protected:
 
     void TearDown() override { editStatus().removeListener(this); }
     void dataEditStatusChanged(const bool& edited) override { editValues.push_back(edited); }
+    void dataChanged() override { ++dataChangedCalls; }
 
     static juce::MemoryBlock unitBlock(int seed) { return {std::string(1200, (char)seed).data(), 1200}; }
     static UserData& liveData() { return w40388_data::DataCenter::getInstance()->userData; }
@@ -55,6 +58,7 @@ protected:
     }
 
     std::vector<bool> editValues;
+    int dataChangedCalls = 0;
 };
 } // namespace
 
@@ -158,18 +162,12 @@ TEST_F(SlotActionTest, WholeDataActionReplacesUsableRecordsAndNeverTheSpares)
 // The lists hear of changes through the undo manager; a perform and its undo make one call.
 TEST_F(SlotActionTest, PerformAndUndoBeforeDeliveryGiveOneDataChangedCall)
 {
-    struct : data::DataChangeObserver
-    {
-        void dataChanged() override { ++calls; }
-        int calls = 0;
-    } counter;
     auto* broadcaster = data::DataChangeBroadcaster::getInstance();
-    test::drainMessageLoop();
-    broadcaster->addListener(&counter);
+    broadcaster->addListener(this);
     ASSERT_TRUE(performInTransaction(new ClearUserOscDataAction(1), "ClearUserOscData"));
     ASSERT_TRUE(undoManager().undo());
-    EXPECT_TRUE(test::runMessageLoopUntil([&counter] { return counter.calls > 0; }));
+    EXPECT_TRUE(test::runMessageLoopUntil([this] { return dataChangedCalls > 0; }));
     test::drainMessageLoop();
-    EXPECT_EQ(counter.calls, 1);
-    broadcaster->removeListener(&counter);
+    EXPECT_EQ(dataChangedCalls, 1);
+    broadcaster->removeListener(this);
 }

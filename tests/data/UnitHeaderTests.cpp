@@ -78,7 +78,7 @@ TEST(UnitHeaderTests, BlockJoinsHeaderPayloadSizeAndZeroTail)
     EXPECT_TRUE(UnitDataBlock::check(block, failure));
 }
 
-TEST(UnitHeaderTests, CheckRefusesWrongTagAndShortPayload)
+TEST(UnitHeaderTests, CheckRefusesWrongTagShortPayloadAndInvalidHeader)
 {
     // An empty payload leaves the tag bytes in the zero tail; a tag that needs tail bytes never matches.
     const std::pair<UnitModule, std::string> cases[] = {
@@ -90,18 +90,14 @@ TEST(UnitHeaderTests, CheckRefusesWrongTagAndShortPayload)
         EXPECT_EQ(failure, "Binary magic bytes do not match the manifest's declared target module.");
     }
     EXPECT_EQ(blockWithPayload(validHeader(UnitModule::Global), "").getSize(), 1156u);
-    EXPECT_EQ(moduleTag(static_cast<int>(UnitModule::Oscillator) + 1), ""); // past the last module
-    EXPECT_EQ(moduleTag(-1), "");
-}
+    EXPECT_TRUE(moduleTag(static_cast<int>(UnitModule::Oscillator) + 1).empty() && moduleTag(-1).empty());
 
-TEST(UnitHeaderTests, CheckRefusesInvalidHeaderWithSummary)
-{
+    // An invalid header is refused with its summary.
     UnitHeader header = validHeader(UnitModule::Oscillator);
     header.setVersion(makeUnitVersionWord(1, 2, 3));
     header.setApi(makeUnitVersionWord(2, 0, 1));
     header.setDevId(0xABCD);
     header.setPrgId(1);
-
     std::string failure;
     header.setTarget(0x0405); // platform 4 is beyond 0x3FF, module 5 unknown
     EXPECT_FALSE(UnitDataBlock::check(blockWithPayload(header, "UOSC"), failure));

@@ -43,8 +43,7 @@ TEST_F(ReceiveUserDataProcessTest, EveryUsableSlotIsAskedForAndItsTargetWordDeci
     // Delay and reverb slots 8 to 15 are never asked for.
     EXPECT_EQ(instrument->getReceivedMessages(), requestsOfFirstSlots(48));
     EXPECT_EQ(job.steps, progressSteps(48, true));
-    int received = 0;
-    int zeroHeaders = 0;
+    int received = 0, zeroHeaders = 0;
     forEachRecord(data,
                   [&](auto& record, int position)
                   {

@@ -6,7 +6,7 @@
 
 namespace
 {
-TEST(Locale, LanguageOfALocaleNameIsItsLanguagePart)
+TEST(Locale, LanguageIsTheLanguagePartOfTheFirstSetLocaleVariable)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"ja_JP.UTF-8", "ja"}, {"ja", "ja"},    {"en_US.UTF-8", "en"}, {"de_DE@euro", "de"}, {"fr.UTF-8", "fr"},
@@ -14,10 +14,8 @@ TEST(Locale, LanguageOfALocaleNameIsItsLanguagePart)
         {"POSIX", "en"},       {"", "en"},      {"  ", "en"},          {"../../etc", "en"},  {"j4_JP", "en"}};
     for (const auto& [name, language] : cases)
         EXPECT_EQ(platform::languageCodeOfLocaleName(name), juce::String(language)) << name;
-}
 
-TEST(Locale, LcAllWinsOverLcMessagesWhichWinsOverLang)
-{
+    // LC_ALL wins over LC_MESSAGES, which wins over LANG.
     EXPECT_EQ(platform::languageCodeFromVariables("ja_JP.UTF-8", "de_DE", "fr_FR"), "ja");
     EXPECT_EQ(platform::languageCodeFromVariables(nullptr, "de_DE", "ja_JP"), "de");
     EXPECT_EQ(platform::languageCodeFromVariables("", "", "ja_JP.UTF-8"), "ja"); // empty counts as unset
@@ -25,11 +23,8 @@ TEST(Locale, LcAllWinsOverLcMessagesWhichWinsOverLang)
     EXPECT_EQ(platform::languageCodeFromVariables("", "", ""), "en");
     // LC_ALL=C means the C locale, whatever LANG says.
     EXPECT_EQ(platform::languageCodeFromVariables("C", nullptr, "ja_JP.UTF-8"), "en");
-}
 
-// ctest runs each case in its own process, so the environment can be changed in place.
-TEST(Locale, CurrentLanguageReadsTheProcessEnvironment)
-{
+    // The process environment (ctest runs each case in its own process, so it can be changed in place).
     ::unsetenv("LC_ALL");
     ::setenv("LC_MESSAGES", "", 1);
     ::setenv("LANG", "ja_JP.UTF-8", 1);

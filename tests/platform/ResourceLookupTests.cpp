@@ -25,27 +25,21 @@ protected:
     const juce::File& folder = temporary.getFolder();
 };
 
-TEST_F(ResourceLookupTest, TakesTheLanguagesCopyElseTheEnglishOne)
+TEST_F(ResourceLookupTest, TakesTheLanguagesCopyElseTheEnglishOneAndNothingOutsideTheLanguageFolders)
 {
+    addResource("ja", "LocalizableStrings.strings");
+    addResource("de", "Other.xml");
+    ASSERT_TRUE(folder.getChildFile("de.lproj/LocalizableStrings.xml").createDirectory());
+    ASSERT_TRUE(folder.getChildFile("Secret.xml").create());
+    EXPECT_EQ(find("de"), juce::File()); // missing everywhere
+    EXPECT_EQ(platform::ResourceLookup("ja", folder.getChildFile("absent")).findResource("Other", "xml"), juce::File());
+
     const auto english = addResource("en", "LocalizableStrings.xml");
     const auto japanese = addResource("ja", "LocalizableStrings.xml");
-    addResource("de", "Other.xml");
-
     EXPECT_EQ(find("ja"), japanese);
     EXPECT_EQ(find(" JA "), japanese);
     EXPECT_EQ(find("de"), english);
     EXPECT_EQ(find(""), english);
-}
-
-TEST_F(ResourceLookupTest, MissingEverywhereOrOutsideTheLanguageFolderGivesNoFile)
-{
-    addResource("ja", "LocalizableStrings.strings");
-    ASSERT_TRUE(folder.getChildFile("de.lproj/LocalizableStrings.xml").createDirectory());
-    ASSERT_TRUE(folder.getChildFile("Secret.xml").create());
-
-    EXPECT_EQ(find("de"), juce::File());
-    EXPECT_EQ(platform::ResourceLookup("ja", folder.getChildFile("absent")).findResource("Other", "xml"), juce::File());
-    const auto english = addResource("en", "LocalizableStrings.xml");
     EXPECT_EQ(find("en", "../Secret"), juce::File());
     EXPECT_EQ(find("..", "Secret"), juce::File());
     EXPECT_EQ(find("../en"), english);

@@ -27,7 +27,7 @@ std::vector<long long> sendTimesUs(SysExPacer& pacer, std::size_t messageSize, S
 }
 } // namespace
 
-TEST(SysExPacer, SendsPiecesNoFasterThanTheCableEvenPastTheInterfaceBuffer)
+TEST(SysExPacer, SendsPiecesNoFasterThanTheCableEvenPastTheInterfaceBufferAndQueueDrainsAtTheCablesRate)
 {
     // Message size, pieces of 256 bytes each sent once the previous one has drained, and the
     // time the line is idle again at 3125 bytes per second.
@@ -42,10 +42,8 @@ TEST(SysExPacer, SendsPiecesNoFasterThanTheCableEvenPastTheInterfaceBuffer)
             EXPECT_EQ(times[i], static_cast<long long>(i) * 81920) << size << " piece " << i;
         EXPECT_EQ(std::chrono::duration_cast<microseconds>(pacer.drainedAt() - start).count(), drainedUs) << size;
     }
-}
 
-TEST(SysExPacer, QueueDrainsAtTheCablesRateAndAnIdleLineStartsAfresh)
-{
+    // The queue drains at the cable's rate, and an idle line starts afresh.
     SysExPacer pacer;
     const auto start = SysExPacer::Clock::now();
     EXPECT_EQ(pacer.queuedAt(start), 0u);
