@@ -52,7 +52,7 @@ public:
         std::size_t before = 0;
         std::size_t after = 0;
         juce::MemoryBlock block;
-        bool found = false;
+        bool found = false; // set once an entry of the name has been inflated into block
     };
 
     // Inflates every entry in directory order; the first failure ends it.
