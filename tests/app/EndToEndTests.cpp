@@ -33,6 +33,7 @@ using namespace w40388_menu;
 using w40388_data::SlotState;
 using Request = test::SimulatedInstrument::Request;
 using Fault = test::SimulatedInstrument::Fault;
+using Names = std::vector<std::string>;
 
 const auto text = [](const char* key) { return CTRXResource::getInstance()->getText(key); };
 const auto unitBlock = [](UnitModule module, const char* name) {
@@ -42,9 +43,9 @@ const auto liveData = []() -> w40388_data::UserData& { return w40388_data::DataC
 const auto noDialogOpen = [] { return !ui::ModalDialogState::getInstance()->isOpen(); };
 
 // The unit names of one list, as its usable slots hold them ("" for an empty slot).
-template <typename Family> std::vector<std::string> namesOf(Family)
+template <typename Family> Names namesOf(Family)
 {
-    std::vector<std::string> names;
+    Names names;
     for (const auto& record : Family::records(liveData()))
         names.push_back(
             record.state == SlotState::Empty ? "" : UnitHeader(record.header.data(), record.header.size()).getName());
@@ -152,8 +153,8 @@ protected:
         return dynamic_cast<Pane&>(*tabs().getTabContentComponent(tab)).getList().getTable();
     }
 
-    static std::vector<std::string> delays() { return namesOf(w40388_data::DelFXSlotFamily{}); }
-    static std::vector<std::string> oscs() { return namesOf(w40388_data::OscSlotFamily{}); }
+    static Names delays() { return namesOf(w40388_data::DelFXSlotFamily{}); }
+    static Names oscs() { return namesOf(w40388_data::OscSlotFamily{}); }
 };
 
 TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
@@ -167,8 +168,7 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
               language() == "ja" ? juce::String::fromUTF8("\xe3\x81\x84\xe3\x81\x84\xe3\x81\x88") : "No");
 
     // Undoes and redoes the last edit by the shortcuts.
-    const auto undoAndRedo =
-        [&](auto names, const std::vector<std::string>& before, const std::vector<std::string>& after)
+    const auto undoAndRedo = [&](auto names, const Names& before, const Names& after)
     {
         press('z', command);
         EXPECT_EQ(names(), before);
@@ -210,7 +210,7 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
     press('i', command);
     EXPECT_EQ(patternsAsked, juce::StringArray("*.ftndigunit;*.cntlunit;*.prvlvrunit"));
     EXPECT_EQ(tabs().getCurrentTabIndex(), 2);
-    const std::vector<std::string> afterImport{"Tape Echo", "Ping Pong", "New Delay", "", "", "", "", ""};
+    const Names afterImport{"Tape Echo", "Ping Pong", "New Delay", "", "", "", "", ""};
     EXPECT_EQ(delays(), afterImport);
     EXPECT_EQ(liveData().delFXData[2].state.load(), SlotState::Loaded);
     EXPECT_TRUE(titleHasEditedMark());
@@ -220,7 +220,7 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
     auto& delayTable = tableOf<UserDelFXPaneComponent>(2);
     ASSERT_NE(delayTable.getComponentForRowNumber(0), nullptr);
     test::gui::drag(*delayTable.getComponentForRowNumber(0), {0, delayTable.getRowHeight() * 5 / 2});
-    const std::vector<std::string> afterDrag{"Ping Pong", "New Delay", "Tape Echo", "", "", "", "", ""};
+    const Names afterDrag{"Ping Pong", "New Delay", "Tape Echo", "", "", "", "", ""};
     EXPECT_TRUE(test::runMessageLoopUntil([&] { return delays() == afterDrag; }));
     EXPECT_EQ(enableState(), (EnableState{true, false, true, true}));
     undoAndRedo(delays, afterImport, afterDrag);
@@ -291,10 +291,7 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
     {
         test::gui::ModalDialogDriver driver([&](juce::Component& dialog)
                                             { test::gui::clickButton(dialog, text(answer)); });
-        if (byShortcut)
-            press('q', command);
-        else
-            app->systemRequestedQuit();
+        byShortcut ? press('q', command) : app->systemRequestedQuit();
         EXPECT_EQ(driver.dialogTitle(), text("FileDiscardCheckTitle")) << byShortcut << answer;
         EXPECT_EQ(quitRequests, juce::String(answer) == "CommonYes" ? 1 : 0) << byShortcut << answer;
     }

@@ -115,11 +115,10 @@ TEST_F(ModalDialogTest, AlertButtonsSitAlongTheBottomAndAnswerEachTheirOwnWay)
             EXPECT_TRUE(i == 0 || shown[i - 1]->getRight() < shown[i]->getX()) << mode;
         }
         EXPECT_TRUE(mode == 7 || shown.back()->getRight() == editor->getRight()) << mode;
-        const Action clickMessageThenEscape = [](juce::Component& dialog)
+        const Action clickMessageThenEscape = [&](juce::Component& dialog)
         {
-            auto* messageEditor = test::gui::findDescendant<juce::TextEditor>(dialog);
-            test::gui::click(*messageEditor);
-            EXPECT_TRUE(messageEditor->hasKeyboardFocus(false));
+            test::gui::click(*editor);
+            EXPECT_TRUE(editor->hasKeyboardFocus(false));
             pressEscape(dialog);
         };
         EXPECT_EQ(runDialog(alert, pressed.isEmpty() ? clickMessageThenEscape : press(pressed)), expected)

@@ -17,8 +17,7 @@ struct CountingObserver : ui::SelectedTabStatusObserver, ui::SelectedUserOscStat
         seenTabIndex = ui::SelectedTabStatus::getInstance()->getCurrentTabIndex();
     }
     void selectedRowsChanged() override { ++calls; }
-    int calls = 0;
-    int seenTabIndex = -1;
+    int calls = 0, seenTabIndex = -1;
 };
 
 TEST(SelectionStatus, ListsStartAtRowZeroKeepTheirOwnRowsAndTabAndRowsNotifyOncePerBurst)
