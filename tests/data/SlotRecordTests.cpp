@@ -110,6 +110,4 @@ TEST(SlotRecord, SlotIndexAndStateMayBeUpdatedFromAnotherThreadWhileRead)
     writer.join();
 
     EXPECT_EQ(consistentReads, 2000);
-    EXPECT_EQ(record.slotIndex.load(), 1999 % 8);
-    EXPECT_EQ(record.state.load(), SlotState::Received);
 }

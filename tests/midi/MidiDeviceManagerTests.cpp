@@ -71,8 +71,7 @@ protected:
         manager->getMidiPort().SendMessage(probe.data(), static_cast<std::uint32_t>(probe.size()));
         bus->waitUntilIdle(5000);
         const auto received = instrument.getReceivedMessages();
-        const bool reaches = received.size() == before + 1 && received.back() == probe;
-        return hears && reaches;
+        return hears && received.size() == before + 1 && received.back() == probe;
     }
 
     void expectNothingOpen()
@@ -130,8 +129,7 @@ INSTANTIATE_TEST_SUITE_P(NoReplyOrMissingOutput, MidiDeviceManagerUnusableReplyT
 TEST_F(MidiDeviceManagerTest, ManualModeOpensTheFirstPortsNamedExactlyAndKeepsThemUntilDisconnect)
 {
     bus->addDevice("Keys", {"Keys Out"}, {"Keys In"});
-    Instrument first(*bus);
-    Instrument second(*bus);
+    Instrument first(*bus), second(*bus);
     useManualPorts("QTR-3 Digital - Out", "QTR-3 Digital - In");
 
     EXPECT_TRUE(manager->Connect());
