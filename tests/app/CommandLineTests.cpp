@@ -4,10 +4,8 @@
 
 namespace
 {
-std::vector<juce::String> toVector(const juce::StringArray& strings)
-{
-    return {strings.begin(), strings.end()};
-}
+const auto toVector = [](const juce::StringArray& strings)
+{ return std::vector<juce::String>(strings.begin(), strings.end()); };
 
 TEST(CommandLine, SplitsTokensAndSkipsOptions)
 {

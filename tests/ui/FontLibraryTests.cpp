@@ -68,13 +68,6 @@ TEST(FontLibrary, CollectionStandInIsCheckedBeforeItIsLoaded)
     }
 }
 
-std::unique_ptr<juce::XmlElement> japaneseTable()
-{
-    return juce::parseXML(juce::File::getSpecialLocation(juce::File::currentExecutableFile)
-                              .getSiblingFile("Resources")
-                              .getChildFile("ja.lproj/LocalizableStrings.xml"));
-}
-
 // Every character of the table's texts that is not a space.
 std::set<juce::juce_wchar> charactersOf(const juce::XmlElement& table)
 {
@@ -109,7 +102,9 @@ juce::String missingGlyphs(const juce::Typeface::Ptr& face, const std::set<juce:
 TEST(FontLibrary, InterfaceFontsAndDefaultFontsDrawEveryJapaneseText)
 {
     QTR_REQUIRE_DISPLAY();
-    const auto table = japaneseTable();
+    const auto table = juce::parseXML(juce::File::getSpecialLocation(juce::File::currentExecutableFile)
+                                          .getSiblingFile("Resources")
+                                          .getChildFile("ja.lproj/LocalizableStrings.xml"));
     ASSERT_NE(table, nullptr);
     const auto characters = charactersOf(*table);
     ASSERT_GT(characters.size(), 100u);

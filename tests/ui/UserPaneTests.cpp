@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <numeric>
 
 namespace
@@ -24,10 +23,7 @@ using w40388_data::SlotState;
 using Rows = std::vector<int>;
 constexpr int rowHeight = 25, headerHeight = 28; // of a pane's table with the preferences set up below
 
-auto& liveData()
-{
-    return w40388_data::DataCenter::getInstance()->userData;
-}
+const auto liveData = []() -> w40388_data::UserData& { return w40388_data::DataCenter::getInstance()->userData; };
 
 template <UnitModule Module>
 w40388_data::SlotRecord<Module> makeUnit(const std::string& name, juce::uint32 version, SlotState state,
@@ -38,12 +34,7 @@ w40388_data::SlotRecord<Module> makeUnit(const std::string& name, juce::uint32 v
         header.setTarget(UnitPlatform::FeltanDigital, Module);
     header.setName(name);
     header.setVersion(version);
-    header.setApi(makeUnitVersionWord(1, 0, 0));
-
-    w40388_data::SlotRecord<Module> record;
-    std::copy_n(header.data(), record.header.size(), record.header.begin());
-    if (state == SlotState::Loaded)
-        record.unitData = juce::MemoryBlock(header.data(), UnitHeader::size);
+    w40388_data::SlotRecord<Module> record(juce::MemoryBlock(header.data(), UnitHeader::size));
     record.state = state;
     record.slotIndex = slotIndex;
     return record;

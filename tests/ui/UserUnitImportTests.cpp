@@ -54,10 +54,9 @@ void fillSlots(UnitModule module, const std::string& pattern)
              });
 }
 
-SlotContent slotContent(UnitModule module, size_t slot)
-{
+const auto slotContent = [](UnitModule module, size_t slot) {
     return withList(module, [&](auto& r) { return SlotContent{r[slot].state.load(), r[slot].unitData}; });
-}
+};
 
 // Every live record, spares included, as one text, to see that nothing changed.
 juce::String documentImage()
