@@ -124,13 +124,11 @@ TEST_F(MidiCommunicationDialogTest, WindowFollowsTheJobAndEndsAsTheMusicianExpec
 {
     QTR_REQUIRE_DISPLAY();
     ui::FontLibrary::getInstance()->registerApplicationFonts();
-    const auto slow = std::pair{Request::DataDump, Fault::delay(30)};
-    const auto silent = std::pair{Request::Identity, Fault::noAnswer()};
     const Case cases[] = {
         {"receive", true, {}, found, nothing, "CommunicationProcessReceiveUserData", 0},
         {"send", false, {}, found, nothing, "CommunicationProcessWriteUserData", 0},
-        {"silent", true, silent, found, ok, nullptr, Result::timeout},
-        {"cancel", false, slow, found, cancel, nullptr, Result::canceled},
+        {"silent", true, std::pair{Request::Identity, Fault::noAnswer()}, found, ok, nullptr, Result::timeout},
+        {"cancel", false, std::pair{Request::DataDump, Fault::delay(30)}, found, cancel, nullptr, Result::canceled},
         {"ports", true, {}, unopenable, ok, "ConnectionErrorFailedToOpenPort", 0},
         {"search", true, {}, noInstrument, ok, "ConnectionErrorNotFoundparvolinvr", 0},
     };
