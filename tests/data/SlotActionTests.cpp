@@ -87,28 +87,9 @@ TEST_F(SlotActionTest, ImportsAndTheirUndoKeepRecordsAndEditedFlagInStep)
     EXPECT_TRUE(deliveredEditValues().empty());
 }
 
-TEST_F(SlotActionTest, SetOnDelayBeyondItsSlotsWritesTheSpareButClearIsRefused)
-{
-    const w40388_data::UserDelFXData delay(unitBlock(4));
-    SetUserDelFXDataAction setDelay(8, delay);
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(setDelay.perform());
-    EXPECT_EQ(liveData().delFXData[8].unitData, delay.unitData);
-    EXPECT_TRUE(setDelay.undo());
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "User delay fx slot index error: 8\nUser delay fx slot index error: 8\n");
-    EXPECT_EQ(liveData().delFXData[8].state.load(), SlotState::Empty);
-
-    ASSERT_TRUE(setDelay.perform());
-    editStatus().setEdited(false);
-    ClearUserDelFXDataAction clearDelay(8);
-    EXPECT_FALSE(clearDelay.perform());
-    EXPECT_FALSE(clearDelay.undo());
-    EXPECT_EQ(liveData().delFXData[8].unitData, delay.unitData) << "a refused clear leaves the spare alone";
-    EXPECT_FALSE(editStatus().isEdited());
-}
-
-TEST_F(SlotActionTest, EverySlotActionRefusesSlot16AndNegativeIndicesSilently)
+// Slot 16 and negative indices are refused silently; the delay's slot 8 is its spare, which set writes (saying so)
+// and clear refuses.
+TEST_F(SlotActionTest, EverySlotActionRefusesSlot16AndNegativeIndicesAndOnDelaySetWritesTheSpareButClearIsRefused)
 {
     for (const auto slot : {16u, static_cast<juce::uint32>(-1)})
     {
@@ -129,6 +110,24 @@ TEST_F(SlotActionTest, EverySlotActionRefusesSlot16AndNegativeIndicesSilently)
     EXPECT_FALSE(editStatus().isEdited());
     EXPECT_EQ(liveData().delFXData[8].state.load(), SlotState::Empty);
     EXPECT_EQ(liveData().oscData[16].state.load(), SlotState::Empty);
+
+    const w40388_data::UserDelFXData delay(unitBlock(4));
+    SetUserDelFXDataAction setDelay(8, delay);
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(setDelay.perform());
+    EXPECT_EQ(liveData().delFXData[8].unitData, delay.unitData);
+    EXPECT_TRUE(setDelay.undo());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "User delay fx slot index error: 8\nUser delay fx slot index error: 8\n");
+    EXPECT_EQ(liveData().delFXData[8].state.load(), SlotState::Empty);
+
+    ASSERT_TRUE(setDelay.perform());
+    editStatus().setEdited(false);
+    ClearUserDelFXDataAction clearDelay(8);
+    EXPECT_FALSE(clearDelay.perform());
+    EXPECT_FALSE(clearDelay.undo());
+    EXPECT_EQ(liveData().delFXData[8].unitData, delay.unitData) << "a refused clear leaves the spare alone";
+    EXPECT_FALSE(editStatus().isEdited());
 }
 
 TEST_F(SlotActionTest, WholeDataActionReplacesUsableRecordsAndNeverTheSpares)

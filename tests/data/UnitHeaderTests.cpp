@@ -63,7 +63,8 @@ TEST(UnitHeaderTests, FieldsNameAndDescriptorsLandLittleEndianAtTheirOffsetsAndN
     EXPECT_EQ(header.data()[19], 0);
 }
 
-TEST(UnitHeaderTests, BlockJoinsHeaderPayloadSizeAndZeroTail)
+// check() accepts it, and refuses a wrong tag, a short payload and an invalid header.
+TEST(UnitHeaderTests, BlockJoinsHeaderPayloadSizeAndZeroTailAndPassesOnlyItsOwnCheck)
 {
     UnitHeader header = validHeader(UnitModule::ReverbEffect);
     std::memset(header.data() + 1020, 0xEE, 4); // replaced by the payload size
@@ -74,12 +75,9 @@ TEST(UnitHeaderTests, BlockJoinsHeaderPayloadSizeAndZeroTail)
     EXPECT_EQ(std::string(static_cast<const char*>(block.getData()), block.getSize()), expected);
     EXPECT_EQ(UnitDataBlock::getPayloadSize(block), 11u);
 
-    std::string failure;
-    EXPECT_TRUE(UnitDataBlock::check(block, failure));
-}
+    std::string noFailure;
+    EXPECT_TRUE(UnitDataBlock::check(block, noFailure));
 
-TEST(UnitHeaderTests, CheckRefusesWrongTagShortPayloadAndInvalidHeader)
-{
     // An empty payload leaves the tag bytes in the zero tail; a tag that needs tail bytes never matches.
     const std::pair<UnitModule, std::string> cases[] = {
         {UnitModule::Oscillator, "UMODxx"}, {UnitModule::Global, ""}, {UnitModule::Oscillator, "UOS"}};
@@ -93,7 +91,7 @@ TEST(UnitHeaderTests, CheckRefusesWrongTagShortPayloadAndInvalidHeader)
     EXPECT_TRUE(moduleTag(static_cast<int>(UnitModule::Oscillator) + 1).empty() && moduleTag(-1).empty());
 
     // An invalid header is refused with its summary.
-    UnitHeader header = validHeader(UnitModule::Oscillator);
+    header = validHeader(UnitModule::Oscillator);
     header.setVersion(makeUnitVersionWord(1, 2, 3));
     header.setApi(makeUnitVersionWord(2, 0, 1));
     header.setDevId(0xABCD);

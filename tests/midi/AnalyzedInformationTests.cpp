@@ -41,51 +41,46 @@ struct KindCase
 
 TEST(AnalyzedInformation, ClassifiesEachMessage)
 {
-    const KindCase cases[] = {
-        {makerAnswer(0x23), AnalyzedInformation::Ack},
-        {makerAnswer(0x23, 8, 0x3F), AnalyzedInformation::Ack},  // another channel
-        {makerAnswer(0x23, 8, 0x50), AnalyzedInformation::None}, // search format byte
-        {{0xF0, 0x42, 0x30, 0x00, 0x01, 0x58, 0x23, 0xF7}, AnalyzedInformation::None},
-        {{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x23}, AnalyzedInformation::None},
-        {{0xF0, 0x42, 0x30, 0x55, 0x01, 0x57, 0xA3, 0xF7}, AnalyzedInformation::Ack}, // any byte 3, top bit of function
-        {makerAnswer(0x23), AnalyzedInformation::None, 344}, // the family comes from the caller
-        {{0xF0, 0x42, 0x30, 0x00, 0x7F, 0x7F, 0x23, 0xF7}, AnalyzedInformation::Ack, 0x7F7F},
-        {makerAnswer(0x24), AnalyzedInformation::Nak},
-        {makerAnswer(0x25), AnalyzedInformation::None},
-        {makerAnswer(0x26, 12), AnalyzedInformation::Function26},
-        {makerAnswer(0x27), AnalyzedInformation::UserCommError},
-        {makerAnswer(0x2F), AnalyzedInformation::UserCommError},
-        {makerAnswer(0x30), AnalyzedInformation::None},
-        {makerAnswer(0x46), AnalyzedInformation::None},
-        {makerAnswer(0x47), AnalyzedInformation::Function47},
-        {makerAnswer(0x48), AnalyzedInformation::Function48},
-        {makerAnswer(0x4A, 30), AnalyzedInformation::SlotData},
-        {makerAnswer(0x4B), AnalyzedInformation::None},
-        {makerAnswer(0x22), AnalyzedInformation::None},
-        {makerAnswer(0x49, 9), AnalyzedInformation::BrokenHeader},
-        {{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04, 0x03, 0xF7}, AnalyzedInformation::SlotHeader}, // empty slot
-        {makerAnswer(0x49, 11), AnalyzedInformation::BrokenHeader},
-        {makerAnswer(0x49, 47), AnalyzedInformation::BrokenHeader},
-        {makerAnswer(0x49, 49), AnalyzedInformation::SlotHeader},
-        {identityReply(15), AnalyzedInformation::IdentityReply}, // of any maker
-        {identityReply(14), AnalyzedInformation::None},
-        {identityReply(16), AnalyzedInformation::None},
-        {{0xF0, 0x7E, 0x00, 0x06, 0x01, 0x13, 0x57, 0x01, 0, 0, 1, 2, 3, 4, 0xF7}, AnalyzedInformation::None}, // sub-ID
-        {{0xF0, 0x7E, 0x00, 0x07, 0x02, 0x13, 0x57, 0x01, 0, 0, 1, 2, 3, 4, 0xF7}, AnalyzedInformation::None}, // group
-        {{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}, AnalyzedInformation::None},
-        {{0xF0, 0x7F, 0x00, 0x06, 0x02, 0x42, 0x57, 0x01, 0, 0, 0, 0, 0, 0, 0xF7}, AnalyzedInformation::None},
-        {{0xF0, 0x42, 0x50, 0x01, 0, 0x03, 0x57, 0x01, 0, 0, 0, 0, 0, 0, 0xF7}, AnalyzedInformation::None},
-        {{0xF0, 0x41, 0x30, 0x00, 0x01, 0x57, 0x23, 0xF7}, AnalyzedInformation::None},
-        {{0xF0}, AnalyzedInformation::None},
-        {{}, AnalyzedInformation::None}};
+    using Info = AnalyzedInformation;
+    // Answers of the maker by function byte and length: each range with its neighbours. A slot header answer is
+    // empty (10 bytes) or whole (49).
+    const std::tuple<juce::uint8, size_t, Info::Kind> answers[] = {
+        {0x22, 8, Info::None},          {0x23, 8, Info::Ack},          {0x24, 8, Info::Nak},
+        {0x25, 8, Info::None},          {0x26, 12, Info::Function26},  {0x27, 8, Info::UserCommError},
+        {0x2F, 8, Info::UserCommError}, {0x30, 8, Info::None},         {0x46, 8, Info::None},
+        {0x47, 8, Info::Function47},    {0x48, 8, Info::Function48},   {0x4A, 30, Info::SlotData},
+        {0x4B, 8, Info::None},          {0x49, 9, Info::BrokenHeader}, {0x49, 11, Info::BrokenHeader},
+        {0x49, 47, Info::BrokenHeader}, {0x49, 49, Info::SlotHeader}};
+    std::vector<KindCase> cases = {
+        {makerAnswer(0x23, 8, 0x3F), Info::Ack},  // another channel
+        {makerAnswer(0x23, 8, 0x50), Info::None}, // search format byte
+        {makerAnswer(0x23), Info::None, 344},     // the family comes from the caller
+        {{0xF0, 0x42, 0x30, 0x00, 0x7F, 0x7F, 0x23, 0xF7}, Info::Ack, 0x7F7F},
+        {{0xF0, 0x42, 0x30, 0x00, 0x01, 0x58, 0x23, 0xF7}, Info::None},
+        {{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x23}, Info::None},
+        {{0xF0, 0x42, 0x30, 0x55, 0x01, 0x57, 0xA3, 0xF7}, Info::Ack}, // any byte 3, top bit of function
+        {{0xF0, 0x41, 0x30, 0x00, 0x01, 0x57, 0x23, 0xF7}, Info::None},
+        {{0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04, 0x03, 0xF7}, Info::SlotHeader}, // empty slot
+        {identityReply(15), Info::IdentityReply},                                         // of any maker
+        {identityReply(14), Info::None},
+        {identityReply(16), Info::None},
+        {{0xF0, 0x7E, 0x00, 0x06, 0x01, 0x13, 0x57, 0x01, 0, 0, 1, 2, 3, 4, 0xF7}, Info::None}, // sub-ID
+        {{0xF0, 0x7E, 0x00, 0x07, 0x02, 0x13, 0x57, 0x01, 0, 0, 1, 2, 3, 4, 0xF7}, Info::None}, // group
+        {{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}, Info::None},
+        {{0xF0, 0x7F, 0x00, 0x06, 0x02, 0x42, 0x57, 0x01, 0, 0, 0, 0, 0, 0, 0xF7}, Info::None},
+        {{0xF0, 0x42, 0x50, 0x01, 0, 0x03, 0x57, 0x01, 0, 0, 0, 0, 0, 0, 0xF7}, Info::None},
+        {{0xF0}, Info::None},
+        {{}, Info::None}};
+    for (const auto& [function, length, kind] : answers)
+        cases.push_back({makerAnswer(function, length), kind});
     for (const auto& [message, kind, familyId] : cases)
     {
         const AnalyzedInformation info = analyze(message, familyId);
         const auto hex = juce::String::toHexString(message.data(), (int)message.size());
         EXPECT_EQ(kind, info.kind) << hex;
-        const bool carriesData = kind == AnalyzedInformation::IdentityReply || kind == AnalyzedInformation::SlotHeader;
+        const bool carriesData = kind == Info::IdentityReply || kind == Info::SlotHeader;
         EXPECT_EQ(carriesData, info.data.getSize() > 0) << hex;
     }
-    EXPECT_EQ(AnalyzedInformation::None, w40388_midi::analyzeSysExMessage(nullptr, 15, family).kind);
+    EXPECT_EQ(Info::None, w40388_midi::analyzeSysExMessage(nullptr, 15, family).kind);
 }
 } // namespace

@@ -19,7 +19,7 @@ SysExBytes pack(const SysExBytes& input)
     return output;
 }
 
-TEST(SysExPacking, PacksTopBitsIntoALeadingByteForEachGroupOfSevenAndWritesNothingForNoInput)
+TEST(SysExPacking, PacksTopBitsIntoALeadingByteForEachGroupOfSevenAndUnpackingRestoresThem)
 {
     EXPECT_EQ((SysExBytes{0x05, 0x01, 0x02, 0x03}), pack({0x81, 0x02, 0x83}));
     EXPECT_EQ((SysExBytes{0x7F, 0, 0, 0, 0, 0, 0, 0}), pack(SysExBytes(7, 0x80)));
@@ -28,15 +28,12 @@ TEST(SysExPacking, PacksTopBitsIntoALeadingByteForEachGroupOfSevenAndWritesNothi
     EXPECT_EQ(0, w40388_midi::getPackedSize(0));
     EXPECT_EQ(0, w40388_midi::getPackedSize(-3));
 
-    SysExBytes output(4, 0xEE);
-    const SysExBytes input{0x81, 0x82};
+    SysExBytes output(4, 0xEE); // packs nothing, not even from itself
     for (const int count : {0, -1})
-        w40388_midi::packSysExData(output.data(), input.data(), &count);
+        w40388_midi::packSysExData(output.data(), output.data(), &count);
     EXPECT_EQ(SysExBytes(4, 0xEE), output);
-}
 
-TEST(SysExPacking, UnpackingRestoresEveryByteValueAndStopsAtOutputCapacity)
-{
+    // Unpacking restores every byte value and stops at the output's capacity.
     SysExBytes input(256 + 5);
     std::iota(input.begin(), input.end(), 0);
     const SysExBytes packed = pack(input);
