@@ -62,7 +62,7 @@ protected:
 };
 } // namespace
 
-TEST_F(SlotActionTest, ImportsAndTheirUndoKeepRecordsAndEditedFlagInStep)
+TEST_F(SlotActionTest, ImportsAndTheirUndoKeepRecordsAndEditedFlagInStepAndTheListsHearOfChangesOncePerDelivery)
 {
     const w40388_data::UserOscData imported(unitBlock(1));
     auto& record = liveData().oscData[3];
@@ -85,6 +85,16 @@ TEST_F(SlotActionTest, ImportsAndTheirUndoKeepRecordsAndEditedFlagInStep)
     ASSERT_TRUE(undoManager().undo());
     EXPECT_TRUE(editStatus().isEdited());
     EXPECT_TRUE(deliveredEditValues().empty());
+
+    // The lists hear of changes through the undo manager; a perform and its undo make one call.
+    auto* broadcaster = data::DataChangeBroadcaster::getInstance();
+    broadcaster->addListener(this);
+    ASSERT_TRUE(performInTransaction(new ClearUserOscDataAction(1), "ClearUserOscData"));
+    ASSERT_TRUE(undoManager().undo());
+    EXPECT_TRUE(test::runMessageLoopUntil([this] { return dataChangedCalls > 0; }));
+    test::drainMessageLoop();
+    EXPECT_EQ(dataChangedCalls, 1);
+    broadcaster->removeListener(this);
 }
 
 // Slot 16 and negative indices are refused silently; the delay's slot 8 is its spare, which set writes (saying so)
@@ -156,17 +166,4 @@ TEST_F(SlotActionTest, WholeDataActionReplacesUsableRecordsAndNeverTheSpares)
     EXPECT_EQ(liveData().oscData[16].unitData, unitBlock(8));
     EXPECT_EQ(liveData().oscData[5].state.load(), SlotState::Empty);
     EXPECT_FALSE(editStatus().isEdited());
-}
-
-// The lists hear of changes through the undo manager; a perform and its undo make one call.
-TEST_F(SlotActionTest, PerformAndUndoBeforeDeliveryGiveOneDataChangedCall)
-{
-    auto* broadcaster = data::DataChangeBroadcaster::getInstance();
-    broadcaster->addListener(this);
-    ASSERT_TRUE(performInTransaction(new ClearUserOscDataAction(1), "ClearUserOscData"));
-    ASSERT_TRUE(undoManager().undo());
-    EXPECT_TRUE(test::runMessageLoopUntil([this] { return dataChangedCalls > 0; }));
-    test::drainMessageLoop();
-    EXPECT_EQ(dataChangedCalls, 1);
-    broadcaster->removeListener(this);
 }

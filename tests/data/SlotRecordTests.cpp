@@ -53,7 +53,7 @@ void fill(UserData& data, int seed)
 }
 } // namespace
 
-TEST(UserData, CopyTakesSparesButAssignmentLeavesThem)
+TEST(UserData, CopyTakesSparesButAssignmentLeavesThemAndGuardedAccessFallsBackToTheSpare)
 {
     UserData source, target;
     fill(source, 10);
@@ -69,10 +69,8 @@ TEST(UserData, CopyTakesSparesButAssignmentLeavesThem)
     auto& alias = target.revFXData[2];
     target.revFXData[2] = alias; // self-assignment keeps the unit data
     EXPECT_EQ(records(target, false), records(source, false));
-}
 
-TEST(SlotFamily, GuardedAccessFallsBackToTheSpareAndSaysSo)
-{
+    // Guarded access falls back to the spare and says so.
     UserData data;
     testing::internal::CaptureStdout();
     EXPECT_EQ(&DelFXSlotFamily::guardedRecord(data, 7), &data.delFXData[7]);

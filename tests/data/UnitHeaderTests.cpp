@@ -20,16 +20,7 @@ UnitHeader validHeader(UnitModule module)
 }
 } // namespace
 
-TEST(UnitHeaderTests, FormatUnitVersionCapsEachPartAt99)
-{
-    const std::pair<std::array<int, 3>, const char*> cases[] = {
-        {{1, 2, 3}, "1.02-3"}, {{0, 0, 0}, "0.00-0"}, {{120, 5, 100}, "99.05-99"}, {{255, 255, 255}, "99.99-99"}};
-    for (const auto& [parts, text] : cases)
-        EXPECT_EQ(formatUnitVersion(parts[0], parts[1], parts[2]), text);
-    EXPECT_EQ(formatUnitVersionWord(0x010203u), "1.02-3");
-}
-
-TEST(UnitHeaderTests, FieldsNameAndDescriptorsLandLittleEndianAtTheirOffsetsAndNowhereElse)
+TEST(UnitHeaderTests, FieldsNameAndDescriptorsLandLittleEndianAtTheirOffsetsAndVersionsFormatCappedAt99)
 {
     UnitHeader header;
     header.setTarget(UnitPlatform::ParvolinVr, UnitModule::DelayEffect);
@@ -61,6 +52,13 @@ TEST(UnitHeaderTests, FieldsNameAndDescriptorsLandLittleEndianAtTheirOffsetsAndN
     header.setName("X");
     EXPECT_EQ(header.getName(), "X");
     EXPECT_EQ(header.data()[19], 0);
+
+    // Each part of a formatted version is capped at 99.
+    const std::pair<std::array<int, 3>, const char*> cases[] = {
+        {{1, 2, 3}, "1.02-3"}, {{0, 0, 0}, "0.00-0"}, {{120, 5, 100}, "99.05-99"}, {{255, 255, 255}, "99.99-99"}};
+    for (const auto& [parts, text] : cases)
+        EXPECT_EQ(formatUnitVersion(parts[0], parts[1], parts[2]), text);
+    EXPECT_EQ(formatUnitVersionWord(0x010203u), "1.02-3");
 }
 
 // check() accepts it, and refuses a wrong tag, a short payload and an invalid header.

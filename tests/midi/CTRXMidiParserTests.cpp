@@ -22,16 +22,7 @@ protected:
 };
 } // namespace
 
-TEST(CTRXMidiMessageLength, FollowsTheStatusByte)
-{
-    const std::pair<std::uint8_t, int> cases[] = {{0x00, 3}, {0x7F, 3}, {0x80, 3}, {0xBF, 3}, {0xC0, 2}, {0xDF, 2},
-                                                  {0xE0, 3}, {0xEF, 3}, {0xF0, 3}, {0xF1, 2}, {0xF2, 3}, {0xF3, 2},
-                                                  {0xF4, 3}, {0xF5, 3}, {0xF6, 1}, {0xF7, 1}, {0xF8, 1}, {0xFF, 1}};
-    for (const auto& c : cases)
-        EXPECT_EQ(CTRXMidi::GetMessageLength(c.first), c.second) << (int)c.first;
-}
-
-TEST(CTRXMidiParser, SplitsPacketsIntoMessages)
+TEST(CTRXMidiParser, SplitsPacketsIntoMessagesWhoseLengthFollowsTheStatusByte)
 {
     const struct
     {
@@ -78,6 +69,13 @@ TEST(CTRXMidiParser, SplitsPacketsIntoMessages)
             midi.ParseMidiBytes((int)packet.size(), packet.data());
         EXPECT_EQ(listener.lines(), c.expected) << c.rule;
     }
+
+    // The length of a message follows its status byte.
+    const std::pair<std::uint8_t, int> lengths[] = {{0x00, 3}, {0x7F, 3}, {0x80, 3}, {0xBF, 3}, {0xC0, 2}, {0xDF, 2},
+                                                    {0xE0, 3}, {0xEF, 3}, {0xF0, 3}, {0xF1, 2}, {0xF2, 3}, {0xF3, 2},
+                                                    {0xF4, 3}, {0xF5, 3}, {0xF6, 1}, {0xF7, 1}, {0xF8, 1}, {0xFF, 1}};
+    for (const auto& [status, length] : lengths)
+        EXPECT_EQ(CTRXMidi::GetMessageLength(status), length) << (int)status;
 }
 
 TEST_F(CTRXMidiParserTest, NotifiesListenersInTurnInRegistrationOrder)
