@@ -64,32 +64,28 @@ TEST_F(ReceiveUserDataProcessTest, EveryUsableSlotIsAskedForAndItsTargetWordDeci
     EXPECT_EQ(job.GetErrorMessage(), "");
 }
 
-TEST_F(ReceiveUserDataProcessTest, ARefusalAtModulationSlotThreeKeepsWhatWasFilled)
+// A refusal at modulation slot 3, or a cancel after the first delay slot, ends the job with what was filled.
+TEST_F(ReceiveUserDataProcessTest, ARefusalOrACancelEndsTheJobKeepingWhatWasFilled)
 {
     instrument->addFault({Request::SlotHeader, 1, 3}, Fault::nak());
-    w40388_data::UserData data;
-    ReceiveJob job(&data);
+    for (const auto& [cancelAtStep, result, filled] :
+         {std::tuple{-1, Result::nakOnReceive, 19}, {33, Result::canceled, 33}})
+    {
+        instrument->clearReceivedMessages();
+        w40388_data::UserData data;
+        ReceiveJob job(&data);
+        job.cancelAtStep = cancelAtStep;
 
-    EXPECT_EQ(runJob(job), Result::nakOnReceive);
+        EXPECT_EQ(runJob(job), result);
 
-    EXPECT_EQ(instrument->getReceivedMessages(), requestsOfFirstSlots(20));
-    EXPECT_EQ(job.steps, progressSteps(19));
-    int order = 0; // the oscillators and three modulation slots
-    forEachRecord(data, [&](auto& record, int position) { EXPECT_EQ(record.slotIndex, order++ < 19 ? position : -1); });
-}
-
-TEST_F(ReceiveUserDataProcessTest, CancellingAfterTheFirstDelaySlotStopsThere)
-{
-    w40388_data::UserData data;
-    ReceiveJob job(&data);
-    job.cancelAtStep = 33;
-
-    EXPECT_EQ(runJob(job), Result::canceled);
-
-    EXPECT_EQ(instrument->getReceivedMessages(), requestsOfFirstSlots(33));
-    EXPECT_EQ(data.delFXData[0].slotIndex, 0);
-    EXPECT_EQ(data.delFXData[1].slotIndex, -1);
-    EXPECT_EQ(job.GetMessage(), midi::getMidiCommunicationErrorText(Result::canceled));
-    EXPECT_EQ(job.GetErrorMessage(), "");
+        EXPECT_EQ(instrument->getReceivedMessages(), requestsOfFirstSlots(filled + (result == Result::nakOnReceive)));
+        EXPECT_EQ(job.steps, progressSteps(filled));
+        int order = 0;
+        forEachRecord(data, [&](auto& record, int position)
+                      { EXPECT_EQ(record.slotIndex, order++ < filled ? position : -1); });
+        EXPECT_EQ(job.GetMessage(), midi::getMidiCommunicationErrorText(result));
+        EXPECT_EQ(job.GetErrorMessage(),
+                  result == Result::canceled ? "" : midi::getMidiCommunicationErrorDetailText(result));
+    }
 }
 } // namespace

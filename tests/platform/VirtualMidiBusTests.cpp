@@ -14,13 +14,11 @@ struct Collector
 {
     platform::MidiReadCallback reader()
     {
-        return [this](const std::uint8_t* data, int size) { add({}, data, size); };
+        return [this](const std::uint8_t* d, int n) { add({}, d, n); };
     }
-
     platform::VirtualMidiBus::DeviceReceiver receiver()
     {
-        return [this](platform::MidiEndpointRef to, const std::uint8_t* data, int size)
-        { add({(std::uint8_t)to}, data, size); };
+        return [this](platform::MidiEndpointRef to, const std::uint8_t* d, int n) { add({(std::uint8_t)to}, d, n); };
     }
 
     void add(Bytes packet, const std::uint8_t* data, int size)
