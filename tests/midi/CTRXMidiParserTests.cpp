@@ -5,6 +5,16 @@ namespace
 {
 using Trace = juce::StringArray;
 
+// Writes its name and the size of each piece, or "sysex" for each message, into a trace it may share.
+struct NamedListener : CTRXMidiListener
+{
+    NamedListener(Trace& trace, const char* n) : log(trace), name(n) {}
+    void OnSysExReceiving(CTRXMidi*, std::int32_t n, const std::uint8_t*) override { log.add(name + juce::String(n)); }
+    void OnSysExMessage(CTRXMidi*, CTRXMidiMessage*) override { log.add(name + "sysex"); }
+    Trace& log;
+    juce::String name;
+};
+
 class CTRXMidiParserTest : public ::testing::Test
 {
 protected:
@@ -81,19 +91,8 @@ TEST(CTRXMidiParser, SplitsPacketsIntoMessagesWhoseLengthFollowsTheStatusByte)
 TEST_F(CTRXMidiParserTest, NotifiesListenersInTurnInRegistrationOrder)
 {
     // Each listener gets the piece and then the message before the next listener is called.
-    struct Shared : public CTRXMidiListener
-    {
-        Shared(juce::StringArray& t, juce::String n) : trace(t), name(std::move(n)) {}
-        void OnSysExReceiving(CTRXMidi*, std::int32_t count, const std::uint8_t*) override
-        {
-            trace.add(name + " receiving " + juce::String(count));
-        }
-        void OnSysExMessage(CTRXMidi*, CTRXMidiMessage*) override { trace.add(name + " sysex"); }
-        juce::StringArray& trace;
-        juce::String name;
-    };
-    juce::StringArray trace;
-    Shared first(trace, "first"), second(trace, "second");
+    Trace trace;
+    NamedListener first(trace, "first "), second(trace, "second ");
     midi.RemoveListener(&listener);
     midi.AddListener(&first);
     midi.AddListener(&second);
@@ -102,8 +101,7 @@ TEST_F(CTRXMidiParserTest, NotifiesListenersInTurnInRegistrationOrder)
     parse({0xF0, 0xF7});
     midi.RemoveAllListeners();
     parse({0xF0, 0xF7});
-    EXPECT_EQ(trace, (Trace{"first receiving 3", "first sysex", "second receiving 3", "second sysex",
-                            "second receiving 2", "second sysex"}));
+    EXPECT_EQ(trace, (Trace{"first 3", "first sysex", "second 3", "second sysex", "second 2", "second sysex"}));
 }
 
 // A device that sends 0xF0 and never 0xF7 must not make memory grow without bound.

@@ -21,8 +21,8 @@ protected:
         const size_t received = instrument->getReceivedCount(), sent = instrument->getSentPackets().size();
         EXPECT_TRUE(
             bus->sendToDestination(instrument->getDestinationIndex(), request.data(), (int)request.size()).wasOk());
-        EXPECT_TRUE(instrument->waitForReceivedCount(received + 1, 5000));
-        EXPECT_TRUE(instrument->waitUntilAnswersDelivered(5000));
+        EXPECT_TRUE(instrument->waitForReceivedCount(received + 1, 5000) &&
+                    instrument->waitUntilAnswersDelivered(5000));
         const auto packets = instrument->getSentPackets();
         return packets.size() == sent + 1 ? packets.back() : Bytes{};
     }
