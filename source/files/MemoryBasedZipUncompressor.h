@@ -74,7 +74,8 @@ public:
     public:
         ZipInputStream(const MemoryBasedZipUncompressor& archive, const ZipEntryHolder& entry);
 
-        // How many of the stored bytes the archive really holds.
+        // The stored bytes as far as the archive really holds them (null when it holds none).
+        const std::uint8_t* getStoredData() const;
         std::int64_t getBytesHeld() const;
 
         juce::int64 getTotalLength() override;
