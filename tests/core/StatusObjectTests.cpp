@@ -60,9 +60,7 @@ TEST(Singleton, ForgetsADeletedInstanceButNotOnAnotherObjectsDeletion)
     auto* first = Probe::getInstance();
     EXPECT_EQ(Probe::getInstance(), first);
     first->value = 7;
-    {
-        Probe standalone;
-    }
+    Probe{}; // another object, destroyed at once
     EXPECT_EQ(Probe::getInstanceWithoutCreating(), first);
 
     delete first;

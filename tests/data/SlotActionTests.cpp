@@ -74,8 +74,7 @@ TEST_F(SlotActionTest, ImportsAndTheirUndoKeepRecordsAndEditedFlagInStepAndTheLi
     ASSERT_TRUE(undoManager().undo()); // the second import undone: still edited
     EXPECT_TRUE(editStatus().isEdited());
     ASSERT_TRUE(undoManager().undo()); // the first one too: back as it was
-    EXPECT_EQ(record.state.load(), SlotState::Empty);
-    EXPECT_TRUE(record.unitData.isEmpty());
+    EXPECT_TRUE(record.state.load() == SlotState::Empty && record.unitData.isEmpty());
     EXPECT_EQ(deliveredEditValues(), std::vector<bool>{false});
 
     // Already edited: the flag stays set, and nobody is told, across another action and its undo.
@@ -118,8 +117,8 @@ TEST_F(SlotActionTest, EverySlotActionRefusesSlot16AndNegativeIndicesAndOnDelayS
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     }
     EXPECT_FALSE(editStatus().isEdited());
-    EXPECT_EQ(liveData().delFXData[8].state.load(), SlotState::Empty);
-    EXPECT_EQ(liveData().oscData[16].state.load(), SlotState::Empty);
+    EXPECT_TRUE(liveData().delFXData[8].state.load() == SlotState::Empty &&
+                liveData().oscData[16].state.load() == SlotState::Empty);
 
     const w40388_data::UserDelFXData delay(unitBlock(4));
     SetUserDelFXDataAction setDelay(8, delay);
@@ -134,8 +133,7 @@ TEST_F(SlotActionTest, EverySlotActionRefusesSlot16AndNegativeIndicesAndOnDelayS
     ASSERT_TRUE(setDelay.perform());
     editStatus().setEdited(false);
     ClearUserDelFXDataAction clearDelay(8);
-    EXPECT_FALSE(clearDelay.perform());
-    EXPECT_FALSE(clearDelay.undo());
+    EXPECT_FALSE(clearDelay.perform() || clearDelay.undo());
     EXPECT_EQ(liveData().delFXData[8].unitData, delay.unitData) << "a refused clear leaves the spare alone";
     EXPECT_FALSE(editStatus().isEdited());
 }

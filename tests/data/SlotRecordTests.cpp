@@ -23,8 +23,7 @@ std::vector<juce::String> records(const UserData& data, bool spares)
     std::vector<juce::String> texts;
     const auto add = [&](const auto& list)
     {
-        const auto spare = list.size() - 1;
-        for (auto i = spares ? spare : 0; i < (spares ? spare + 1 : spare); ++i)
+        for (auto i = spares ? list.size() - 1 : 0; i < list.size() - (spares ? 0 : 1); ++i)
             texts.push_back(juce::String((int)list[i].state.load()) + " " + juce::String(list[i].slotIndex.load()) +
                             " " + juce::String::toHexString(list[i].header.data(), (int)list[i].header.size()) + " " +
                             juce::String::toHexString(list[i].unitData.getData(), (int)list[i].unitData.getSize()));

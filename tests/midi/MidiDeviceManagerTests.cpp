@@ -52,8 +52,7 @@ protected:
         EXPECT_TRUE(test::runMessageLoopUntil([this] { return calls == 1; }));
         test::drainMessageLoop();
         EXPECT_EQ(1, calls);
-        EXPECT_TRUE(manager->scanDone);
-        EXPECT_FALSE(midi::scanRunning);
+        EXPECT_TRUE(manager->scanDone && !midi::scanRunning);
     }
 
     // True when the port layer's input hears `instrument` and its output reaches it.
@@ -94,8 +93,7 @@ TEST_F(MidiDeviceManagerTest, AutomaticModeSearchesFirstThenOpensTheReplysInputA
     expectNothingOpen();
     ASSERT_EQ(1u, instrument.getReceivedCount());
 
-    EXPECT_TRUE(manager->Connect());
-    EXPECT_TRUE(manager->isConnected());
+    EXPECT_TRUE(manager->Connect() && manager->isConnected());
     EXPECT_TRUE(isConnectedTo(instrument));
     EXPECT_EQ(1, calls);
 }
@@ -116,8 +114,7 @@ TEST_P(MidiDeviceManagerUnusableReplyTest, AutomaticModeFailsClosesWhatItOpenedA
     searchThroughConnect();
     ASSERT_EQ(GetParam() ? 5 : -1, manager->getScanner().getFoundEchoId());
     EXPECT_FALSE(manager->Connect());
-    EXPECT_FALSE(manager->getScanner().isThreadRunning());
-    EXPECT_FALSE(midi::scanRunning);
+    EXPECT_FALSE(manager->getScanner().isThreadRunning() || midi::scanRunning);
     test::drainMessageLoop();
     EXPECT_EQ(1u, instrument.getReceivedCount());
     EXPECT_EQ(1, calls);
@@ -158,8 +155,7 @@ TEST_F(MidiDeviceManagerTest, ManualModeOpensTheFirstPortsNamedExactlyAndKeepsTh
     EXPECT_FALSE(midi::scanRunning);
     EXPECT_TRUE(isConnectedTo(first));
     test::drainMessageLoop();
-    EXPECT_EQ(0u, second.getReceivedCount());
-    EXPECT_EQ(0u, other.getReceivedCount());
+    EXPECT_EQ(0u, second.getReceivedCount() + other.getReceivedCount());
 
     // Disconnect closes both ports and forgets the port's listeners; the next Connect follows the settings.
     test::CTRXMidiTraceListener recorder;

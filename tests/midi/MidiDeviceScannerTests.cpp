@@ -207,8 +207,7 @@ TEST_F(MidiDeviceScannerTest, AReplyThatCameTooLateDoesNotCutTheNextSearchShort)
     ASSERT_TRUE(scanner->waitForThreadToExit(5000));
     ASSERT_FALSE(scanner->isFound());
     // The late reply reaches the inputs, which stay open until the report is delivered.
-    ASSERT_TRUE(instrument.waitUntilAnswersDelivered(5000));
-    ASSERT_TRUE(bus->waitUntilIdle(5000));
+    ASSERT_TRUE(instrument.waitUntilAnswersDelivered(5000) && bus->waitUntilIdle(5000));
     ASSERT_TRUE(test::runMessageLoopUntil([&] { return reports.size() == 1; }));
 
     EXPECT_EQ(search(), Report(true, 0, 0));

@@ -52,8 +52,7 @@ TEST_F(ReceiveUserDataProcessTest, EveryUsableSlotIsAskedForAndItsTargetWordDeci
                       received += record.state == SlotState::Received;
                       zeroHeaders += record.header == decltype(record.header){};
                   });
-    EXPECT_EQ(received, 1);
-    EXPECT_EQ(zeroHeaders, 46);
+    EXPECT_EQ(std::make_pair(received, zeroHeaders), std::make_pair(1, 46));
     EXPECT_EQ(data.modFXData[4].state, SlotState::Received);
     EXPECT_EQ(data.modFXData[4].getTarget(), 0x0304);
     EXPECT_EQ(Bytes(data.modFXData[4].header.begin(), data.modFXData[4].header.end()), header);

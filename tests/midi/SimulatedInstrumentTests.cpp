@@ -2,8 +2,6 @@
 #include "midi/SysExMessages.h"
 #include "support/midi/SimulatedInstrumentFixture.h"
 
-#include <gtest/gtest.h>
-
 namespace
 {
 using Bytes = test::SimulatedInstrument::Bytes;

@@ -6,27 +6,19 @@
 namespace
 {
 // A throw-away resources folder: Resources/<language>.lproj/<file>.
-class ResourceLookupTest : public ::testing::Test
+TEST(ResourceLookup, TakesTheLanguagesCopyElseTheEnglishOneAndNothingOutsideTheLanguageFolders)
 {
-protected:
-    juce::File addResource(const juce::String& language, const juce::String& fileName)
+    const test::TemporaryFolder temporary{"qtr-resource-lookup"};
+    const juce::File& folder = temporary.getFolder();
+    const auto addResource = [&folder](const juce::String& language, const juce::String& fileName)
     {
         const auto file = folder.getChildFile(language + ".lproj").getChildFile(fileName);
         EXPECT_TRUE(file.create());
         return file;
-    }
+    };
+    const auto find = [&folder](const juce::String& language, const juce::String& name = "LocalizableStrings")
+    { return platform::ResourceLookup(language, folder).findResource(name, "xml"); };
 
-    juce::File find(const juce::String& language, const juce::String& name = "LocalizableStrings")
-    {
-        return platform::ResourceLookup(language, folder).findResource(name, "xml");
-    }
-
-    const test::TemporaryFolder temporary{"qtr-resource-lookup"};
-    const juce::File& folder = temporary.getFolder();
-};
-
-TEST_F(ResourceLookupTest, TakesTheLanguagesCopyElseTheEnglishOneAndNothingOutsideTheLanguageFolders)
-{
     addResource("ja", "LocalizableStrings.strings");
     addResource("de", "Other.xml");
     ASSERT_TRUE(folder.getChildFile("de.lproj/LocalizableStrings.xml").createDirectory());
