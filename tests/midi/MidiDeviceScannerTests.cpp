@@ -116,8 +116,7 @@ TEST_F(MidiDeviceScannerTest, WithoutInputsOrOutputsReportsAtOnceAndKeepsThePrev
 
 TEST_F(MidiDeviceScannerTest, TheFirstReplyWins)
 {
-    Instrument late(*bus, "Late");
-    Instrument early(*bus, "Early");
+    Instrument late(*bus, "Late"), early(*bus, "Early");
     late.addFault({Instrument::Request::Search}, Instrument::Fault::delay(50));
 
     start();
