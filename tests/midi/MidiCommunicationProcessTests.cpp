@@ -77,7 +77,6 @@ Fault only(Bytes packet)
     return fault;
 }
 
-const Fault userCommError = Fault::userCommError(0x2A);
 const Fault ackOnly = only({0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x23, 0xF7}); // an Ack where a header is due
 // A slot header answer of 20 bytes: neither the empty form nor a whole header.
 const Fault brokenHeader = only({0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04, 0x00, 0x00,
@@ -85,13 +84,14 @@ const Fault brokenHeader = only({0xF0, 0x42, 0x30, 0x00, 0x01, 0x57, 0x49, 0x04,
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, JobAnswerCodes,
-    ::testing::Values(AnswerCase{"WriteUserCommError", true, {Request::Clear}, userCommError, 9},
+    ::testing::Values(AnswerCase{"WriteUserCommError", true, {Request::Clear}, Fault::userCommError(0x2A), 9},
                       AnswerCase{"WriteBrokenHeader", true, {Request::Clear}, brokenHeader, 8},
                       AnswerCase{"WriteSilence", true, {Request::Clear}, Fault::noAnswer(), 3},
                       AnswerCase{"ReceiveBrokenHeader", false, {Request::SlotHeader, 2, 5}, brokenHeader, 8},
                       AnswerCase{"ReceiveSilence", false, {Request::SlotHeader, 2, 5}, Fault::noAnswer(), 3},
                       AnswerCase{"ReceiveAckOnly", false, {Request::SlotHeader, 2, 5}, ackOnly, 3},
-                      AnswerCase{"ReceiveUserCommError", false, {Request::SlotHeader, 3, 1}, userCommError, 9},
+                      AnswerCase{
+                          "ReceiveUserCommError", false, {Request::SlotHeader, 3, 1}, Fault::userCommError(0x2A), 9},
                       AnswerCase{"ReceiveOtherFamily", false, {Request::Identity}, Fault::otherFamily(), 4}),
     [](const auto& info) { return std::string(info.param.name); });
 } // namespace

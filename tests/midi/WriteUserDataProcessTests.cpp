@@ -32,12 +32,11 @@ TEST_F(WriteUserDataProcessTest, SwapsMisplacedUnitsIntoPlaceClearsWhatIsEmptyAn
 {
     auto data = matchingLists();
     // The instrument holds record 0's unit in slot 1, record 1's in slot 2 and record 2's in slot 0.
-    data.oscData[0].slotIndex = 1;
-    data.oscData[1].slotIndex = 2;
-    data.oscData[2].slotIndex = 0;
-    instrument->setSlotHeader(4, 1, {0x04, 0x03, 'X'});
-    instrument->setSlotHeader(4, 2, {0x04, 0x03, 'Y'});
-    instrument->setSlotHeader(4, 0, {0x04, 0x03, 'Z'});
+    for (int position = 0; position < 3; ++position)
+    {
+        data.oscData[position].slotIndex = (position + 1) % 3;
+        instrument->setSlotHeader(4, (position + 1) % 3, {0x04, 0x03, (juce::uint8) "XYZ"[position]});
+    }
     data.oscData[3] = w40388_data::UserOscData(); // empty, in the slot record 7's unit leaves
     data.oscData[7].slotIndex = 3;
     data.oscData[5].slotIndex = -1; // takes part in nothing: no swap, no clear, no step
