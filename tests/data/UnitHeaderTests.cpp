@@ -34,11 +34,10 @@ TEST(UnitHeaderTests, FieldsNameAndDescriptorsLandLittleEndianAtTheirOffsetsAndV
     ASSERT_TRUE(header.setParam(60, descriptor));
     EXPECT_FALSE(header.setParam(61, descriptor));
 
-    std::string expected(UnitHeader::size, '\0');
-    expected.replace(0, 31,
-                     std::string("\x02\x02\x44\x33\x22\x11\xD4\xC3\xB2\xA1\x04\x03\x02\x01\x07\x06\x05\x00"
-                                 "ABCDEFGHIJKLM",
-                                 31));
+    std::string expected("\x02\x02\x44\x33\x22\x11\xD4\xC3\xB2\xA1\x04\x03\x02\x01\x07\x06\x05\x00"
+                         "ABCDEFGHIJKLM",
+                         31);
+    expected.resize(UnitHeader::size, '\0');
     expected[32] = 2;
     expected.replace(996, 16, "\xCE\x64\x01ThirteenChars");
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(header.data()), UnitHeader::size), expected);

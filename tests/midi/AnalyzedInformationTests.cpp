@@ -10,16 +10,10 @@ using Bytes = std::vector<juce::uint8>;
 
 constexpr juce::uint32 family = 343;
 
-AnalyzedInformation analyze(const Bytes& message, juce::uint32 familyId = family)
-{
-    return w40388_midi::analyzeSysExMessage(message.data(), static_cast<juce::uint32>(message.size()), familyId);
-}
-
 Bytes makerAnswer(juce::uint8 function, size_t length = 8, juce::uint8 formatAndChannel = 0x30)
 {
-    Bytes message(length, 0x00);
-    const Bytes head{0xF0, 0x42, formatAndChannel, 0x00, 0x01, 0x57, function};
-    std::copy(head.begin(), head.begin() + static_cast<long>(std::min(length, head.size())), message.begin());
+    Bytes message{0xF0, 0x42, formatAndChannel, 0x00, 0x01, 0x57, function};
+    message.resize(length, 0x00);
     message.back() = 0xF7;
     return message;
 }
@@ -67,7 +61,7 @@ TEST(AnalyzedInformation, ClassifiesEachMessage)
         cases.push_back({makerAnswer(function, length), kind});
     for (const auto& [message, kind, familyId] : cases)
     {
-        const AnalyzedInformation info = analyze(message, familyId);
+        const auto info = w40388_midi::analyzeSysExMessage(message.data(), (juce::uint32)message.size(), familyId);
         const auto hex = juce::String::toHexString(message.data(), (int)message.size());
         EXPECT_EQ(kind, info.kind) << hex;
         const bool carriesData = kind == Info::IdentityReply || kind == Info::SlotHeader;
