@@ -41,8 +41,7 @@ TEST_F(SimulatedInstrumentSmoke, AnswersSearchAndIdentityAndReadsAWrittenUnitBac
               (Bytes{0xF0, 0x42, 0x35, 0x00, 0x01, 0x57, 0x23, 0xF7}));
     EXPECT_EQ(instrument->getSlot(4, 3), unit);
     const Bytes answer = exchange(w40388_midi::makeUserSlotHeaderRequest(family, 5, 4, 3));
-    const AnalyzedInformation info =
-        w40388_midi::analyzeSysExMessage(answer.data(), static_cast<juce::uint32>(answer.size()), family);
+    const auto info = w40388_midi::analyzeSysExMessage(answer.data(), (juce::uint32)answer.size(), family);
     EXPECT_EQ(info.kind, AnalyzedInformation::SlotHeader);
     EXPECT_EQ(info.data, juce::MemoryBlock(unit.getData(), 32));
 }

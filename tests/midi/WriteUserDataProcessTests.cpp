@@ -131,8 +131,7 @@ TEST_F(WriteUserDataProcessTest, CancellingInTheDelaySwapsStopsAfterTheSwapWithO
 
     EXPECT_EQ(instrument->getReceivedMessages(), (std::vector<Bytes>{identityRequest, swap(2, 0, 1)}));
     EXPECT_EQ(job.steps, progressSteps(39));
-    EXPECT_EQ(data.delFXData[0].slotIndex, 0);
-    EXPECT_EQ(data.delFXData[1].slotIndex, 1);
+    EXPECT_TRUE(data.delFXData[0].slotIndex == 0 && data.delFXData[1].slotIndex == 1);
     EXPECT_EQ(job.GetMessage(), midi::getMidiCommunicationErrorText(Result::canceled));
     EXPECT_EQ(job.GetErrorMessage(), "");
     EXPECT_FALSE(job.shouldExit()); // the job no longer refers to the finished thread
