@@ -18,7 +18,7 @@ using w40388_data::UserData;
 namespace
 {
 // Every test starts with empty live lists (spares included), a clear edited flag and no undo history;
-// it records the edited-flag values delivered to observers.
+// it records the edited-flag values delivered to observers and, once registered, counts the lists' change calls.
 class SlotActionTest : public ::testing::Test,
                        public application::DataEditStatusListener,
                        public data::DataChangeObserver
