@@ -75,7 +75,6 @@ TEST_F(CommandManagerTest, EveryCommandIsDisabledAndDroppedWhileADialogIsOpen)
     undoManager->perform(new w40388_action::ClearUserOscDataAction(1));
     undoManager->undo();
     application::DataEditStatus::getInstance()->setEdited(true);
-    ASSERT_TRUE(undoManager->canUndo() && undoManager->canRedo());
 
     // As the progress window of a running job holds it.
     bool wasOpen = true;

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
 const auto toVector = [](const juce::StringArray& strings)
 { return std::vector<juce::String>(strings.begin(), strings.end()); };
 
@@ -27,4 +25,3 @@ TEST(CommandLine, SplitsTokensAndSkipsOptions)
         EXPECT_EQ(toVector(w40388_application::filesNamedOnCommandLine(line)), files) << name;
     }
 }
-} // namespace

@@ -2,12 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
-using w40388_ui::MainWindowPlacement;
-using w40388_ui::placeMainWindow;
-using w40388_ui::StoredWindowGeometry;
-
+using namespace w40388_ui;
 using Area = juce::Rectangle<int>;
 
 // The main display 1920 x 1080 with a 30-pixel panel at the top; a second display to its right.
@@ -34,4 +29,3 @@ TEST(MainWindowPlacement, PlacesTheWindowAsStoredWithinTheLimitsAndOnADisplay)
         EXPECT_EQ(placeMainWindow(stored, displays), expected)
             << name << ": got " << placeMainWindow(stored, displays).bounds.toString();
 }
-} // namespace

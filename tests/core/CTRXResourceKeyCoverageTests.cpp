@@ -16,23 +16,17 @@ void addMatches(const std::string& text, const std::regex& pattern, std::set<std
         keys.insert((*it)[1]);
 }
 
-std::regex callWithLiteral(const std::string& function)
-{
-    return std::regex("\\b" + function + R"re(\s*\(\s*"([^"\\]*)"\s*\))re");
-}
-
 // The text keys one source file asks for: string literals handed to getText or to a one-line
 // function of the same file that forwards its argument to getText, and the entries of arrays
 // written directly below a "// Text keys" line.
 std::set<std::string> textKeysIn(const std::string& source)
 {
-    std::set<std::string> keys;
-    addMatches(source, callWithLiteral("getText"), keys);
-
+    std::set<std::string> keys, functions{"getText"};
     static const std::regex forwarder(
         R"re(\b(\w+)\s*\([^()]*\)\s*(const\s*)?\{\s*return\s+[^;{}]*getText\s*\(\s*\w+\s*\)\s*;\s*\})re");
-    for (std::sregex_iterator it(source.begin(), source.end(), forwarder), end; it != end; ++it)
-        addMatches(source, callWithLiteral((*it)[1]), keys);
+    addMatches(source, forwarder, functions);
+    for (const auto& function : functions)
+        addMatches(source, std::regex("\\b" + function + R"re(\s*\(\s*"([^"\\]*)"\s*\))re"), keys);
 
     // The table runs from the first brace below the marker to the first closing brace; // comments are left out.
     static const std::regex table(R"re((^|\n)[ \t]*// Text keys[ \t]*\r?\n[^{]*\{([^}]*)\})re");
@@ -42,18 +36,11 @@ std::set<std::string> textKeysIn(const std::string& source)
     return keys;
 }
 
-std::set<std::string> textKeysOfSources()
-{
-    std::set<std::string> keys;
-    const juce::File sourceFolder(QTR_SOURCE_DIR);
-    for (const auto& entry : juce::RangedDirectoryIterator(sourceFolder, true, "*.h;*.cpp", juce::File::findFiles))
-        keys.merge(textKeysIn(entry.getFile().loadFileAsString().toStdString()));
-    return keys;
-}
-
 TEST(TextTables, BothLanguagesHaveTheSameKeysOnceEachAndATextForEveryKeyTheCodeAsksFor)
 {
-    const auto codeKeys = textKeysOfSources();
+    std::set<std::string> codeKeys;
+    for (const auto& entry : juce::RangedDirectoryIterator(juce::File(QTR_SOURCE_DIR), true, "*.h;*.cpp"))
+        codeKeys.merge(textKeysIn(entry.getFile().loadFileAsString().toStdString()));
     // One key found by each way of asking: a direct call, a forwarding function, a marked table.
     for (const auto* key : {"FileDiscardCheckTitle", "CommonYes", "MidiCommunicationNoErrorDetail"})
         ASSERT_EQ(codeKeys.count(key), 1u) << key;

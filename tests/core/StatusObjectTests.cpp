@@ -31,27 +31,23 @@ TEST(DataEditStatus, CoalescedCallsReachObserversInRegistrationOrderOncePerRegis
     application::DataEditStatus status;
     std::vector<std::string> log;
     EditRecorder first(log, "first"), second(log, "second");
-    status.addListener(&first);
-    status.addListener(&second);
-    status.addListener(&first);
+    for (auto* observer : {&first, &second, &first})
+        status.addListener(observer);
 
-    status.setEdited(true);
-    status.setEdited(false);
-    status.setEdited(true);
+    for (const bool edited : {true, false, true})
+        status.setEdited(edited);
     EXPECT_TRUE(log.empty()) << "observers are told later, never from inside the change";
     test::drainMessageLoop();
     EXPECT_EQ(log, (std::vector<std::string>{"first:true", "second:true", "first:true"}));
 
-    log.clear();
     status.removeListener(&first); // the first registration only
     status.setEdited(false);
     status.setEdited(true); // undone before delivery: still one call
     test::drainMessageLoop();
-    EXPECT_EQ(log, (std::vector<std::string>{"second:true", "first:true"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"first:true", "second:true", "first:true", "second:true", "first:true"}));
 
-    status.removeListener(&second);
-    status.removeListener(&first);
-    status.removeListener(&first); // absent: nothing happens
+    for (auto* observer : {&second, &first, &first}) // the last one absent: nothing happens
+        status.removeListener(observer);
     EXPECT_EQ(status.getNumListeners(), 0);
 }
 
@@ -65,7 +61,6 @@ TEST(Singleton, ForgetsADeletedInstanceButNotOnAnotherObjectsDeletion)
 
     delete first;
     EXPECT_EQ(Probe::getInstanceWithoutCreating(), nullptr);
-    auto* second = Probe::getInstance();
-    EXPECT_EQ(second->value, 0);
-    delete second;
+    EXPECT_EQ(Probe::getInstance()->value, 0) << "a new instance";
+    delete Probe::getInstance();
 }

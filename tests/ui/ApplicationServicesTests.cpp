@@ -25,9 +25,8 @@ TEST(ApplyListFontHeights, ListFontsAreSixTenthsOfTheRowHeight)
     test::gui::ScopedPreferences preferences;
     auto* fonts = ui::FontLibrary::getInstance();
     fonts->registerApplicationFonts();
-    auto* broadcaster = application::PreferencesDataChangeBroadcaster::getInstance();
     CountingPreferencesObserver observer;
-    broadcaster->addListener(&observer);
+    application::PreferencesDataChangeBroadcaster::getInstance()->addListener(&observer);
 
     // No stored row height gives 0; the framework keeps a font at least a tenth of a point high. Only the list
     // fonts follow the row height (its tenths are checked with the preferences window).
@@ -42,7 +41,7 @@ TEST(ApplyListFontHeights, ListFontsAreSixTenthsOfTheRowHeight)
     // The changes reach observers coalesced into one notification.
     test::drainMessageLoop();
     EXPECT_EQ(observer.calls, 1);
-    broadcaster->removeListener(&observer);
+    application::PreferencesDataChangeBroadcaster::getInstance()->removeListener(&observer);
 }
 
 TEST(ApplyMidiPortPreferences, ManualModeTakesTheStoredPortNamesAutomaticModeKeepsThem)
@@ -69,10 +68,9 @@ TEST(ApplyMidiPortPreferences, ManualModeTakesTheStoredPortNamesAutomaticModeKee
         stored->SetString(w40388_preferences::midiInPortKey, in);
         stored->SetString(w40388_preferences::midiOutPortKey, out);
         w40388_application::applyMidiPortPreferences();
-        EXPECT_EQ(devices->automatic, automatic) << in;
-        EXPECT_EQ(devices->inPortName, inAfter);
-        EXPECT_EQ(devices->outPortName, outAfter);
-        EXPECT_FALSE(devices->isConnected()) << in;
+        EXPECT_EQ(
+            std::make_tuple(devices->automatic, devices->inPortName, devices->outPortName, devices->isConnected()),
+            std::make_tuple(automatic, juce::String(inAfter), juce::String(outAfter), false));
     }
     EXPECT_FALSE(devices->Connect());
 }

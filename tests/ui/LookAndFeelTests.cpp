@@ -24,8 +24,7 @@ TEST_F(LookAndFeelTest, MenuBarTitleTooLongForItsItemWidensItAndOnlyAnOpenMenuIs
     const int englishWidth = lookAndFeel.getMenuBarItemWidth(menuBar, 0, "");
     Language::getInstance()->setLanguage(Language::japanese);
     EXPECT_NE(lookAndFeel.getMenuBarItemWidth(menuBar, 0, ""), englishWidth);
-    const auto options =
-        juce::String(juce::CharPointer_UTF8("\xe3\x82\xaa\xe3\x83\x97\xe3\x82\xb7\xe3\x83\xa7\xe3\x83\xb3"));
+    const juce::String options(juce::CharPointer_UTF8("オプション"));
     const int needed = lookAndFeel.getMenuBarFont(menuBar, 3, options).getStringWidth(options);
     EXPECT_GT(needed, lookAndFeel.getMenuBarItemWidth(menuBar, 3, ""));
     EXPECT_GT(lookAndFeel.getMenuBarItemWidth(menuBar, 3, options), needed);
@@ -50,10 +49,9 @@ TEST_F(LookAndFeelTest, ScrollbarIndentsDependOnItsThickness)
     const auto horizontal = List::scrollbarShape(0, 0, 300, 16, false, 40, 60);
     EXPECT_EQ(vertical.slot, juce::Rectangle<float>(1, 1, 14, 298));
     EXPECT_EQ(vertical.thumb, juce::Rectangle<float>(2, 42, 12, 56));
-    const auto turned = [](juce::Rectangle<float> r)
-    { return juce::Rectangle<float>(r.getY(), r.getX(), r.getHeight(), r.getWidth()); };
-    EXPECT_EQ(horizontal.slot, turned(vertical.slot));
-    EXPECT_EQ(horizontal.thumb, turned(vertical.thumb));
+    const juce::AffineTransform turned(0, 1, 0, 1, 0, 0); // x and y swapped
+    EXPECT_EQ(horizontal.slot, vertical.slot.transformedBy(turned));
+    EXPECT_EQ(horizontal.thumb, vertical.thumb.transformedBy(turned));
 }
 
 TEST_F(LookAndFeelTest, ScrollbarWithoutThumbDrawsOnlyTheSlot)
