@@ -46,7 +46,6 @@ TEST_F(CommandManagerTest, ClearActsOnlyOnSelectedRowsOfTheListShown)
 {
     auto& delay = w40388_data::DataCenter::getInstance()->userData.delFXData[7];
     delay.state = w40388_data::SlotState::Received;
-    auto* undoManager = application::ApplicationUndoManager::getInstance();
     juce::ApplicationCommandTarget::InvocationInfo clear(clearCommand);
     // A list with nothing selected, or a tab that shows no slot list, has nothing to clear.
     ui::SelectedTabStatus::getInstance()->setCurrentTab(2, "DELAY");
@@ -56,12 +55,12 @@ TEST_F(CommandManagerTest, ClearActsOnlyOnSelectedRowsOfTheListShown)
     ui::SelectedTabStatus::getInstance()->setCurrentTab(4, "NONE");
     ui::SelectedUserDelFXStatus::getInstance()->setSelectedRows({7});
     EXPECT_FALSE(manager->getCommands().perform(clear));
-    EXPECT_FALSE(undoManager->canUndo());
+    EXPECT_FALSE(application::ApplicationUndoManager::getInstance()->canUndo());
     EXPECT_EQ(delay.state.load(), w40388_data::SlotState::Received);
 
     ui::SelectedTabStatus::getInstance()->setCurrentTab(2, "DELAY");
     EXPECT_TRUE(manager->getCommandManager().invokeDirectly(clearCommand, false));
-    EXPECT_EQ(undoManager->getUndoDescription(), "ClearUserDelFXData");
+    EXPECT_EQ(application::ApplicationUndoManager::getInstance()->getUndoDescription(), "ClearUserDelFXData");
     EXPECT_EQ(delay.state.load(), w40388_data::SlotState::Empty);
 }
 
@@ -81,7 +80,6 @@ TEST_F(CommandManagerTest, EveryCommandIsDisabledAndDroppedWhileADialogIsOpen)
     ui::ModalDialogState::getInstance()->beginModalDialog(wasOpen);
     ASSERT_FALSE(wasOpen);
 
-    const int modalsBefore = juce::ModalComponentManager::getInstance()->getNumModalComponents();
     for (juce::CommandID id = firstCommandId; id <= lastCommandId; ++id)
     {
         EXPECT_TRUE(infoOf(id).flags & juce::ApplicationCommandInfo::isDisabled) << id;
@@ -89,7 +87,7 @@ TEST_F(CommandManagerTest, EveryCommandIsDisabledAndDroppedWhileADialogIsOpen)
         juce::ApplicationCommandTarget::InvocationInfo info(id);
         EXPECT_TRUE(manager->getCommands().perform(info)) << id;
     }
-    EXPECT_EQ(juce::ModalComponentManager::getInstance()->getNumModalComponents(), modalsBefore);
+    EXPECT_EQ(juce::ModalComponentManager::getInstance()->getNumModalComponents(), 0);
     EXPECT_TRUE(undoManager->canUndo() && undoManager->canRedo());
     EXPECT_EQ(undoManager->getNumActionsInCurrentTransaction(), 0);
     EXPECT_TRUE(application::DataEditStatus::getInstance()->isEdited());

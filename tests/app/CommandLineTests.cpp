@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-const auto toVector = [](const juce::StringArray& strings)
-{ return std::vector<juce::String>(strings.begin(), strings.end()); };
+const auto toVector = [](const auto& strings) { return std::vector<juce::String>(strings.begin(), strings.end()); };
 
 TEST(CommandLine, SplitsTokensAndSkipsOptions)
 {

@@ -7,10 +7,8 @@
 #include <set>
 #include <string>
 
-namespace
-{
 // Adds the first group of every match of pattern in text.
-void addMatches(const std::string& text, const std::regex& pattern, std::set<std::string>& keys)
+static void addMatches(const std::string& text, const std::regex& pattern, std::set<std::string>& keys)
 {
     for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it)
         keys.insert((*it)[1]);
@@ -19,7 +17,7 @@ void addMatches(const std::string& text, const std::regex& pattern, std::set<std
 // The text keys one source file asks for: string literals handed to getText or to a one-line
 // function of the same file that forwards its argument to getText, and the entries of arrays
 // written directly below a "// Text keys" line.
-std::set<std::string> textKeysIn(const std::string& source)
+static std::set<std::string> textKeysIn(const std::string& source)
 {
     std::set<std::string> keys, functions{"getText"};
     static const std::regex forwarder(
@@ -70,4 +68,3 @@ TEST(TextTables, BothLanguagesHaveTheSameKeysOnceEachAndATextForEveryKeyTheCodeA
     EXPECT_EQ(keysOf["en"], keysOf["ja"]);
     EXPECT_GE(keysOf["en"].size(), 29u + 19u); // at least the read-error and MIDI result keys
 }
-} // namespace

@@ -11,9 +11,6 @@
 
 namespace
 {
-using w40388_application::applyListFontHeights;
-using w40388_preferences::PreferencesData;
-
 struct CountingPreferencesObserver : application::PreferencesDataChangeBroadcasterObserver
 {
     void preferencesDataChanged() override { ++calls; }
@@ -30,10 +27,10 @@ TEST(ApplyListFontHeights, ListFontsAreSixTenthsOfTheRowHeight)
 
     // No stored row height gives 0; the framework keeps a font at least a tenth of a point high. Only the list
     // fonts follow the row height (its tenths are checked with the preferences window).
-    EXPECT_EQ(applyListFontHeights(), 0);
+    EXPECT_EQ(w40388_application::applyListFontHeights(), 0);
     EXPECT_LT(fonts->getFont("ListName").getHeight(), 1.0f);
-    PreferencesData::getInstance()->SetInt(w40388_preferences::listHeightKey, 40);
-    EXPECT_EQ(applyListFontHeights(), 24);
+    w40388_preferences::PreferencesData::getInstance()->SetInt(w40388_preferences::listHeightKey, 40);
+    EXPECT_EQ(w40388_application::applyListFontHeights(), 24);
     for (const auto* name : {"ListNumber", "ListName", "ListCategory"})
         EXPECT_FLOAT_EQ(fonts->getFont(name).getHeight(), 24.0f) << name;
     EXPECT_FLOAT_EQ(fonts->getFont("DialogText").getHeight(), 20.0f);
@@ -49,15 +46,14 @@ TEST(ApplyMidiPortPreferences, ManualModeTakesTheStoredPortNamesAutomaticModeKee
     // No test here may reach a real MIDI system.
     platform::selectMidiBackend(std::make_shared<platform::VirtualMidiBus>());
     test::gui::ScopedPreferences preferences;
-    auto* stored = PreferencesData::getInstance();
+    auto* stored = w40388_preferences::PreferencesData::getInstance();
     auto* devices = midi::MidiDeviceManager::getInstance();
     devices->automatic = false;
-    devices->inPortName = "Earlier In";
-    devices->outPortName = "Earlier Out";
+    devices->inPortName = devices->outPortName = "Earlier";
     // Stored auto-scan (-1: none), stored names, then the mode and names the manager ends up with. Without a
     // stored mode the ports are found automatically and the names are left alone.
     const std::tuple<int, const char*, const char*, bool, const char*, const char*> cases[] = {
-        {-1, "QTR-3 - MIDI In", "QTR-3 - MIDI Out", true, "Earlier In", "Earlier Out"},
+        {-1, "QTR-3 - MIDI In", "QTR-3 - MIDI Out", true, "Earlier", "Earlier"},
         {0, "QTR-3 - MIDI In", "QTR-3 - MIDI Out", false, "QTR-3 - MIDI In", "QTR-3 - MIDI Out"},
         {0, "", "", false, "", ""},
     };

@@ -10,7 +10,6 @@ TEST(ProgressBarComponent, IgnoresClicksDragsAndTheWheel)
     juce::Slider ordinary; // the same input moves it, so it does reach the component
     for (juce::Slider* slider : {static_cast<juce::Slider*>(&progressBar), &ordinary})
     {
-        slider->setSliderStyle(juce::Slider::LinearHorizontal);
         slider->setTextBoxStyle(juce::Slider::NoTextBox, true, 0, 0);
         slider->setRange(0.0, 1.0);
         slider->setValue(0.3, juce::dontSendNotification);
