@@ -62,7 +62,10 @@ bool ZipUserUnitFileReader::findMemberNames()
     if (!boost::regex_match(firstName, match, topFolderPattern))
         return false;
 
-    const auto topFolder = juce::String::fromUTF8(match[1].str().c_str());
+    // Names are kept as their bytes; the framework's decoding of a zero-terminated text
+    // writes past its buffer when the bytes are not valid UTF-8.
+    const auto folderName = match[1].str();
+    const auto topFolder = decodeUtf8Text(folderName.data(), folderName.size());
     manifestName = topFolder + juce::String(unitManifestName.data(), unitManifestName.size());
     payloadName = topFolder + juce::String(unitPayloadName.data(), unitPayloadName.size());
     return true;

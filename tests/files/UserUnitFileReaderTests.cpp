@@ -75,6 +75,10 @@ TEST(UserUnitFileReaderTests, ArchiveLayoutsAndManifestsGiveTheirReadCodes)
         return rawZip({storedEntry(manifestName, manifest), storedEntry(payloadName, payload)});
     };
 
+    std::string notUtf8;
+    for (int i = 0; i < 10; ++i)
+        notUtf8 += "\xf0\x80\x80\x81";
+    notUtf8 += "/";
     test::UnitFileOptions modulation;
     modulation.module = UnitModule::ModulationEffect;
     test::UnitFileOptions unnamed;
@@ -91,6 +95,9 @@ TEST(UserUnitFileReaderTests, ArchiveLayoutsAndManifestsGiveTheirReadCodes)
         {"the first of two payloads",
          rawZip({storedEntry("U/manifest.json", manifest), storedEntry("U/payload.bin", payload),
                  storedEntry("U/payload.bin", test::makePayload(modulation))}),
+         ReadError::NoError},
+        // Each overlong sequence decodes to one character, shorter than its bytes.
+        {"folder name that is not UTF-8", members(notUtf8 + "manifest.json", notUtf8 + "payload.bin"),
          ReadError::NoError},
         {"zero byte ends the manifest text", unitFileWith(validOscManifest + std::string(1, '\0') + "{{ not json"),
          ReadError::NoError},
