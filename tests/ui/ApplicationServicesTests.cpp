@@ -49,11 +49,12 @@ TEST(ApplyMidiPortPreferences, ManualModeTakesTheStoredPortNamesAutomaticModeKee
     auto* stored = w40388_preferences::PreferencesData::getInstance();
     auto* devices = midi::MidiDeviceManager::getInstance();
     devices->automatic = false;
-    devices->inPortName = devices->outPortName = "Earlier";
+    devices->inPortName = "Earlier In";
+    devices->outPortName = "Earlier Out";
     // Stored auto-scan (-1: none), stored names, then the mode and names the manager ends up with. Without a
     // stored mode the ports are found automatically and the names are left alone.
     const std::tuple<int, const char*, const char*, bool, const char*, const char*> cases[] = {
-        {-1, "QTR-3 - MIDI In", "QTR-3 - MIDI Out", true, "Earlier", "Earlier"},
+        {-1, "QTR-3 - MIDI In", "QTR-3 - MIDI Out", true, "Earlier In", "Earlier Out"},
         {0, "QTR-3 - MIDI In", "QTR-3 - MIDI Out", false, "QTR-3 - MIDI In", "QTR-3 - MIDI Out"},
         {0, "", "", false, "", ""},
     };
