@@ -151,10 +151,10 @@ TEST_F(AlsaGuestTest, TheInstrumentIsFoundListedReadWrittenAndHeardAfterAnOverfl
     EXPECT_GE(seconds, (double)(bytes - 3 * 256) / 3125.0);
 
     midi().AddListener(&recorder);
-    ::testing::internal::CaptureStderr();
     // The device passes System Exclusive on in pieces of 256 bytes.
     ASSERT_TRUE(player->writeRaw(sysEx(600, 4, 0x11)));
     ASSERT_TRUE(recorder.held.wait(10000));
+    ::testing::internal::CaptureStderr();
     // The receive thread is held inside the message: its queue overflows.
     ASSERT_TRUE(player->writeRaw(SimulatedInstrument::Bytes(96 * 1024, 0x11)) && player->writeRaw({0xF7}));
     recorder.released.signal();
@@ -164,7 +164,7 @@ TEST_F(AlsaGuestTest, TheInstrumentIsFoundListedReadWrittenAndHeardAfterAnOverfl
         player->get().sendPacket(reply);
         replies.add("sysex " + hex(reply.data(), (int)reply.size()));
     }
-    ASSERT_TRUE(recorder.waitFor(3));
+    EXPECT_TRUE(recorder.waitFor(3));
     EXPECT_EQ(recorder.lines(), replies);
     EXPECT_TRUE(juce::String(::testing::internal::GetCapturedStderr()).contains("overflow"));
 }
