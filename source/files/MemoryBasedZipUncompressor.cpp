@@ -1,6 +1,6 @@
 #include "files/MemoryBasedZipUncompressor.h"
 
-#include "files/Utf8Text.h"
+#include "platform/Utf8Text.h"
 
 #include <zlib.h>
 

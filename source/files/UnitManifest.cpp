@@ -1,6 +1,6 @@
 #include "files/UnitManifest.h"
 
-#include "files/Utf8Text.h"
+#include "platform/Utf8Text.h"
 
 #include <boost/property_tree/json_parser.hpp>
 #include <boost/property_tree/ptree.hpp>

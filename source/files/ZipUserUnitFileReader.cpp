@@ -2,7 +2,7 @@
 
 #include "data/UnitDataBlock.h"
 #include "files/UnitManifest.h"
-#include "files/Utf8Text.h"
+#include "platform/Utf8Text.h"
 
 #include <boost/regex.hpp>
 

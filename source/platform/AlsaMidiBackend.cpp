@@ -1,6 +1,7 @@
 #include "platform/AlsaMidiBackend.h"
 
 #include "platform/SysExPacer.h"
+#include "platform/Utf8Text.h"
 
 #include <alsa/asoundlib.h>
 #include <poll.h>
@@ -634,7 +635,7 @@ bool AlsaMidiBackend::getEndpointName(MidiEndpointRef endpoint, juce::String& na
     snd_seq_port_info_alloca(&portInfo);
     if (snd_seq_get_any_port_info(queryHandle, client, port, portInfo) != 0)
         return false;
-    name = juce::String::fromUTF8(snd_seq_port_info_get_name(portInfo));
+    name = decodeUtf8Text(snd_seq_port_info_get_name(portInfo));
     return true;
 }
 
@@ -649,7 +650,7 @@ bool AlsaMidiBackend::getDeviceName(MidiEndpointRef endpoint, juce::String& name
     snd_seq_client_info_alloca(&clientInfo);
     if (snd_seq_get_any_client_info(queryHandle, client, clientInfo) != 0)
         return false;
-    name = juce::String::fromUTF8(snd_seq_client_info_get_name(clientInfo));
+    name = decodeUtf8Text(snd_seq_client_info_get_name(clientInfo));
     return true;
 }
 

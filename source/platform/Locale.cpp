@@ -1,5 +1,7 @@
 #include "platform/Locale.h"
 
+#include "platform/Utf8Text.h"
+
 #include <cstdlib>
 
 namespace platform
@@ -35,7 +37,7 @@ juce::String languageCodeFromVariables(const char* lcAll, const char* lcMessages
 {
     for (const char* value : {lcAll, lcMessages, lang})
         if (isSet(value))
-            return languageCodeOfLocaleName(juce::String::fromUTF8(value));
+            return languageCodeOfLocaleName(decodeUtf8Text(value));
 
     return defaultLanguageCode;
 }

@@ -1,5 +1,7 @@
 #include "ui/FontLibrary.h"
 
+#include "platform/Utf8Text.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <ft2build.h>
@@ -62,7 +64,7 @@ bool holdsFace(const juce::MemoryBlock& data, const juce::String& family)
                            0, &face) == 0)
     {
         holds = (face->face_flags & FT_FACE_FLAG_SCALABLE) != 0 && face->num_charmaps > 0 &&
-                face->family_name != nullptr && family == juce::String(juce::CharPointer_UTF8(face->family_name));
+                face->family_name != nullptr && family == decodeUtf8Text(face->family_name);
         FT_Done_Face(face);
     }
     FT_Done_FreeType(library);

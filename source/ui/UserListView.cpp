@@ -2,6 +2,7 @@
 
 #include "core/CTRXResource.h"
 #include "data/SlotFamily.h"
+#include "platform/Utf8Text.h"
 #include "ui/FontLibrary.h"
 
 namespace w40388_ui
@@ -126,7 +127,11 @@ template <UnitModule Module> juce::String UserListView<Module>::getCellText(int 
         return juce::String(row + 1);
     case nameColumn:
         return headerText(record,
-                          [](const UnitHeader& header) { return juce::String::fromUTF8(header.getName().c_str()); });
+                          [](const UnitHeader& header)
+                          {
+                              const auto name = header.getName();
+                              return decodeUtf8Text(name.data(), name.size());
+                          });
     case versionColumn:
         return headerText(record, [](const UnitHeader& header)
                           { return juce::String(formatUnitVersionWord(header.getVersion())); });

@@ -99,6 +99,12 @@ TEST_F(PaneTest, CellsShowTheSlotRecords)
     liveData().oscData[2] =
         makeUnit<UnitModule::Oscillator>("Saw Lead", makeUnitVersionWord(1, 2, 3), SlotState::Loaded);
 
+    // A name from the instrument that is not UTF-8 (overlong sequences) is shown without
+    // reading or writing past it.
+    liveData().oscData[3] = makeUnit<UnitModule::Oscillator>(
+        "\xF0\x80\x80\x81\xF0\x80\x80\x81\xF0\x80\x80\x81\xF0\x80\x80\x81", makeUnitVersionWord(1, 0, 0),
+        SlotState::Received);
+
     // Row 0 empty, row 1 received with a zero target word, row 2 loaded.
     const std::tuple<int, int, const char*> cells[] = {
         {0, 1, "1"}, {0, 2, "---"}, {0, 3, "---"},      {0, 5, "E:-1"},   {1, 2, ""},
@@ -106,6 +112,7 @@ TEST_F(PaneTest, CellsShowTheSlotRecords)
     };
     for (const auto& [row, column, text] : cells)
         EXPECT_EQ(view.getCellText(row, column), juce::String(text)) << "row " << row << " column " << column;
+    EXPECT_EQ(view.getCellText(3, 2).length(), 4);
 }
 
 TEST_F(PaneTest, AUnitFileDroppedOnAPaneGoesIntoTheRowUnderThePointer)
