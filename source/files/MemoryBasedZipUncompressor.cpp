@@ -2,8 +2,6 @@
 
 #include "platform/Utf8Text.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -55,46 +53,6 @@ std::int64_t findEndOfDirectory(const std::uint8_t* bytes, std::int64_t size)
     }
     return -1;
 }
-
-// Inflates raw deflate data (no zlib or gzip wrapper) from memory straight into the
-// caller's buffers. Damaged data ends the output where the damage begins.
-class RawInflater
-{
-public:
-    RawInflater(const std::uint8_t* input, std::int64_t size)
-    {
-        stream.next_in = const_cast<Bytef*>(input);
-        stream.avail_in = static_cast<uInt>(input != nullptr ? size : 0);
-        valid = inflateInit2(&stream, -MAX_WBITS) == Z_OK;
-    }
-
-    ~RawInflater()
-    {
-        if (valid)
-            inflateEnd(&stream);
-    }
-
-    RawInflater(const RawInflater&) = delete;
-    RawInflater& operator=(const RawInflater&) = delete;
-
-    // Bytes written to destination, at most count; 0 once the data has ended.
-    int read(char* destination, int count)
-    {
-        if (!valid || finished || count <= 0)
-            return 0;
-
-        stream.next_out = reinterpret_cast<Bytef*>(destination);
-        stream.avail_out = static_cast<uInt>(count);
-        // Anything but Z_OK (the end, damage, a dictionary, input used up) ends the data.
-        finished = inflate(&stream, Z_NO_FLUSH) != Z_OK;
-        return count - static_cast<int>(stream.avail_out);
-    }
-
-private:
-    z_stream stream{};
-    bool valid = false;
-    bool finished = false;
-};
 
 void zeroBytes(juce::MemoryBlock& block, size_t offset, size_t count)
 {
@@ -230,17 +188,17 @@ juce::Result MemoryBasedZipUncompressor::inflateEntry(const ZipEntryHolder& entr
     if (declaredSize > budget)
         return juce::Result::fail("Zip entry \"" + entry.filename + "\" is larger than a unit file may hold");
 
-    // Compressed entries are inflated from the archive's bytes where they lie.
     ZipInputStream stored(*this, entry);
-    std::unique_ptr<RawInflater> inflater;
+    std::unique_ptr<juce::GZIPDecompressorInputStream> inflater;
     if (entry.isCompressed)
-        inflater = std::make_unique<RawInflater>(stored.getStoredData(), stored.getBytesHeld());
-    const auto read = [&](char* destination, int count)
-    { return inflater != nullptr ? inflater->read(destination, count) : stored.read(destination, count); };
+        inflater = std::make_unique<juce::GZIPDecompressorInputStream>(
+            &stored, false, juce::GZIPDecompressorInputStream::deflateFormat,
+            static_cast<juce::int64>(entry.uncompressedSize));
+    juce::InputStream& source = inflater != nullptr ? static_cast<juce::InputStream&>(*inflater) : stored;
 
     // The inflater does not stop at the declared length by itself: stop there when a
     // length is declared, and never go past the budget, counting what was really read.
-    const juce::int64 declaredLength = entry.isCompressed ? entry.uncompressedSize : entry.compressedSize;
+    const juce::int64 declaredLength = source.getTotalLength();
     const juce::int64 readLimit = declaredLength > 0 ? declaredLength : budget + 1;
 
     // The bytes go straight into the block, between its room in front and the zeros behind.
@@ -259,7 +217,7 @@ juce::Result MemoryBasedZipUncompressor::inflateEntry(const ZipEntryHolder& entr
             block.setSize(before + static_cast<size_t>(capacity) + after);
         }
         auto* destination = static_cast<char*>(block.getData()) + before + written;
-        const int numRead = read(destination, static_cast<int>(capacity - written));
+        const int numRead = source.read(destination, static_cast<int>(capacity - written));
         if (numRead <= 0)
             break;
         written += numRead;
@@ -316,11 +274,6 @@ MemoryBasedZipUncompressor::ZipInputStream::ZipInputStream(const MemoryBasedZipU
     const auto* header = archive.bytes + entry.streamOffset;
     if (readLittleEndian32(header) == localHeaderSignature)
         headerSize = localHeaderSize + readLittleEndian16(header + 26) + readLittleEndian16(header + 28);
-}
-
-const std::uint8_t* MemoryBasedZipUncompressor::ZipInputStream::getStoredData() const
-{
-    return getBytesHeld() > 0 ? archive.bytes + entry.streamOffset + headerSize : nullptr;
 }
 
 std::int64_t MemoryBasedZipUncompressor::ZipInputStream::getBytesHeld() const

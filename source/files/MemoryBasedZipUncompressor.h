@@ -74,8 +74,7 @@ public:
     public:
         ZipInputStream(const MemoryBasedZipUncompressor& archive, const ZipEntryHolder& entry);
 
-        // The stored bytes as far as the archive really holds them (null when it holds none).
-        const std::uint8_t* getStoredData() const;
+        // How many of the stored bytes the archive really holds.
         std::int64_t getBytesHeld() const;
 
         juce::int64 getTotalLength() override;
