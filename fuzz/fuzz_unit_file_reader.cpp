@@ -10,6 +10,7 @@
 #include "data/UserUnitData.h"
 #include "files/ReadError.h"
 #include "files/UserUnitFileReader.h"
+#include "support/files/UnitFileBuilder.h"
 
 #include <juce_core/juce_core.h>
 
@@ -17,72 +18,20 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace
 {
-void writeLittleEndian(juce::MemoryOutputStream& out, std::uint32_t value, int numBytes)
-{
-    for (int i = 0; i < numBytes; ++i)
-        out.writeByte(static_cast<char>(i < 4 ? value >> (8 * i) : 0));
-}
-
-// A zip archive of two stored members, written directly: the reader reads no CRC, dates or
-// versions, so they stay zero (building it with juce::ZipFile::Builder costs a time-zone
-// lookup per input).
+// A well-formed archive of two stored members. Two bytes give the manifest's length; the
+// payload is what follows it.
 juce::MemoryBlock packIntoArchive(const std::uint8_t* data, std::size_t size)
 {
-    // Two bytes give the manifest's length; the payload is what follows it.
     const std::size_t manifestSize = size >= 2 ? std::min<std::size_t>(size - 2, data[0] | data[1] << 8) : 0;
     const auto* manifest = data + std::min<std::size_t>(size, 2);
-    const struct
-    {
-        const char* name;
-        const std::uint8_t* bytes;
-        std::size_t size;
-    } members[] = {{"unit/manifest.json", manifest, manifestSize},
-                   {"unit/payload.bin", manifest + manifestSize, size - std::min<std::size_t>(size, 2) - manifestSize}};
-
-    juce::MemoryOutputStream out;
-    std::uint32_t offsets[2] = {};
-    for (int i = 0; i < 2; ++i)
-    {
-        const auto& member = members[i];
-        offsets[i] = static_cast<std::uint32_t>(out.getPosition());
-        writeLittleEndian(out, 0x04034b50, 4);
-        writeLittleEndian(out, 0, 14); // versions, flags, method, time, date, CRC
-        writeLittleEndian(out, static_cast<std::uint32_t>(member.size), 4);
-        writeLittleEndian(out, static_cast<std::uint32_t>(member.size), 4);
-        writeLittleEndian(out, static_cast<std::uint32_t>(std::strlen(member.name)), 2);
-        writeLittleEndian(out, 0, 2);
-        out.write(member.name, std::strlen(member.name));
-        out.write(member.bytes, member.size);
-    }
-
-    const auto directoryOffset = static_cast<std::uint32_t>(out.getPosition());
-    for (int i = 0; i < 2; ++i)
-    {
-        const auto& member = members[i];
-        writeLittleEndian(out, 0x02014b50, 4);
-        writeLittleEndian(out, 0, 16); // versions, flags, method, time, date, CRC
-        writeLittleEndian(out, static_cast<std::uint32_t>(member.size), 4);
-        writeLittleEndian(out, static_cast<std::uint32_t>(member.size), 4);
-        writeLittleEndian(out, static_cast<std::uint32_t>(std::strlen(member.name)), 2);
-        writeLittleEndian(out, 0, 12); // extra and comment lengths, disk, attributes
-        writeLittleEndian(out, offsets[i], 4);
-        out.write(member.name, std::strlen(member.name));
-    }
-
-    const auto directorySize = static_cast<std::uint32_t>(out.getPosition()) - directoryOffset;
-    writeLittleEndian(out, 0x06054b50, 4);
-    writeLittleEndian(out, 0, 4); // disk numbers
-    writeLittleEndian(out, 2, 2);
-    writeLittleEndian(out, 2, 2);
-    writeLittleEndian(out, directorySize, 4);
-    writeLittleEndian(out, directoryOffset, 4);
-    writeLittleEndian(out, 0, 2);
-    return out.getMemoryBlock();
+    const std::size_t payloadSize = size - std::min<std::size_t>(size, 2) - manifestSize;
+    return test::buildRawZip(
+        {test::storedEntry("unit/manifest.json", juce::MemoryBlock(manifest, manifestSize)),
+         test::storedEntry("unit/payload.bin", juce::MemoryBlock(manifest + manifestSize, payloadSize))});
 }
 
 bool isKnownCode(int code)

@@ -7,6 +7,7 @@
 #include "core/PreferencesData.h"
 #include "data/UnitHeader.h"
 #include "midi/SysExMessages.h"
+#include "support/files/UnitFileBuilder.h"
 
 #include <juce_core/juce_core.h>
 
@@ -93,30 +94,20 @@ std::vector<Manifest> manifests()
 
 juce::MemoryBlock payloadFor(const std::string& module)
 {
-    const auto index = static_cast<size_t>(*unitModuleFromKey(module));
-    juce::MemoryBlock payload(moduleTags + index * moduleTagSize, moduleTagSize);
-    for (int i = 0; i < 60; ++i)
-    {
-        const auto byte = static_cast<char>(i * 7);
-        payload.append(&byte, 1);
-    }
-    return payload;
+    test::UnitFileOptions options;
+    options.module = *unitModuleFromKey(module);
+    options.payloadSize = moduleTagSize + 60;
+    return test::makePayload(options);
 }
 
-juce::MemoryBlock zipOf(const std::string& manifest, const juce::MemoryBlock& payload, int compression,
-                        bool folderEntry)
+juce::MemoryBlock zipOf(const std::string& manifest, const juce::MemoryBlock& payload, bool compress, bool folderEntry)
 {
-    // The zip builder writes no dates before 1980.
-    const juce::Time date(2024, 0, 1, 12, 0);
-    juce::ZipFile::Builder builder;
+    std::vector<test::ZipMember> members;
     if (folderEntry)
-        builder.addEntry(new juce::MemoryInputStream(nullptr, 0, false), 0, "unit/", date);
-    builder.addEntry(new juce::MemoryInputStream(manifest.data(), manifest.size(), true), compression,
-                     "unit/manifest.json", date);
-    builder.addEntry(new juce::MemoryInputStream(payload, true), compression, "unit/payload.bin", date);
-    juce::MemoryOutputStream out;
-    builder.writeToStream(out, nullptr);
-    return out.getMemoryBlock();
+        members.push_back({"unit/", {}, false});
+    members.push_back({"unit/manifest.json", test::toBlock(manifest), compress});
+    members.push_back({"unit/payload.bin", payload, compress});
+    return test::buildZip(members);
 }
 
 void addUnitSeeds(Corpus& corpus)
@@ -130,7 +121,7 @@ void addUnitSeeds(Corpus& corpus)
 
         // The reader's first byte: 0 for a whole archive, 1 for a manifest length, manifest and payload.
         Bytes archive{0};
-        const auto zip = zipOf(json, payload, layout % 2 == 0 ? 9 : 0, layout % 3 == 0);
+        const auto zip = zipOf(json, payload, layout % 2 == 0, layout % 3 == 0);
         archive.insert(archive.end(), static_cast<const juce::uint8*>(zip.getData()),
                        static_cast<const juce::uint8*>(zip.getData()) + zip.getSize());
         corpus.add("fuzz_unit_file_reader", archive);
