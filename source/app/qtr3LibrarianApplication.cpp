@@ -27,7 +27,7 @@ namespace
 constexpr juce::uint32 qtr3FamilyId = 343;
 constexpr const char* debugMarkerFileName = "DebugMode.txt";
 
-// The framework's own button and menu words in Japanese.
+// The framework's own button and menu words in Japanese, as UTF-8.
 constexpr const char* japaneseFrameworkTexts = "language: Japanese\n"
                                                "countries: ja\n"
                                                "\n"
@@ -196,7 +196,9 @@ void qtr3LibrarianApplication::readDebugMarker()
 
 void qtr3LibrarianApplication::installJapaneseFrameworkTexts()
 {
-    juce::LocalisedStrings::setCurrentMappings(new juce::LocalisedStrings(japaneseFrameworkTexts, false));
+    // Decoded as UTF-8: a plain char pointer would be read as Latin-1 and garble every word.
+    juce::LocalisedStrings::setCurrentMappings(
+        new juce::LocalisedStrings(juce::String(juce::CharPointer_UTF8(japaneseFrameworkTexts)), false));
 }
 
 void qtr3LibrarianApplication::openMainWindow()

@@ -298,7 +298,35 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
     EXPECT_FALSE(juce::MessageManager::getInstance()->hasStopMessageBeenSent());
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, EndToEndTest, testing::Values("en", "ja"));
+// The framework's own words (file chooser and dialog buttons, a text box's menu) are Japanese in
+// Japanese and left as they are in English.
+TEST_P(EndToEndTest, FrameworkWordsFollowTheLanguage)
+{
+    startApplication(false, Ports::setByHand);
+    if (HasFatalFailure())
+        return;
+    const std::pair<const char*, const char*> words[] = {
+        {"Cut", "\xe3\x82\xab\xe3\x83\x83\xe3\x83\x88"},
+        {"Copy", "\xe3\x82\xb3\xe3\x83\x94\xe3\x83\xbc"},
+        {"Paste", "\xe3\x83\x9a\xe3\x83\xbc\xe3\x82\xb9\xe3\x83\x88"},
+        {"Delete", "\xe3\x82\xaf\xe3\x83\xaa\xe3\x82\xa2"},
+        {"Select All", "\xe3\x81\x99\xe3\x81\xb9\xe3\x81\xa6\xe3\x82\x92\xe9\x81\xb8\xe6\x8a\x9e"},
+        {"Undo", "\xe5\x85\x83\xe3\x81\xab\xe6\x88\xbb\xe3\x81\x99"},
+        {"Redo", "\xe3\x82\x84\xe3\x82\x8a\xe7\x9b\xb4\xe3\x81\x99"},
+        {"OK", "OK"},
+        {"Cancel", "\xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3\xe3\x82\xbb\xe3\x83\xab"},
+        {"Yes", "\xe3\x81\xaf\xe3\x81\x84"},
+        {"No", "\xe3\x81\x84\xe3\x81\x84\xe3\x81\x88"},
+    };
+    for (const auto& [english, japanese] : words)
+        EXPECT_EQ(TRANS(english), language() == "ja" ? juce::String::fromUTF8(japanese) : juce::String(english))
+            << english;
+    // Keys are compared with their case.
+    EXPECT_EQ(TRANS("cancel"), "cancel");
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, EndToEndTest, testing::Values("en", "ja"),
+                         [](const auto& info) { return std::string(info.param) == "ja" ? "Japanese" : "English"; });
 
 using MenuBarTest = test::ApplicationTest;
 
