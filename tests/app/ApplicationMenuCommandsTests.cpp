@@ -1,10 +1,16 @@
 #include "app/ApplicationMenuCommands.h"
 #include "app/ApplicationMenuManager.h"
 #include "core/ApplicationUndoManager.h"
+#include "core/CTRXResource.h"
+#include "core/CurrentLanguageModel.h"
 #include "core/DataEditStatus.h"
 #include "core/ModalDialogState.h"
+#include "core/PreferencesData.h"
 #include "data/DataCenter.h"
 #include "data/SlotAction.h"
+#include "midi/MidiDeviceManager.h"
+#include "support/MessageLoop.h"
+#include "support/gui/ApplicationTest.h"
 #include "support/gui/GuiTest.h"
 #include "support/gui/ScopedPreferences.h"
 #include "ui/SelectedRowsStatus.h"
@@ -12,9 +18,14 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace
 {
 using namespace w40388_menu;
+
+const auto text = [](const char* key) { return CTRXResource::getInstance()->getText(key); };
 
 class CommandManagerTest : public testing::Test
 {
@@ -95,5 +106,73 @@ TEST_F(CommandManagerTest, EveryCommandIsDisabledAndDroppedWhileADialogIsOpen)
 
     ui::ModalDialogState::getInstance()->endModalDialog(false);
     EXPECT_FALSE(infoOf(undoCommand).flags & juce::ApplicationCommandInfo::isDisabled);
+}
+
+// The texts are read when the table and the commands are first made, so each language starts afresh.
+TEST_F(CommandManagerTest, EachMenuTitleStandsOverItsOwnItems)
+{
+    using Language = w40388_application::CurrentLanguageModel;
+    using Items = std::vector<std::pair<int, juce::String>>; // command id and text; 0 and "" for a separator
+    // Title key, then the command ids and text keys of its items.
+    const std::pair<const char*, std::vector<std::pair<int, const char*>>> menus[] = {
+        {"MenuCategoryFile", {{importUserUnitCommand, "MenuFileImportUserUnit"}}},
+        {"MenuCategoryEdit",
+         {{undoCommand, "MenuEditUndo"}, {redoCommand, "MenuEditRedo"}, {0, ""}, {clearCommand, "MenuEditClear"}}},
+        {"MenuCategoryMidi",
+         {{receiveUserDataCommand, "MenuMidiReceiveUserData"}, {writeUserDataCommand, "MenuMidiWriteUserData"}}},
+        {"MenuCategoryOption",
+         {{preferencesCommand, "MenuOptionPreferences"}, {0, ""}, {aboutCommand, "MenuOptionAbout"}}},
+    };
+    for (const auto& [language, firstTitle] :
+         {std::pair{Language::english, "File"},
+          std::pair{Language::japanese, "\xe3\x83\x95\xe3\x82\xa1\xe3\x82\xa4\xe3\x83\xab"}})
+    {
+        juce::DeletedAtShutdown::deleteAll();
+        Language::getInstance()->setLanguage(language);
+        application::ApplicationUndoManager::getInstance();
+        manager = ApplicationMenuManager::getInstance();
+        const auto names = manager->getMenuBarNames();
+        ASSERT_EQ(names.size(), 4);
+        EXPECT_EQ(names[0], juce::String::fromUTF8(firstTitle));
+        for (int index = 0; index < names.size(); ++index)
+        {
+            const auto& [title, items] = menus[index];
+            EXPECT_EQ(names[index], text(title)) << index;
+            Items expected, shown;
+            for (const auto& [id, key] : items)
+                expected.emplace_back(id, id == 0 ? juce::String() : text(key));
+            const auto menu = manager->getMenuForIndex(index, names[index]);
+            for (juce::PopupMenu::MenuItemIterator it(menu); it.next();)
+                shown.emplace_back(it.getItem().isSeparator ? 0 : it.getItem().itemID, it.getItem().text);
+            EXPECT_EQ(shown, expected) << title;
+        }
+    }
+}
+
+using PreferencesCommandTest = test::ApplicationTest;
+
+// With the ports set by hand, OK in the preferences saves them and keeps the connection: no search starts.
+TEST_F(PreferencesCommandTest, OkWithPortsSetByHandStartsNoSearch)
+{
+    startApplication(false, Ports::setByHand);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(test::runMessageLoopUntil([&] { return app->getStartupProcess().isStartupDone(); }));
+    auto* devices = midi::MidiDeviceManager::getInstance();
+    ASSERT_TRUE(devices->isConnected());
+    const auto preferencesFile = w40388_preferences::PreferencesData::getInstance()->GetFilePath();
+    preferencesFile.deleteFile();
+    {
+        test::gui::ModalDialogDriver driver([](juce::Component& dialog)
+                                            { test::gui::clickButton(dialog, text("CommonOK")); });
+        test::gui::pressKey(*window, juce::KeyPress(',', juce::ModifierKeys::commandModifier, 0));
+        EXPECT_EQ(driver.dialogTitle(), text("PreferencesDialogTitle"));
+    }
+    EXPECT_TRUE(preferencesFile.existsAsFile());
+    EXPECT_FALSE(midi::scanRunning || devices->getScanner().isThreadRunning());
+    EXPECT_FALSE(devices->automatic);
+    EXPECT_TRUE(devices->isConnected());
+    test::drainMessageLoop();
+    EXPECT_EQ(app->getStartupProcess().getNumSearchesFinished(), 0);
 }
 } // namespace

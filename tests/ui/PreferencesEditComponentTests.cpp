@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace
 {
 namespace keys = w40388_preferences;
@@ -116,6 +118,39 @@ TEST_F(PreferencesWindowTest, ManualTogglesThePortListsWhichSelectTheFirstPortWi
         EXPECT_FALSE(stored().GetBool(keys::midiPortAutoScanKey, true));
         EXPECT_EQ(stored().GetString(keys::midiInPortKey, "unset"), selected < 0 ? "" : "Synth - Out");
         EXPECT_EQ(stored().GetString(keys::midiOutPortKey, "unset"), selected < 0 ? "" : "Synth - In");
+    }
+}
+
+TEST_F(PreferencesWindowTest, EachBehaviourToggleStoresItsOwnKeyOnly)
+{
+    // Values OK stores unchanged; the two toggles start apart, so a swap shows.
+    stored().SetBool(keys::autoReceiveKey, false);
+    stored().SetBool(keys::warnBeforeWritingKey, true);
+    stored().SetBool(keys::midiPortAutoScanKey, true);
+    stored().SetString(keys::midiInPortKey, {}); // no ports on the bus: OK stores the empty name
+    stored().SetString(keys::midiOutPortKey, {});
+    stored().SetInt(keys::listHeightKey, 30);
+    const auto othersThan = [this](const char* toggled)
+    {
+        std::map<juce::String, juce::String> values;
+        for (const auto* key : keys::preferenceKeys)
+            if (key != toggled)
+                values[key] = stored().GetString(key, "unset");
+        return values;
+    };
+    for (const auto& [toggle, key] :
+         {std::pair{"autoReceive", keys::autoReceiveKey}, std::pair{"warnBeforeWriting", keys::warnBeforeWritingKey}})
+    {
+        const auto others = othersThan(key);
+        const bool ticked = !stored().GetBool(key, true);
+        const auto tick = [toggle = toggle](PreferencesEditComponent& window)
+        {
+            test::gui::click(namedChild<juce::ToggleButton>(window, toggle));
+            return "ok";
+        };
+        EXPECT_EQ(run(tick), 1);
+        EXPECT_EQ(stored().GetBool(key, !ticked), ticked) << key;
+        EXPECT_EQ(othersThan(key), others) << key;
     }
 }
 } // namespace

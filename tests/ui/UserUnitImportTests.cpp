@@ -9,6 +9,7 @@
 #include "support/gui/ScopedPreferences.h"
 #include "ui/CustomTabbedComponent.h"
 #include "ui/FontLibrary.h"
+#include "ui/ImportUserDataWarningComponent.h"
 #include "ui/MainWindowManager.h"
 #include "ui/SelectedRowsStatus.h"
 #include "ui/UserPaneComponents.h"
@@ -256,5 +257,37 @@ TEST_F(UserUnitImportTest, UnitLandsInTheLowestSelectedRowOrFailsWithItsCodeInIt
         EXPECT_EQ(tabs.getCurrentTabIndex(), tab) << transaction;
         resetDocument();
     }
+}
+
+// Contracts that no caller reaches today: the panes drop only on their rows, and the warning is
+// asked only from an import that already runs with no other dialog showing.
+
+TEST_F(UserUnitImportTest, ImportIntoARowBeyondTheUsableSlotsIsRefused)
+{
+    const auto before = documentImage();
+    for (const auto& [module, slot] : {std::pair{osc, 16}, std::pair{delFX, 8}, std::pair{revFX, -1}})
+    {
+        const auto file = unitFile({module});
+        expectReadError([&, module = module, slot = slot] { importUserUnitFile(file, slot, int(module)); },
+                        ReadError::FailedToImportUserUnitData, std::to_string(slot));
+    }
+    EXPECT_EQ(documentImage(), before);
+    EXPECT_FALSE(undoManager().canUndo());
+}
+
+TEST_F(UserUnitImportTest, OtherPlatformWarningStepsBackWhileAnotherDialogHoldsTheScreen)
+{
+    const auto file = unitFile({osc, UnitPlatform::Cantorel, "New"}, ".cntlunit");
+    const auto before = documentImage();
+    ui::ScopedModalDialog other; // as a running job's progress window holds it
+    ASSERT_TRUE(other.isClaimed());
+    test::gui::ModalDialogDriver driver([](juce::Component& dialog) { test::gui::clickButton(dialog, "OkButton"); },
+                                        500);
+    EXPECT_FALSE(ImportUserDataWarningComponent::confirm());
+    importUserUnitFile(file, 4, 4);
+    EXPECT_FALSE(driver.acted());
+    EXPECT_EQ(documentImage(), before);
+    EXPECT_FALSE(undoManager().canUndo());
+    EXPECT_TRUE(ui::ModalDialogState::getInstance()->isOpen()); // the other dialog's claim stands
 }
 } // namespace
