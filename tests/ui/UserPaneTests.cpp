@@ -6,11 +6,13 @@
 #include "core/PreferencesDataChangeBroadcaster.h"
 #include "data/DataCenter.h"
 #include "data/SlotFamily.h"
+#include "platform/ResourceLookup.h"
 #include "support/MessageLoop.h"
 #include "support/gui/GuiTest.h"
 #include "support/gui/ScopedPreferences.h"
 #include "ui/FontLibrary.h"
 #include "ui/SelectedRowsStatus.h"
+#include "ui/UserListDragItem.h"
 #include "ui/UserPaneComponents.h"
 
 #include <gtest/gtest.h>
@@ -88,7 +90,48 @@ protected:
         return rows;
     }
 
+    // Presses on the table at from and drags in steps to to, the button still down at the end, as
+    // the platform sends a row drag; modifiers may add Alt for a copy.
+    static void dragRows(juce::Component& table, juce::Point<int> from, juce::Point<int> to, int modifiers = 0)
+    {
+        constexpr int steps = 6;
+        for (int step = 0; step <= steps; ++step)
+            test::gui::sendMouse(table, from + (to - from) * step / steps,
+                                 juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier | modifiers));
+    }
+
+    // Drags on to the point and releases the button there; true once the drag has ended (the
+    // framework lets its image fade first).
+    static bool dropRows(UserListComponent& list, juce::Point<int> at, int modifiers = 0)
+    {
+        test::gui::sendMouse(list.getTable(), at,
+                             juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier | modifiers));
+        test::gui::sendMouse(list.getTable(), at, juce::ModifierKeys(modifiers));
+        return test::runMessageLoopUntil([&] { return !list.isDragAndDropActive(); });
+    }
+
+    static Rows selectedRows(juce::ListBox& table)
+    {
+        Rows rows;
+        for (int i = 0; i < table.getNumSelectedRows(); ++i)
+            rows.push_back(table.getSelectedRow(i));
+        return rows;
+    }
+
     test::gui::ScopedPreferences preferences;
+};
+
+// An oscillator pane in a window of the given height, its slots filled by fillWithNumberedUnits.
+struct NumberedOscPaneOnScreen
+{
+    explicit NumberedOscPaneOnScreen(int height = 530) : shown(pane, 720, height)
+    {
+        fillWithNumberedUnits<UnitModule::Oscillator>();
+    }
+
+    UserOscPaneComponent pane;
+    test::gui::ScopedOnDesktop shown;
+    ui::DraggableTableListBox& table = pane.getList().getTable();
 };
 
 TEST_F(PaneTest, CellsShowTheSlotRecords)
@@ -179,31 +222,15 @@ TEST_F(PaneTest, AltDragCopiesRowsAsOneUndoStepWhileAMoveIntoItsOwnGapLeavesNone
 {
     QTR_REQUIRE_DISPLAY();
     constexpr auto osc = UnitModule::Oscillator;
-    fillWithNumberedUnits<osc>();
-    UserOscPaneComponent pane;
-    test::gui::ScopedOnDesktop shown(pane, 720, 530);
-    auto& table = pane.getList().getTable();
-    auto& peer = *table.getPeer();
-    // Through the window's peer as the platform sends them, with Alt held throughout.
-    const auto send = [&](juce::Point<int> at, bool buttonDown, juce::int64 time)
-    {
-        const auto mods = juce::ModifierKeys(juce::ModifierKeys::altModifier |
-                                             (buttonDown ? juce::ModifierKeys::leftButtonModifier : 0));
-        juce::ModifierKeys::currentModifiers = mods;
-        peer.handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse,
-                              peer.getComponent().getLocalPoint(&table, at).toFloat(), mods,
-                              juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
-                              juce::Time::currentTimeMillis() + time);
-    };
+    NumberedOscPaneOnScreen screen;
+    auto& pane = screen.pane;
+    auto& table = screen.table;
 
     // Three rows dropped on row 14 of 16 land on rows 13 to 15.
     table.selectRangeOfRows(0, 2);
-    for (int step = 0; step <= 6; ++step)
-        send({100, rowCentreY(0) + (rowCentreY(14) - rowCentreY(0)) * step / 6}, true, step);
+    dragRows(table, {100, rowCentreY(0)}, {100, rowCentreY(14)}, juce::ModifierKeys::altModifier);
     EXPECT_EQ(table.getHoveredRow(), 14);
-    send({100, rowCentreY(14)}, false, 7);
-    // The framework lets the drag image fade before the drag counts as ended.
-    ASSERT_TRUE(test::runMessageLoopUntil([&] { return !pane.getList().isDragAndDropActive(); }));
+    ASSERT_TRUE(dropRows(pane.getList(), {100, rowCentreY(14)}, juce::ModifierKeys::altModifier));
     EXPECT_EQ(slotOrder<osc>(), Rows({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0, 1, 2}));
     EXPECT_EQ(ui::SelectedUserOscStatus::getInstance()->getSelectedRows(), Rows({13, 14, 15}));
     EXPECT_EQ(undoManager().getUndoDescription(), "DragCopy");
@@ -217,6 +244,136 @@ TEST_F(PaneTest, AltDragCopiesRowsAsOneUndoStepWhileAMoveIntoItsOwnGapLeavesNone
     controller.copySlots({{3, 3}}); // onto itself: still one action
     EXPECT_EQ(undoManager().getUndoDescription(), "DragCopy");
     EXPECT_EQ(slotOrder<osc>(), identityOrder(16));
+}
+
+// The text of a key in a language's text table file, read without the program's lookup.
+juce::String tableText(const char* language, const char* key)
+{
+    const auto table = juce::parseXML(
+        platform::ResourceLookup(language).findResource(CTRXResource::tableName, CTRXResource::tableType));
+    const auto* entry = table != nullptr ? table->getChildByName(key) : nullptr;
+    return entry != nullptr ? entry->getStringAttribute("Text") : juce::String();
+}
+
+TEST_F(PaneTest, ColumnHeadersShowTheTextTableOfTheInterfaceLanguage)
+{
+    using Language = w40388_application::CurrentLanguageModel;
+    ASSERT_NE(tableText("ja", "UserListColumnName"), tableText("en", "UserListColumnName"));
+    for (const auto& [language, code] : {std::pair{Language::english, "en"}, std::pair{Language::japanese, "ja"}})
+    {
+        Language::getInstance()->setLanguage(language);
+        delete CTRXResource::getInstanceWithoutCreating();
+        const juce::StringArray expected{"", tableText(code, "UserListColumnName"),
+                                         tableText(code, "UserListColumnVersion"),
+                                         tableText(code, "UserListColumnAPI")};
+        ASSERT_EQ(expected.indexOf({}, false, 1), -1) << code; // only the number column is nameless
+
+        UserOscPaneComponent osc;
+        UserModFXPaneComponent modFX;
+        UserDelFXPaneComponent delFX;
+        UserRevFXPaneComponent revFX;
+        for (auto* list : {&osc.getList(), &modFX.getList(), &delFX.getList(), &revFX.getList()})
+        {
+            auto& header = list->getTable().getHeader();
+            juce::StringArray shown;
+            for (int index = 0; index < header.getNumColumns(false); ++index)
+                shown.add(header.getColumnName(header.getColumnIdOfIndex(index, false)));
+            EXPECT_EQ(shown, expected) << code << ": " << list->getName();
+        }
+    }
+}
+
+TEST_F(PaneTest, AMoveDragMarksItsGapAndLeavesTheMovedRowsSelectedInTheirNewPlaces)
+{
+    QTR_REQUIRE_DISPLAY();
+    constexpr auto osc = UnitModule::Oscillator;
+    NumberedOscPaneOnScreen screen;
+    auto& pane = screen.pane;
+    auto& table = screen.table;
+    // The pixel lines of the table, as painted now, that are the marker's colour across the whole width.
+    const auto markerLines = [&]
+    {
+        const auto image = table.createComponentSnapshot(table.getLocalBounds());
+        const auto isMarker = [&](int x, int y) { return image.getPixelAt(x, y) == juce::Colour(0xFF333333); };
+        Rows lines;
+        for (int y = 0; y < image.getHeight(); ++y)
+            if (isMarker(1, y) && isMarker(image.getWidth() / 2, y) && isMarker(image.getWidth() - 1, y))
+                lines.push_back(y);
+        return lines;
+    };
+    const int row4Top = headerHeight + 4 * rowHeight, row15Bottom = headerHeight + 16 * rowHeight;
+
+    // Rows 1 and 2 over the upper half of row 4: the gap above row 4. Below the last row: the
+    // bottom edge of row 15.
+    table.deselectAllRows();
+    table.selectRangeOfRows(1, 2);
+    dragRows(table, {100, rowCentreY(1)}, {100, row4Top + 3});
+    EXPECT_EQ(markerLines(), Rows({row4Top, row4Top + 1}));
+    dragRows(table, {100, row4Top + 3}, {100, row15Bottom + 7});
+    EXPECT_EQ(markerLines(), Rows({row15Bottom - 2, row15Bottom - 1}));
+
+    // Dropped above row 4: the two rows stand at 2 and 3 and stay selected there.
+    ASSERT_TRUE(dropRows(pane.getList(), {100, row4Top + 3}));
+    EXPECT_EQ(slotOrder<osc>(), Rows({0, 3, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
+    EXPECT_EQ(selectedRows(table), Rows({2, 3}));
+    EXPECT_EQ(ui::SelectedUserOscStatus::getInstance()->getSelectedRows(), Rows({2, 3}));
+    EXPECT_EQ(markerLines(), Rows());
+}
+
+TEST_F(PaneTest, RowsAndUnitFilesDroppedOnAScrolledListLandInTheRowsUnderThePointer)
+{
+    QTR_REQUIRE_DISPLAY();
+    constexpr auto osc = UnitModule::Oscillator;
+    // Room for about eight of the sixteen rows; half a wheel notch scrolls seven rows down.
+    NumberedOscPaneOnScreen screen(320);
+    auto& pane = screen.pane;
+    auto& table = screen.table;
+    std::vector<int> importedSlots;
+    pane.setUnitFileImporter([&](const juce::File&, const int& slot, const int&) { importedSlots.push_back(slot); });
+    test::gui::wheel(table, -0.5f);
+    ASSERT_EQ(table.getViewport()->getViewPositionY(), 7 * rowHeight);
+    // Where the framework shows a row now, in the table's coordinates.
+    const auto rowCentre = [&](int row) { return table.getRowPosition(row, true).getCentre(); };
+
+    // Rows 8 and 9 over the upper half of row 13: they go into the gap above it.
+    table.deselectAllRows();
+    table.selectRangeOfRows(8, 9, true);
+    dragRows(table, rowCentre(8), rowCentre(13).translated(0, -6));
+    ASSERT_TRUE(dropRows(pane.getList(), rowCentre(13).translated(0, -6)));
+    EXPECT_EQ(slotOrder<osc>(), Rows({0, 1, 2, 3, 4, 5, 6, 7, 10, 11, 12, 8, 9, 13, 14, 15}));
+    EXPECT_EQ(ui::SelectedUserOscStatus::getInstance()->getSelectedRows(), Rows({11, 12}));
+
+    pane.getPeer()->handleDragDrop({{"/a.cntlunit"}, {}, pane.getLocalPoint(&table, rowCentre(14))});
+    test::drainMessageLoop();
+    EXPECT_EQ(importedSlots, Rows({14}));
+    EXPECT_EQ(table.getViewport()->getViewPositionY(), 7 * rowHeight);
+}
+
+TEST_F(PaneTest, AListTakesOnlyRowDragsOfItsOwn)
+{
+    constexpr auto osc = UnitModule::Oscillator;
+    fillWithNumberedUnits<osc>();
+    UserOscPaneComponent pane;
+    UserModFXPaneComponent otherPane;
+    auto& table = pane.getList().getTable();
+    auto& otherTable = otherPane.getList().getTable();
+    using Source = juce::DragAndDropTarget::SourceDetails;
+    const juce::Point<int> gap5{100, headerHeight + 5 * rowHeight};
+
+    EXPECT_TRUE(table.isInterestedInDragSource(Source(pane.getList().makeDragDescription({1}), &table, gap5)));
+    // Row 1 of another list, and row 1 under the name of a plain list.
+    const Source refused[] = {
+        {otherPane.getList().makeDragDescription({1}), &otherTable, gap5},
+        {ui::UserListDragItem(UserListComponent::defaultDragIdentifier, {1}).toVar(), &table, gap5}};
+    for (const auto& source : refused)
+    {
+        EXPECT_FALSE(table.isInterestedInDragSource(source)) << juce::JSON::toString(source.description, true);
+        // Dropped all the same, it moves nothing.
+        table.itemDragEnter(source);
+        table.itemDropped(source);
+    }
+    EXPECT_EQ(slotOrder<osc>(), identityOrder(16));
+    EXPECT_FALSE(undoManager().canUndo());
 }
 
 } // namespace

@@ -28,16 +28,6 @@ juce::Point<float> positionInPeer(juce::Component& component, juce::Point<int> l
     return top.getLocalPoint(&component, localPoint).toFloat();
 }
 
-void sendMouse(juce::Component& component, juce::Point<int> localPoint, juce::ModifierKeys modifiers)
-{
-    auto& peer = peerOf(component);
-    const auto position = positionInPeer(component, localPoint);
-    juce::ModifierKeys::currentModifiers = modifiers;
-    peer.handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse, position, modifiers,
-                          juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
-                          nextEventTime());
-}
-
 const juce::ModifierKeys leftButton{juce::ModifierKeys::leftButtonModifier};
 
 // Without a window manager some window properties name atoms that do not exist, which X
@@ -58,6 +48,16 @@ void ignoreXErrors()
     // of a sanitizer build can name Xlib's own allocations.
 }
 } // namespace
+
+void sendMouse(juce::Component& component, juce::Point<int> localPoint, juce::ModifierKeys modifiers)
+{
+    auto& peer = peerOf(component);
+    const auto position = positionInPeer(component, localPoint);
+    juce::ModifierKeys::currentModifiers = modifiers;
+    peer.handleMouseEvent(juce::MouseInputSource::InputSourceType::mouse, position, modifiers,
+                          juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+                          nextEventTime());
+}
 
 bool displayAvailable()
 {

@@ -37,6 +37,11 @@ template <typename T> T* findDescendant(juce::Component& root)
     return nullptr;
 }
 
+// One mouse event at a point of the component, delivered through its window's peer: a move, or
+// with a button in modifiers a press or drag, and without one after a press a release. It also
+// makes modifiers the current modifier keys, as the platform does.
+void sendMouse(juce::Component& component, juce::Point<int> localPoint, juce::ModifierKeys modifiers);
+
 // A mouse press and release at the centre of the component (or at a point in its own
 // coordinates), delivered through its window's peer. The component must be on screen.
 void click(juce::Component& component);
