@@ -67,6 +67,33 @@ TEST(MemoryBasedZipUncompressorTests, StoresFilesNotFoldersAndKeepsTheFirstOfDup
         EXPECT_EQ(textOf(archive.getFileData(name)), text) << name;
 }
 
+TEST(MemoryBasedZipUncompressorTests, ReadsExtraFieldsAndDataDescriptorsAsZipToolsWriteThem)
+{
+    // The local headers' extra fields are longer than the directory's; streamed entries give their
+    // sizes only in the directory and after their data.
+    using test::asZipToolWritesIt;
+    using test::DataDescriptor;
+    const std::string deflated = std::string(3000, 'd') + "end";
+    OpenedArchive opened(test::buildRawZip(
+        {asZipToolWritesIt(test::folderEntry("Unit/")),
+         asZipToolWritesIt(test::storedEntry("Unit/stored.txt", "stored text"), DataDescriptor::WithSignature),
+         asZipToolWritesIt(test::deflatedEntry("Unit/deflated.bin", deflated), DataDescriptor::WithoutSignature),
+         asZipToolWritesIt(test::storedEntry("Unit/last", "last entry"))}));
+    auto& archive = opened.archive;
+    ASSERT_EQ(archive.getNumEntries(), 4);
+    ASSERT_TRUE(archive.uncompressAll().wasOk());
+
+    const std::pair<const char*, std::string> contents[] = {{"Unit/", ""},
+                                                            {"Unit/stored.txt", "stored text"},
+                                                            {"Unit/deflated.bin", deflated},
+                                                            {"Unit/last", "last entry"}};
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(archive.getEntry(i)->filename, contents[i].first);
+        EXPECT_EQ(textOf(archive.getFileData(contents[i].first)), contents[i].second) << contents[i].first;
+    }
+}
+
 TEST(MemoryBasedZipUncompressorTests, EndRecordIsFoundOnlyNearTheEndAndDamagedDirectoriesYieldWhatCanBeRead)
 {
     const std::vector<test::RawZipEntry> entries{test::storedEntry("a", "1"), test::storedEntry("b", "2")};

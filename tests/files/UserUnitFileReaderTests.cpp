@@ -92,6 +92,7 @@ TEST(UserUnitFileReaderTests, ArchiveLayoutsAndManifestsGiveTheirReadCodes)
          rawZip({test::folderEntry("U/"), storedEntry("U/manifest.json", manifest),
                  storedEntry("U/payload.bin", payload)}),
          ReadError::NoError},
+        {"as a zip tool writes it", test::buildZipToolUnitFile({}), ReadError::NoError},
         {"the first of two payloads",
          rawZip({storedEntry("U/manifest.json", manifest), storedEntry("U/payload.bin", payload),
                  storedEntry("U/payload.bin", test::makePayload(modulation))}),

@@ -194,6 +194,16 @@ TEST_F(UserUnitImportTest, OtherPlatformUnitImportsOnlyAfterOkAndTheTickTurnsThe
     }
 }
 
+TEST_F(UserUnitImportTest, DroppedUnitFileFromAZipToolLandsInItsSlot)
+{
+    // A folder entry, extra fields of other lengths in the two headers, members streamed with data descriptors.
+    const test::UnitFileOptions unit{revFX, UnitPlatform::FeltanDigital, "Zipped"};
+    const test::TemporaryUnitFile file(test::buildZipToolUnitFile(unit));
+    const auto seen = runAnswering([&] { importUserUnitFile(file.getFile(), 2, int(revFX)); }, text("CommonOK"));
+    EXPECT_EQ(seen.message, juce::String()) << "no read error";
+    EXPECT_EQ(slotContent(revFX, 2), (SlotContent{SlotState::Loaded, bytesOf(test::makeUnitDataBlock(unit))}));
+}
+
 TEST_F(UserUnitImportTest, ReadErrorsShowTheirTextsAndTheUnreadableTextForCodesOutsideTheTable)
 {
     for (const auto& [code, error] : {std::pair{1, ReadError::OpenFile},

@@ -2,6 +2,7 @@
 
 #include "data/UnitDataBlock.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 
@@ -51,6 +52,67 @@ juce::MemoryBlock inflate(const RawZipEntry& entry)
     juce::MemoryBlock data;
     inflater.readIntoMemoryBlock(data);
     return data;
+}
+
+std::uint32_t crc32(const juce::MemoryBlock& data)
+{
+    static const auto table = []
+    {
+        std::array<std::uint32_t, 256> crcs{};
+        for (std::uint32_t n = 0; n < 256; ++n)
+        {
+            std::uint32_t crc = n;
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+            crcs[n] = crc;
+        }
+        return crcs;
+    }();
+    std::uint32_t crc = 0xFFFFFFFFu;
+    const auto* bytes = static_cast<const std::uint8_t*>(data.getData());
+    for (std::size_t i = 0; i < data.getSize(); ++i)
+        crc = table[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+// What the headers say of an entry's data.
+struct DeclaredData
+{
+    std::uint32_t crc = 0, compressed = 0, uncompressed = 0;
+};
+
+DeclaredData declaredDataOf(const RawZipEntry& entry)
+{
+    const auto storedSize = static_cast<std::uint32_t>(entry.stored.getSize());
+    DeclaredData declared{entry.crc.value_or(0), entry.declaredCompressedSize.value_or(storedSize),
+                          entry.declaredUncompressedSize.value_or(storedSize)};
+    if (entry.method == 0 && !entry.crc)
+        declared.crc = crc32(entry.stored);
+    // Inflated only where something is not given: the size limits' tests build large entries.
+    if (entry.method != 0 && (!entry.crc || !entry.declaredUncompressedSize))
+    {
+        const auto data = inflate(entry);
+        if (!entry.crc)
+            declared.crc = crc32(data);
+        if (!entry.declaredUncompressedSize)
+            declared.uncompressed = static_cast<std::uint32_t>(data.getSize());
+    }
+    return declared;
+}
+
+// MemoryOutputStream::write expects a buffer even for no bytes, and an empty block has none.
+void putBlock(juce::MemoryOutputStream& out, const juce::MemoryBlock& block)
+{
+    if (!block.isEmpty())
+        out.write(block.getData(), block.getSize());
+}
+
+// One extra field: its tag, its length and its data.
+void putExtraField(juce::MemoryOutputStream& out, std::uint16_t tag, const std::vector<std::uint8_t>& data)
+{
+    put16(out, tag);
+    put16(out, static_cast<std::uint32_t>(data.size()));
+    out.write(data.data(), data.size());
 }
 } // namespace
 
@@ -141,6 +203,7 @@ RawZipEntry deflatedEntry(const std::string& name, const juce::MemoryBlock& data
     entry.stored = deflateRaw(data);
     entry.method = 8;
     entry.declaredUncompressedSize = static_cast<std::uint32_t>(data.getSize());
+    entry.crc = crc32(data);
     return entry;
 }
 
@@ -154,62 +217,95 @@ RawZipEntry folderEntry(const std::string& name)
     return storedEntry(name, juce::MemoryBlock());
 }
 
+RawZipEntry asZipToolWritesIt(RawZipEntry entry, DataDescriptor descriptor)
+{
+    const std::vector<std::uint8_t> modified{0x80, 0x4F, 0x92, 0x65}, accessed{0x00, 0x50, 0x92, 0x65};
+    const std::vector<std::uint8_t> owners{1, 4, 0xE8, 0x03, 0, 0, 4, 0xE9, 0x03, 0, 0}; // version, uid, gid
+    std::vector<std::uint8_t> localTimes{0x03}; // flags: modification and access time present
+    localTimes.insert(localTimes.end(), modified.begin(), modified.end());
+    localTimes.insert(localTimes.end(), accessed.begin(), accessed.end());
+    std::vector<std::uint8_t> centralTimes{0x03};
+    centralTimes.insert(centralTimes.end(), modified.begin(), modified.end());
+
+    juce::MemoryOutputStream local, central;
+    putExtraField(local, 0x5455, localTimes);
+    putExtraField(local, 0x7875, owners);
+    putExtraField(central, 0x5455, centralTimes);
+    putExtraField(central, 0x7875, owners);
+    entry.localExtra = local.getMemoryBlock();
+    entry.centralExtra = central.getMemoryBlock();
+    entry.descriptor = descriptor;
+    return entry;
+}
+
+juce::MemoryBlock buildZipToolUnitFile(const UnitFileOptions& options)
+{
+    const auto folder = options.topFolder + "/";
+    return buildRawZip({asZipToolWritesIt(folderEntry(folder)),
+                        asZipToolWritesIt(deflatedEntry(folder + "manifest.json", makeManifestJson(options)),
+                                          DataDescriptor::WithSignature),
+                        asZipToolWritesIt(deflatedEntry(folder + "payload.bin", makePayload(options)),
+                                          DataDescriptor::WithoutSignature)});
+}
+
 juce::MemoryBlock buildRawZip(const std::vector<RawZipEntry>& entries, const RawZipLayout& layout)
 {
     juce::MemoryOutputStream out;
     std::vector<std::uint32_t> localOffsets;
-
-    const auto sizesOf = [](const RawZipEntry& entry)
-    {
-        const auto storedSize = static_cast<std::uint32_t>(entry.stored.getSize());
-        std::uint32_t uncompressed = storedSize;
-        if (entry.declaredUncompressedSize)
-            uncompressed = *entry.declaredUncompressedSize;
-        else if (entry.method != 0)
-            uncompressed = static_cast<std::uint32_t>(inflate(entry).getSize());
-        return std::make_pair(entry.declaredCompressedSize.value_or(storedSize), uncompressed);
-    };
+    std::vector<DeclaredData> declared;
 
     for (const auto& entry : entries)
     {
         localOffsets.push_back(static_cast<std::uint32_t>(out.getPosition()));
-        const auto [compressed, uncompressed] = sizesOf(entry);
+        declared.push_back(declaredDataOf(entry));
+        const auto& [crc, compressed, uncompressed] = declared.back();
+        const bool streamed = entry.descriptor != DataDescriptor::None;
         put32(out, entry.withLocalHeader ? 0x04034b50 : 0);
-        put16(out, 20); // version needed
-        put16(out, 0);  // flags
+        put16(out, 20);               // version needed
+        put16(out, streamed ? 8 : 0); // flags: bit 3, the data descriptor follows the data
         put16(out, entry.method);
         put32(out, 0); // time and date
-        put32(out, 0); // CRC-32, not checked by the reader
-        put32(out, compressed);
-        put32(out, uncompressed);
+        put32(out, streamed ? 0 : crc);
+        put32(out, streamed ? 0 : compressed);
+        put32(out, streamed ? 0 : uncompressed);
         put16(out, static_cast<std::uint32_t>(entry.name.size()));
-        put16(out, 0); // extra field length
+        put16(out, static_cast<std::uint32_t>(entry.localExtra.getSize()));
         out.write(entry.name.data(), entry.name.size());
-        out.write(entry.stored.getData(), entry.stored.getSize());
+        putBlock(out, entry.localExtra);
+        putBlock(out, entry.stored);
+        if (entry.descriptor == DataDescriptor::WithSignature)
+            put32(out, 0x08074b50);
+        if (streamed)
+        {
+            put32(out, crc);
+            put32(out, compressed);
+            put32(out, uncompressed);
+        }
     }
 
     const auto directoryOffset = static_cast<std::uint32_t>(out.getPosition());
     for (std::size_t i = 0; i < entries.size(); ++i)
     {
         const auto& entry = entries[i];
-        const auto [compressed, uncompressed] = sizesOf(entry);
+        const auto& [crc, compressed, uncompressed] = declared[i];
         put32(out, 0x02014b50);
         put16(out, 20); // version made by
         put16(out, 20); // version needed
-        put16(out, 0);  // flags
+        put16(out, entry.descriptor != DataDescriptor::None ? 8 : 0);
         put16(out, entry.method);
         put32(out, 0); // time and date
-        put32(out, 0); // CRC-32
+        put32(out, crc);
         put32(out, compressed);
         put32(out, uncompressed);
         put16(out, static_cast<std::uint32_t>(entry.name.size()));
-        put16(out, 0); // extra field length
+        put16(out, static_cast<std::uint32_t>(entry.centralExtra.getSize()));
         put16(out, 0); // comment length
         put16(out, 0); // disk number
         put16(out, 0); // internal attributes
         put32(out, 0); // external attributes
         put32(out, localOffsets[i]);
         out.write(entry.name.data(), entry.name.size());
+        putBlock(out, entry.centralExtra);
     }
     const auto directorySize = static_cast<std::uint32_t>(out.getPosition()) - directoryOffset;
 

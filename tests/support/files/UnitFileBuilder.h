@@ -11,7 +11,8 @@
 //
 // makeUnitDataBlock gives the same block without a file, for tests of slot records
 // and MIDI jobs. buildZip makes well-formed archives of any members with JUCE's zip
-// builder; buildRawZip writes archives byte by byte, for damaged and odd layouts.
+// builder; buildRawZip writes archives byte by byte, for damaged and odd layouts and for
+// the extra fields and data descriptors of archives made by ordinary zip tools.
 
 #include "data/UnitHeader.h"
 #include "support/TemporaryFolder.h"
@@ -67,6 +68,16 @@ struct ZipMember
 };
 juce::MemoryBlock buildZip(const std::vector<ZipMember>& members);
 
+// How an entry's CRC-32 and sizes are given. A zip tool that streams an entry out sets flag bit 3,
+// leaves them zero in the local header and writes them in a data descriptor after the data,
+// with or without the descriptor's signature.
+enum class DataDescriptor
+{
+    None,
+    WithSignature,
+    WithoutSignature
+};
+
 // One entry of a hand-written archive.
 struct RawZipEntry
 {
@@ -75,7 +86,12 @@ struct RawZipEntry
     std::uint16_t method = 0;                              // 0 stored, 8 deflated, any other number as given
     std::optional<std::uint32_t> declaredUncompressedSize; // default: stored size, or the inflated size
     std::optional<std::uint32_t> declaredCompressedSize;   // default: stored size
+    std::optional<std::uint32_t> crc;                      // default: of the stored or the inflated bytes
     bool withLocalHeader = true; // false: the directory points at bytes that are no local header
+    // Extra fields of the local and of the central header: zip tools write them with different lengths.
+    juce::MemoryBlock localExtra;
+    juce::MemoryBlock centralExtra;
+    DataDescriptor descriptor = DataDescriptor::None;
 };
 
 RawZipEntry storedEntry(const std::string& name, const juce::MemoryBlock& data);
@@ -83,6 +99,15 @@ RawZipEntry storedEntry(const std::string& name, const std::string& text);
 RawZipEntry deflatedEntry(const std::string& name, const juce::MemoryBlock& data);
 RawZipEntry deflatedEntry(const std::string& name, const std::string& text);
 RawZipEntry folderEntry(const std::string& name); // name should end in "/"
+
+// The entry with the extra fields a zip tool on Unix adds: an extended timestamp (modification and
+// access time in the local header, modification time only in the central one: 28 and 24 bytes in all)
+// and the owner's user and group ids; streamed out with the given descriptor.
+RawZipEntry asZipToolWritesIt(RawZipEntry entry, DataDescriptor descriptor = DataDescriptor::None);
+
+// A complete unit file as a zip tool writes it: an entry for the top folder, then the manifest and
+// the payload deflated and streamed, one descriptor with its signature and one without.
+juce::MemoryBlock buildZipToolUnitFile(const UnitFileOptions& options);
 
 struct RawZipLayout
 {
