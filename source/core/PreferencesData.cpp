@@ -15,6 +15,12 @@ juce::File& folderOverride()
     return folder;
 }
 
+juce::File& asideOverride()
+{
+    static juce::File aside;
+    return aside;
+}
+
 juce::File defaultFolder()
 {
     if (folderOverride() != juce::File())
@@ -53,6 +59,11 @@ PreferencesData::~PreferencesData()
 void PreferencesData::setFolderOverrideForTesting(const juce::File& newFolder)
 {
     folderOverride() = newFolder;
+}
+
+void PreferencesData::setUnreadableFileAsideForTesting(const juce::File& aside)
+{
+    asideOverride() = aside;
 }
 
 juce::File PreferencesData::GetFilePath() const
@@ -103,7 +114,9 @@ bool PreferencesData::keepUnreadableFileAside(const juce::File& file)
     if (!file.exists())
         return true;
 
-    const auto aside = file.getSiblingFile(file.getFileName() + unreadableFileSuffix).getNonexistentSibling();
+    auto aside = asideOverride();
+    if (aside == juce::File())
+        aside = file.getSiblingFile(file.getFileName() + unreadableFileSuffix).getNonexistentSibling();
     return file.moveFileTo(aside);
 }
 

@@ -85,6 +85,9 @@ public:
     // Test seam: objects created after this call use the given folder in place of the user's
     // preferences folder; an empty juce::File restores the default. The program never calls it.
     static void setFolderOverrideForTesting(const juce::File& folder);
+    // Test seam: objects keep an unreadable file aside under this name instead of a fresh sibling
+    // with the ".corrupt" suffix (a name that is always free); an empty juce::File restores that.
+    static void setUnreadableFileAsideForTesting(const juce::File& aside);
 
     // The tree of a preferences file's bytes, or null when they are unreadable: not XML that
     // parseBoundedXml takes, or a tree that would be saved as more than maxXmlFileBytes.

@@ -15,7 +15,11 @@ class PreferencesDataTest : public ::testing::Test
 {
 protected:
     void SetUp() override { PreferencesData::setFolderOverrideForTesting(folder); }
-    void TearDown() override { PreferencesData::setFolderOverrideForTesting({}); }
+    void TearDown() override
+    {
+        PreferencesData::setFolderOverrideForTesting({});
+        PreferencesData::setUnreadableFileAsideForTesting({});
+    }
 
     juce::File file() const { return folder.getChildFile("PreferencesData.xml"); }
 
@@ -134,4 +138,38 @@ TEST_F(PreferencesDataTest, UnreadableOrHostileFilesAreKeptAsideAtTheFirstSaveAn
         EXPECT_EQ(link.getSize(), static_cast<juce::int64>(text.size())) << row;
         EXPECT_EQ(folder.getNumberOfChildFiles(juce::File::findFiles), readable ? 3 : 4) << row; // no temporary left
     }
+}
+
+TEST_F(PreferencesDataTest, EmptyFileReadsAsNoSettingsAndIsReplacedWithoutKeepingItAside)
+{
+    writeFile("");
+    {
+        PreferencesData prefs;
+        EXPECT_EQ(prefs.getRoot().getTagName(), "PreferencesData");
+        EXPECT_EQ(prefs.getRoot().getNumChildElements(), 0);
+        prefs.SetBool("AutoReceive", false);
+    }
+    EXPECT_FALSE(PreferencesData().GetBool("AutoReceive", true));
+    EXPECT_EQ(folder.getNumberOfChildFiles(juce::File::findFilesAndDirectories), 1);
+}
+
+TEST_F(PreferencesDataTest, UnreadableFileIsNotReplacedWhileItCannotBeKeptAside)
+{
+    const juce::String unreadable = "<PreferencesData><AutoReceive Val";
+    writeFile(unreadable);
+    // A folder with something in it holds the name: no move can take it, not even for root.
+    const auto aside = temporary.getChildFile("aside");
+    ASSERT_TRUE(aside.getChildFile("occupied").create());
+    PreferencesData::setUnreadableFileAsideForTesting(aside);
+    {
+        PreferencesData prefs;
+        prefs.SetBool("AutoReceive", false);
+        prefs.Save();
+        EXPECT_EQ(file().loadFileAsString(), unreadable);
+        // Once the name is free the next save keeps the file aside first.
+        ASSERT_TRUE(aside.deleteRecursively());
+        prefs.Save();
+        EXPECT_EQ(aside.loadFileAsString(), unreadable);
+    }
+    EXPECT_FALSE(PreferencesData().GetBool("AutoReceive", true));
 }
