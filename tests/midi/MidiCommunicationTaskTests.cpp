@@ -53,7 +53,13 @@ TEST_F(MidiCommunicationTaskTest, WaitsDropUnawaitedAnswersAndEndAtTheirTimeout)
     EXPECT_EQ(answer.data.getSize(), 0u);
 }
 
-using IdentityCase = std::pair<Fault, int>; // the answer and the code it gives
+// The answer and the code it gives.
+struct IdentityCase
+{
+    const char* name;
+    Fault fault;
+    int expected;
+};
 
 class IdentityCheck : public MidiCommunicationTaskTest, public ::testing::WithParamInterface<IdentityCase>
 {
@@ -61,7 +67,7 @@ class IdentityCheck : public MidiCommunicationTaskTest, public ::testing::WithPa
 
 TEST_P(IdentityCheck, FailsWithoutTakingTheChannel)
 {
-    const auto& [fault, expected] = GetParam();
+    const auto& [name, fault, expected] = GetParam();
     instrument->setChannel(3);
     instrument->addFault({Request::Identity}, fault);
     w40388_midi::DeviceInquiry inquiry;
@@ -79,7 +85,9 @@ TEST_P(IdentityCheck, FailsWithoutTakingTheChannel)
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, IdentityCheck,
-                         ::testing::Values(IdentityCase{Fault::otherMaker(0x41), Result::targetDevice},
-                                           IdentityCase{Fault::otherFamily(0x0158), Result::targetDevice},
-                                           IdentityCase{Fault::noAnswer(), Result::timeout}));
+                         ::testing::Values(IdentityCase{"OtherMaker", Fault::otherMaker(0x41), Result::targetDevice},
+                                           IdentityCase{"OtherFamily", Fault::otherFamily(0x0158),
+                                                        Result::targetDevice},
+                                           IdentityCase{"NoAnswer", Fault::noAnswer(), Result::timeout}),
+                         [](const auto& info) { return std::string(info.param.name); });
 } // namespace

@@ -121,7 +121,8 @@ TEST_P(MidiDeviceManagerUnusableReplyTest, AutomaticModeFailsClosesWhatItOpenedA
     expectNothingOpen();
 }
 
-INSTANTIATE_TEST_SUITE_P(NoReplyOrMissingOutput, MidiDeviceManagerUnusableReplyTest, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(NoReplyOrMissingOutput, MidiDeviceManagerUnusableReplyTest, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "MissingOutput" : "NoReply"); });
 
 TEST_F(MidiDeviceManagerTest, ManualModeOpensTheFirstPortsNamedExactlyAndKeepsThemUntilDisconnect)
 {
