@@ -10,7 +10,7 @@ packages=(
     libfreetype-dev libfontconfig1-dev libx11-dev libxrandr-dev libxinerama-dev
     libxcursor-dev libxext-dev libxcomposite-dev libgl-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    xvfb xauth xdotool imagemagick fonts-dejavu-core fonts-ipafont-gothic
+    xvfb xauth xdotool x11-utils openbox imagemagick fonts-dejavu-core fonts-ipafont-gothic
 )
 
 missing=()

@@ -3,10 +3,11 @@
 #include "BinaryData.h"
 #include "app/ApplicationMenuManager.h"
 #include "app/MainComponent.h"
-#include "app/MainWindowGeometry.h"
 #include "core/CTRXResource.h"
 #include "core/PreferencesData.h"
 #include "ui/TooltipWindowManager.h"
+
+#include <utility>
 
 namespace
 {
@@ -95,35 +96,64 @@ void MainAppWindow::restoreGeometry()
 {
     using namespace w40388_preferences;
     const auto* preferences = PreferencesData::getInstance();
-    w40388_ui::StoredWindowGeometry stored;
-    stored.x = preferences->GetInt(mainWindowPositionXKey, -1);
-    stored.y = preferences->GetInt(mainWindowPositionYKey, -1);
-    stored.height = preferences->GetInt(mainWindowHeightKey, getHeight());
+    restoredGeometry.x = preferences->GetInt(mainWindowPositionXKey, -1);
+    restoredGeometry.y = preferences->GetInt(mainWindowPositionYKey, -1);
+    restoredGeometry.height = preferences->GetInt(mainWindowHeightKey, getHeight());
 
-    setResizeLimits(w40388_ui::MainWindowSize::width, w40388_ui::MainWindowSize::minHeight,
-                    w40388_ui::MainWindowSize::width, w40388_ui::MainWindowSize::maxHeight);
+    setConstrainer(&constrainer);
 
-    const auto placement = w40388_ui::placeMainWindow(stored, displayAreas());
+    const auto placement = w40388_ui::placeMainWindow(restoredGeometry, displayAreas());
     setBounds(placement.bounds);
     if (placement.atStoredPosition)
         storedBounds = placement.bounds;
+    placeAgainWithFrame = true;
 }
 
 void MainAppWindow::resized()
 {
     juce::DocumentWindow::resized();
     storeBounds();
+    followWindowFrame();
 }
 
 void MainAppWindow::moved()
 {
     juce::DocumentWindow::moved();
     storeBounds();
+    followWindowFrame();
 }
 
 void MainAppWindow::storeBounds()
 {
     storedBounds = getBounds();
+}
+
+void MainAppWindow::followWindowFrame()
+{
+    const auto* peer = getPeer();
+    // Before the native title bar is on, the window has no frame; without a window manager, or
+    // before it has framed the window, none is known.
+    if (peer == nullptr || !isUsingNativeTitleBar())
+        return;
+    const auto frame = peer->getFrameSizeIfPresent();
+    if (!frame)
+        return;
+
+    const bool frameChanged = *frame != constrainer.getFrame();
+    if (frameChanged)
+        constrainer.setFrame(*frame);
+
+    auto target = getBounds();
+    if (std::exchange(placeAgainWithFrame, false))
+        target = w40388_ui::placeMainWindow(restoredGeometry, displayAreas(), *frame).bounds;
+
+    // The framework hands the limits to the window manager only with new bounds, and it may have
+    // done so with this frame before the limits allowed for it.
+    if (frameChanged && target == getBounds())
+        setBounds(
+            target.withHeight(target.getHeight() + (target.getHeight() < constrainer.getMaximumHeight() ? 1 : -1)));
+    if (frameChanged || target != getBounds())
+        setBounds(target);
 }
 
 void MainAppWindow::closeButtonPressed()

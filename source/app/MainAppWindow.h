@@ -1,8 +1,11 @@
 #pragma once
 
+#include "app/MainWindowConstrainer.h"
+#include "app/MainWindowGeometry.h"
 #include "core/DataEditStatus.h"
 #include "core/LastSavedFileStatus.h"
 #include "ui/DefaultLookAndFeel.h"
+#include "ui/QueuedWindowEventDispatcher.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -45,9 +48,16 @@ public:
 private:
     void storeBounds();
     void restoreGeometry();
+    void followWindowFrame();
 
     juce::Rectangle<int> storedBounds;
     w40388_ui::DefaultLookAndFeel lookAndFeel;
+    MainWindowConstrainer constrainer;
+    // What the preferences held, placed once more when the window manager first tells the frame
+    // it put around the window (it places the frame, not the window, where the window was asked to go).
+    w40388_ui::StoredWindowGeometry restoredGeometry;
+    bool placeAgainWithFrame = false;
+    ui::QueuedWindowEventDispatcher queuedEvents{*this};
 
     JUCE_DECLARE_NON_COPYABLE(MainAppWindow)
 };

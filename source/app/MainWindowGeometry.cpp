@@ -20,6 +20,20 @@ juce::Rectangle<int> moveInto(juce::Rectangle<int> bounds, const juce::Rectangle
     const int y = std::max(area.getY(), std::min(bounds.getY(), area.getBottom() - bounds.getHeight()));
     return bounds.withPosition(x, y);
 }
+// The area that wholly holds bounds, else the one it overlaps most, else the first.
+const juce::Rectangle<int>* displayHolding(const juce::Rectangle<int>& bounds,
+                                           const std::vector<juce::Rectangle<int>>& areas)
+{
+    for (const auto& area : areas)
+        if (area.contains(bounds))
+            return &area;
+
+    const auto* most = &areas.front();
+    for (const auto& area : areas)
+        if (overlap(area, bounds) > overlap(*most, bounds))
+            most = &area;
+    return most;
+}
 } // namespace
 
 int limitMainWindowHeight(int height) noexcept
@@ -28,30 +42,26 @@ int limitMainWindowHeight(int height) noexcept
 }
 
 MainWindowPlacement placeMainWindow(const StoredWindowGeometry& stored,
-                                    const std::vector<juce::Rectangle<int>>& displayAreas)
+                                    const std::vector<juce::Rectangle<int>>& displayAreas,
+                                    const juce::BorderSize<int>& frame)
 {
-    const int height = limitMainWindowHeight(stored.height);
-    const juce::Rectangle<int> size(MainWindowSize::width, height);
-
-    if (stored.x < 0 || stored.y < 0)
-    {
-        const auto mainArea = displayAreas.empty() ? juce::Rectangle<int>() : displayAreas.front();
-        return {size.withCentre(mainArea.getCentre()), false};
-    }
-
-    const auto bounds = size.withPosition(stored.x, stored.y);
+    const bool centred = stored.x < 0 || stored.y < 0;
+    juce::Rectangle<int> client(centred ? 0 : stored.x, centred ? 0 : stored.y, MainWindowSize::width,
+                                limitMainWindowHeight(stored.height));
     if (displayAreas.empty())
-        return {bounds, true};
+        return {client, !centred};
 
-    for (const auto& area : displayAreas)
-        if (area.contains(bounds))
-            return {bounds, true};
+    const auto* target = centred ? &displayAreas.front() : displayHolding(frame.addedTo(client), displayAreas);
 
-    const auto* target = &displayAreas.front();
-    for (const auto& area : displayAreas)
-        if (overlap(area, bounds) > overlap(*target, bounds))
-            target = &area;
+    const int fittingHeight = target->getHeight() - frame.getTopAndBottom();
+    if (client.getHeight() > fittingHeight)
+        client.setHeight(std::max(MainWindowSize::minHeight, fittingHeight));
 
-    return {moveInto(bounds, *target), true};
+    auto outer = frame.addedTo(client);
+    if (centred)
+        outer.setCentre(target->getCentre());
+    else if (!target->contains(outer))
+        outer = moveInto(outer, *target);
+    return {frame.subtractedFrom(outer), !centred};
 }
 } // namespace w40388_ui

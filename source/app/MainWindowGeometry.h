@@ -5,7 +5,9 @@
 #include <vector>
 
 // Where the main window opens: the stored position and height from the preferences, corrected so
-// that the window is always 720 wide, 280 to 1400 high, and reachable on a display.
+// that the window is always 720 wide, 280 to 1400 high, and reachable on a display. Positions and
+// sizes are those of the window's client area (below the window manager's title bar); the frame,
+// when the window manager has told it, is what it adds around that area.
 namespace w40388_ui
 {
 struct MainWindowSize
@@ -40,12 +42,14 @@ struct MainWindowPlacement
 // The height limited to 280..1400.
 int limitMainWindowHeight(int height) noexcept;
 
-// Places the 720-wide window at the limited height. A negative x or y centres it on the main
-// display (the first area). A stored position is kept when the window lies wholly on one display;
-// otherwise the window keeps its size and moves onto the display it overlaps most (the main
-// display when it overlaps none) just far enough to lie on it, or with its top-left corner at the
-// display's when it is larger. Areas are the displays' usable areas, the main display first; with
-// none the stored position is used as it is.
+// Places the 720-wide window at the limited height. A negative x or y centres it, frame included,
+// on the main display (the first area). A stored position is kept when the window and its frame lie
+// wholly on one display; otherwise the window moves onto the display it overlaps most (the main
+// display when it overlaps none) just far enough to lie on it, or with its frame's top-left corner
+// at the display's when it is wider. A window whose frame would be taller than its display is made
+// just short enough to fit, but never shorter than 280. Areas are the displays' usable areas, the
+// main display first; with none the stored position and height are used as they are.
 MainWindowPlacement placeMainWindow(const StoredWindowGeometry& stored,
-                                    const std::vector<juce::Rectangle<int>>& displayAreas);
+                                    const std::vector<juce::Rectangle<int>>& displayAreas,
+                                    const juce::BorderSize<int>& frame = {});
 } // namespace w40388_ui

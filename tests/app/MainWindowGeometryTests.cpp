@@ -1,3 +1,4 @@
+#include "app/MainWindowConstrainer.h"
 #include "app/MainWindowGeometry.h"
 
 #include <gtest/gtest.h>
@@ -23,9 +24,51 @@ TEST(MainWindowPlacement, PlacesTheWindowAsStoredWithinTheLimitsAndOnADisplay)
         {"OffEveryDisplayMovesOntoTheMainDisplay", {5000, 4000, 600}, bothDisplays, {{1200, 480, 720, 600}, true}},
         {"AcrossTwoDisplaysGoesWhereMostOfItIs", {1700, 100, 600}, bothDisplays, {{1920, 100, 720, 600}, true}},
         {"UnderThePanelMovesDownOnly", {300, 0, 600}, {mainDisplay}, {{300, 30, 720, 600}, true}},
-        {"TallerThanTheDisplayStartsAtItsTop", {100, 500, 1400}, {mainDisplay}, {{100, 30, 720, 1400}, true}},
+        {"TallerThanTheDisplayIsMadeToFitAtItsTop", {100, 500, 1400}, {mainDisplay}, {{100, 30, 720, 1050}, true}},
+        {"NeverShorterThan280", {100, 500, 900}, {{0, 0, 800, 200}}, {{80, 0, 720, 280}, true}},
     };
     for (const auto& [name, stored, displays, expected] : cases)
         EXPECT_EQ(placeMainWindow(stored, displays), expected)
             << name << ": got " << placeMainWindow(stored, displays).bounds.toString();
+}
+
+// Positions and sizes are the client area's; the window manager's frame (1 left and right, 20
+// above, 5 below) must fit on the display too.
+TEST(MainWindowPlacement, KeepsTheFrameOnTheDisplay)
+{
+    const juce::BorderSize<int> frame(20, 1, 5, 1);
+    const std::tuple<const char*, StoredWindowGeometry, MainWindowPlacement> cases[] = {
+        {"FrameWhollyOnTheDisplayStays", {100, 100, 600}, {{100, 100, 720, 600}, true}},
+        {"TitleBarUnderThePanelMovesDown", {300, 40, 600}, {{300, 50, 720, 600}, true}},
+        {"FrameOffTheRightEdgeMovesLeft", {1200, 100, 600}, {{1199, 100, 720, 600}, true}},
+        {"TallerThanTheDisplayWithItsFrameIsMadeToFit", {100, 500, 1400}, {{100, 50, 720, 1025}, true}},
+        {"CentredWithItsFrame", {-1, -1, 600}, {{600, 263, 720, 600}, false}},
+    };
+    for (const auto& [name, stored, expected] : cases)
+        EXPECT_EQ(placeMainWindow(stored, {mainDisplay}, frame), expected)
+            << name << ": got " << placeMainWindow(stored, {mainDisplay}, frame).bounds.toString();
+}
+
+// The window manager is handed the limits less the frame, so they hold the frame; the window's
+// own bounds, its client area, keep to 720 x 280..1400.
+TEST(MainWindowConstrainer, HandsOnTheFrameAndHoldsTheClientAreaToItsLimits)
+{
+    MainWindowConstrainer constrainer;
+    constrainer.setFrame(juce::BorderSize<int>(20, 1, 5, 1));
+    EXPECT_EQ(juce::Rectangle<int>(constrainer.getMinimumWidth(), constrainer.getMinimumHeight(),
+                                   constrainer.getMaximumWidth(), constrainer.getMaximumHeight()),
+              juce::Rectangle<int>(722, 305, 722, 1425));
+
+    const std::tuple<juce::Rectangle<int>, bool, juce::Rectangle<int>> cases[] = {
+        {{10, 20, 500, 100}, false, {10, 20, 720, 280}},
+        {{10, 20, 900, 2000}, false, {10, 20, 720, 1400}},
+        {{10, 20, 720, 600}, false, {10, 20, 720, 600}},
+        {{10, 20, 720, 100}, true, {10, -160, 720, 280}},
+    };
+    for (auto [bounds, stretchingTop, expected] : cases)
+    {
+        const auto asked = bounds;
+        constrainer.checkBounds(bounds, {}, {}, stretchingTop, false, false, false);
+        EXPECT_EQ(bounds, expected) << asked.toString();
+    }
 }
