@@ -7,6 +7,12 @@
 # second launch by itself while the first runs; and quit cleanly on the window's close request
 # while the receive's window is open.
 #
+# Under a window manager (QTR_WINDOW_MANAGER set by the launcher) it also checks what the window
+# manager sees: three quit-and-start rounds reopen the window where and as tall as it was, the
+# size limits it is given are 720 wide and 280 to 1400 high and hold against resize requests, and
+# the close button of the window's frame asks before discarding an edit. Positions and sizes are
+# those of the window's client area, as xwininfo reports them.
+#
 # Usage: program-run-test.sh <program> <send_close_request>
 set -uo pipefail
 
@@ -27,7 +33,7 @@ export HOME=$home
 unset XDG_CONFIG_HOME LC_ALL LC_MESSAGES
 export LANG=C
 preferences="$home/.config/Feltan QTR-3 Digital Librarian/PreferencesData.xml"
-main_title='^Feltan QTR-3 Digital Librarian - Untitled$'
+main_title='^Feltan QTR-3 Digital Librarian - Untitled'
 receive_title='^Receive All User Data$'
 
 fail() {
@@ -53,7 +59,19 @@ visible_windows() { xdotool search --onlyvisible --name "$1" 2>/dev/null; }
 has_window() { [[ -n $(visible_windows "$1") ]]; }
 has_no_window() { [[ -z $(visible_windows "$1") ]]; }
 has_exited() { ! kill -0 "$1" 2>/dev/null; }
-is_at() { [[ $(xdotool getwindowgeometry "$1" | grep Position) == *" $2,$3 "* ]]; }
+# Sets X, Y, WIDTH and HEIGHT to the window's client area on the screen.
+client_geometry() {
+    local info
+    info=$(xwininfo -id "$1" 2>/dev/null) || return 1
+    X=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info")
+    Y=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info")
+    WIDTH=$(awk '/^ +Width:/ {print $2}' <<<"$info")
+    HEIGHT=$(awk '/^ +Height:/ {print $2}' <<<"$info")
+}
+is_at() { client_geometry "$1" && [[ $X == "$2" && $Y == "$3" ]]; }
+is_not_at() { client_geometry "$1" && [[ $X != "$2" || $Y != "$3" ]]; }
+has_size() { client_geometry "$1" && [[ $WIDTH == "$2" && $HEIGHT == "$3" ]]; }
+stored() { sed -n "s/.*<$1 Value=\"\([^\"]*\)\".*/\1/p" "$preferences"; }
 
 start_program() {
     "$program" >"$home/$1.log" 2>&1 &
@@ -83,7 +101,7 @@ wait_until 30 has_window "$main_title" || fail "no main window titled '$main_tit
 main=$(visible_windows "$main_title")
 wait_until 30 has_window "$receive_title" || fail "the automatic receive showed no progress window"
 receive=$(visible_windows "$receive_title")
-eval "$(xdotool getwindowgeometry --shell "$receive")"
+client_geometry "$receive"
 # 460 x 150 of content: the connection failure's layout, status text and OK, no detail box.
 [[ $WIDTH == 462 && $HEIGHT == 178 ]] || fail "progress window is ${WIDTH}x${HEIGHT}, not the not-found layout"
 # A click that arrives before the window takes input is lost, so it is tried again.
@@ -93,15 +111,20 @@ wait_until 20 ok_closes_progress || fail "OK did not close the progress window"
 # The menu bar: a click on its first item opens a menu window. A click that arrives while the
 # closed progress window is still being torn down is lost, so it is tried again until a menu opens.
 windows_before=$(visible_windows '' | wc -l)
-eval "$(xdotool getwindowgeometry --shell "$main")"
+client_geometry "$main"
 menu_opened() { (($(visible_windows '' | wc -l) > windows_before)); }
 click_opens_menu() { click_at $((X + 20)) $((Y + 10)) && wait_until 2 menu_opened; }
 wait_until 20 click_opens_menu || fail "no menu opened from the menu bar"
 xdotool key Escape
 wait_until 10 eval '(($(visible_windows "" | wc -l) == windows_before))' || fail "the menu did not close"
 
+# A window manager puts its frame, not the window, where the window is asked to go; where the
+# window then is, is what must be stored and restored.
+client_geometry "$main"
 xdotool windowmove "$main" 100 150
-wait_until 10 is_at "$main" 100 150 || fail "the window did not move"
+wait_until 10 is_not_at "$main" "$X" "$Y" || fail "the window did not move"
+client_geometry "$main"
+moved_x=$X moved_y=$Y
 xdotool windowfocus --sync "$main"
 xdotool key ctrl+q
 expect_exit_code_zero "$first" "Ctrl+Q"
@@ -109,7 +132,7 @@ expect_exit_code_zero "$first" "Ctrl+Q"
 [[ -f $preferences ]] || fail "no preferences file after quitting"
 for entry in 'MidiPortAutoScan Value="1"' 'AutoReceive Value="1"' 'WarnBeforeWriting Value="1"' \
     'MidiInPort Value=""' 'MidiOutPort Value=""' 'LastSavedFolder Value=""' 'ListHeight Value="25"' \
-    'MainWindowPositionX Value="100"' 'MainWindowPositionY Value="150"' 'MainWindowWidth Value="720"'; do
+    "MainWindowPositionX Value=\"$moved_x\"" "MainWindowPositionY Value=\"$moved_y\"" 'MainWindowWidth Value="720"'; do
     grep -q "<$entry/>" "$preferences" || fail "preferences lack <$entry/>"
 done
 grep -q '<MainWindowHeight Value="[0-9]*"/>' "$preferences" || fail "preferences lack the window height"
@@ -119,7 +142,7 @@ start_program second
 second=$pid
 wait_until 30 has_window "$main_title" || fail "no main window on the second run"
 main=$(visible_windows "$main_title")
-wait_until 10 is_at "$main" 100 150 || fail "the window did not open where it was: $(xdotool getwindowgeometry "$main")"
+wait_until 10 is_at "$main" "$moved_x" "$moved_y" || fail "the window did not open where it was: $X,$Y"
 wait_until 30 has_window "$receive_title" || fail "no progress window on the second run"
 
 start_program another
@@ -138,6 +161,68 @@ close_and_check_exit() {
 wait_until 60 close_and_check_exit || fail "close request during the receive: the program did not end"
 expect_exit_code_zero "$second" "close request during the receive"
 grep -q '^</PreferencesData>' "$preferences" || fail "preferences file not whole after the close request"
-grep -q '<MainWindowPositionX Value="100"/>' "$preferences" || fail "geometry lost after the close request"
+grep -q "<MainWindowPositionX Value=\"$moved_x\"/>" "$preferences" || fail "geometry lost after the close request"
+
+if [[ -z ${QTR_WINDOW_MANAGER:-} ]]; then
+    echo "PASS"
+    exit 0
+fi
+
+# Under the window manager, without the automatic receive from here on.
+sed -i 's/<AutoReceive Value="1"\/>/<AutoReceive Value="0"\/>/' "$preferences"
+start_main_window() {
+    start_program "$1"
+    wait_until 30 has_window "$main_title" || fail "$1: no main window"
+    main=$(visible_windows "$main_title")
+}
+quit_by_shortcut() {
+    xdotool windowactivate --sync "$main" key ctrl+q
+    expect_exit_code_zero "$pid" "$1: Ctrl+Q"
+}
+
+# Three rounds of quitting and starting again: the window opens where and as tall as it was.
+for round in 1 2 3; do
+    expected="$(stored MainWindowPositionX) $(stored MainWindowPositionY) 720 $(stored MainWindowHeight)"
+    start_main_window "round $round"
+    opened_as_stored() { client_geometry "$main" && [[ "$X $Y $WIDTH $HEIGHT" == "$expected" ]]; }
+    wait_until 10 opened_as_stored || fail "round $round: the window opened at $X $Y $WIDTH $HEIGHT, not $expected"
+    quit_by_shortcut "round $round"
+    [[ "$(stored MainWindowPositionX) $(stored MainWindowPositionY) $(stored MainWindowWidth) $(stored MainWindowHeight)" == "$expected" ]] ||
+        fail "round $round: the window was stored elsewhere"
+done
+
+# The size limits the window manager is given, and what a resize request comes to.
+start_main_window limits
+hints=$(xprop -id "$main" WM_NORMAL_HINTS)
+limits_handed_on() {
+    hints=$(xprop -id "$main" WM_NORMAL_HINTS)
+    [[ $hints == *"minimum size: 720 by 280"* && $hints == *"maximum size: 720 by 1400"* ]]
+}
+wait_until 10 limits_handed_on || fail "the window manager was given other limits: $hints"
+xdotool windowsize "$main" 500 100
+wait_until 10 has_size "$main" 720 280 || fail "a resize request below the limits ended at ${WIDTH}x$HEIGHT"
+xdotool windowsize "$main" 900 2000
+wait_until 10 has_size "$main" 720 1400 || fail "a resize request above the limits ended at ${WIDTH}x$HEIGHT"
+
+# With an edit, the frame's close button asks first: Escape keeps the program, Yes ends it.
+xdotool windowactivate --sync "$main" key ctrl+k
+wait_until 10 has_window 'Untitled \(edited\)$' || fail "clearing a slot did not mark the title as edited"
+question_title='^Unsent Changes$'
+click_close_button() {
+    client_geometry "$main"
+    local top
+    top=$(xprop -id "$main" _NET_FRAME_EXTENTS | awk -F', ' '{print $3}')
+    ((top > 0)) || fail "the window has no title bar from the window manager"
+    click_at $((X + WIDTH - top / 2)) $((Y - top / 2))
+}
+asks() { click_close_button && wait_until 2 has_window "$question_title"; }
+wait_until 20 asks || fail "the close button did not ask about the edit"
+xdotool key Escape
+wait_until 10 has_no_window "$question_title" || fail "Escape did not close the question"
+has_exited "$pid" && fail "Escape to the question ended the program"
+wait_until 20 asks || fail "the close button did not ask again"
+client_geometry "$(visible_windows "$question_title")"
+click_at $((X + 60)) $((Y + 100))
+expect_exit_code_zero "$pid" "Yes to the close button's question"
 
 echo "PASS"

@@ -6,7 +6,16 @@
 # taken); a number already in use makes Xvfb fail at once and another is tried. Xvfb reports
 # on -displayfd when it is ready. The server stops when the test does. Listing the tests
 # needs no display.
+#
+# With "--window-manager openbox" as the first arguments, openbox runs on the display too (as on
+# a desktop), the test starts once it manages the screen, and QTR_WINDOW_MANAGER names it.
 set -uo pipefail
+
+window_manager=
+if [[ ${1:-} == --window-manager ]]; then
+    window_manager=$2
+    shift 2
+fi
 
 for argument in "$@"; do
     if [[ $argument == --gtest_list_tests ]]; then
@@ -21,11 +30,12 @@ fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/qtr-display-XXXXXX") || exit 1
 server=
+manager=
 stop_server() {
-    if [[ -n $server ]]; then
-        kill "$server" 2>/dev/null
-        wait "$server" 2>/dev/null
-    fi
+    for pid in $manager $server; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
     rm -rf "$work"
 }
 trap stop_server EXIT
@@ -54,4 +64,27 @@ if [[ -z $number ]]; then
     exit 1
 fi
 
-DISPLAY=":$number" "$@"
+export DISPLAY=":$number"
+
+if [[ -n $window_manager ]]; then
+    if ! command -v "$window_manager" >/dev/null; then
+        echo "$0: $window_manager is missing (scripts/install-deps.sh installs it)" >&2
+        exit 1
+    fi
+    # Its own HOME, so that nothing it keeps is shared with another test's.
+    HOME="$work" "$window_manager" >"$work/manager.log" 2>&1 &
+    manager=$!
+    manages_screen() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+    end=$((SECONDS + 30))
+    until manages_screen; do
+        if ((SECONDS >= end)) || ! kill -0 "$manager" 2>/dev/null; then
+            echo "$0: $window_manager did not start:" >&2
+            cat "$work/manager.log" >&2
+            exit 1
+        fi
+        sleep 0.1
+    done
+    export QTR_WINDOW_MANAGER=$window_manager
+fi
+
+"$@"
