@@ -203,6 +203,10 @@ xdotool windowsize "$main" 500 100
 wait_until 10 has_size "$main" 720 280 || fail "a resize request below the limits ended at ${WIDTH}x$HEIGHT"
 xdotool windowsize "$main" 900 2000
 wait_until 10 has_size "$main" 720 1400 || fail "a resize request above the limits ended at ${WIDTH}x$HEIGHT"
+xdotool windowsize "$main" 720 500
+wait_until 10 has_size "$main" 720 500 || fail "a resize request within the limits ended at ${WIDTH}x$HEIGHT"
+client_geometry "$main"
+last_geometry="$X $Y $WIDTH $HEIGHT"
 
 # With an edit, the frame's close button asks first: Escape keeps the program, Yes ends it.
 xdotool windowactivate --sync "$main" key ctrl+k
@@ -224,5 +228,7 @@ wait_until 20 asks || fail "the close button did not ask again"
 client_geometry "$(visible_windows "$question_title")"
 click_at $((X + 60)) $((Y + 100))
 expect_exit_code_zero "$pid" "Yes to the close button's question"
+stored_geometry="$(stored MainWindowPositionX) $(stored MainWindowPositionY) $(stored MainWindowWidth) $(stored MainWindowHeight)"
+[[ $stored_geometry == "$last_geometry" ]] || fail "stored $stored_geometry, not the window's last $last_geometry"
 
 echo "PASS"
