@@ -150,8 +150,9 @@ void MainAppWindow::followWindowFrame()
     // The framework hands the limits to the window manager only with new bounds, and it may have
     // done so with this frame before the limits allowed for it.
     if (frameChanged && target == getBounds())
-        setBounds(
-            target.withHeight(target.getHeight() + (target.getHeight() < constrainer.getMaximumHeight() ? 1 : -1)));
+        setBounds(target.withHeight(target.getHeight() < w40388_ui::MainWindowSize::maxHeight
+                                        ? target.getHeight() + 1
+                                        : target.getHeight() - 1));
     if (frameChanged || target != getBounds())
         setBounds(target);
 }
