@@ -6,6 +6,7 @@
 #include "core/LastSavedFileStatus.h"
 #include "ui/DefaultLookAndFeel.h"
 #include "ui/QueuedWindowEventDispatcher.h"
+#include "ui/WindowBufferKeeper.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -58,6 +59,7 @@ private:
     w40388_ui::StoredWindowGeometry restoredGeometry;
     bool placeAgainWithFrame = false;
     ui::QueuedWindowEventDispatcher queuedEvents{*this};
+    ui::WindowBufferKeeper drawingBuffers{*this};
 
     JUCE_DECLARE_NON_COPYABLE(MainAppWindow)
 };

@@ -10,7 +10,8 @@
 # Under a window manager (QTR_WINDOW_MANAGER set by the launcher) it also checks what the window
 # manager sees: three quit-and-start rounds reopen the window where and as tall as it was, the
 # size limits it is given are 720 wide and 280 to 1400 high and hold against resize requests, and
-# the close button of the window's frame asks before discarding an edit. Positions and sizes are
+# the close button of the window's frame asks before discarding an edit, and a click on a menu
+# title after a pause opens the menu. Positions and sizes are
 # those of the window's client area, as xwininfo reports them.
 #
 # Usage: program-run-test.sh <program> <send_close_request>
@@ -180,19 +181,34 @@ quit_by_shortcut() {
     expect_exit_code_zero "$pid" "$1: Ctrl+Q"
 }
 
+# Starts the program and waits until its window is where and as tall as the preferences say.
+start_at_stored_place() {
+    expected="$(stored MainWindowPositionX) $(stored MainWindowPositionY) 720 $(stored MainWindowHeight)"
+    start_main_window "$1"
+    opened_as_stored() { client_geometry "$main" && [[ "$X $Y $WIDTH $HEIGHT" == "$expected" ]]; }
+    wait_until 10 opened_as_stored || fail "$1: the window opened at $X $Y $WIDTH $HEIGHT, not $expected"
+}
+
 # Three rounds of quitting and starting again: the window opens where and as tall as it was.
 for round in 1 2 3; do
-    expected="$(stored MainWindowPositionX) $(stored MainWindowPositionY) 720 $(stored MainWindowHeight)"
-    start_main_window "round $round"
-    opened_as_stored() { client_geometry "$main" && [[ "$X $Y $WIDTH $HEIGHT" == "$expected" ]]; }
-    wait_until 10 opened_as_stored || fail "round $round: the window opened at $X $Y $WIDTH $HEIGHT, not $expected"
+    start_at_stored_place "round $round"
     quit_by_shortcut "round $round"
     [[ "$(stored MainWindowPositionX) $(stored MainWindowPositionY) $(stored MainWindowWidth) $(stored MainWindowHeight)" == "$expected" ]] ||
         fail "round $round: the window was stored elsewhere"
 done
 
+# A click on a menu title after a pause opens the menu at once. The pause is the point of the
+# check: the window goes more than three seconds without painting while the pointer rests there.
+start_at_stored_place "menu and limits"
+xdotool mousemove $((X + 20)) $((Y + 10))
+sleep 3.5
+windows_before=$(visible_windows '' | wc -l)
+xdotool click 1
+wait_until 2 menu_opened || fail "a click on the menu title after a pause opened no menu"
+xdotool key Escape
+wait_until 10 eval '(($(visible_windows "" | wc -l) == windows_before))' || fail "the menu did not close"
+
 # The size limits the window manager is given, and what a resize request comes to.
-start_main_window limits
 hints=$(xprop -id "$main" WM_NORMAL_HINTS)
 limits_handed_on() {
     hints=$(xprop -id "$main" WM_NORMAL_HINTS)
