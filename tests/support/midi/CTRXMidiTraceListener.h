@@ -59,12 +59,12 @@ public:
     }
 
 private:
+    // Notifies under the lock: a waiter that has seen the line cannot return, and destroy this
+    // object, before the notification is done.
     void add(const juce::String& line)
     {
-        {
-            const std::lock_guard<std::mutex> lock(mutex);
-            trace.add(line);
-        }
+        const std::lock_guard<std::mutex> lock(mutex);
+        trace.add(line);
         changed.notify_all();
     }
 
