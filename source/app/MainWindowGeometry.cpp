@@ -20,6 +20,7 @@ juce::Rectangle<int> moveInto(juce::Rectangle<int> bounds, const juce::Rectangle
     const int y = std::max(area.getY(), std::min(bounds.getY(), area.getBottom() - bounds.getHeight()));
     return bounds.withPosition(x, y);
 }
+
 // The area that wholly holds bounds, else the one it overlaps most, else the first.
 const juce::Rectangle<int>* displayHolding(const juce::Rectangle<int>& bounds,
                                            const std::vector<juce::Rectangle<int>>& areas)
