@@ -37,15 +37,32 @@ public:
 
     double getScrollSpeedForY(int y) { return dragScrollSpeed(getDragGeometry(), y); }
 
+    // A picture of the rows as the table paints them, stacked in order and opaque, so that it reads
+    // the same on a desktop that cannot show translucent windows.
+    juce::Image createPictureOfRows(const juce::SparseSet<int>& rows);
+
+    // The picture that follows the pointer while rows are dragged over the table; hidden otherwise.
+    const juce::ImageComponent& getDragPicture() const noexcept { return dragPicture; }
+
+    // The framework would show its drag image right under the pointer, over the gap and the row the
+    // drop would go to. This table shows the dragged rows beside them instead (getDragPicture) and
+    // gives the framework a single pixel of its own background.
+    juce::ScaledImage createSnapshotOfRows(const juce::SparseSet<int>& rows, int& imageX, int& imageY) override;
+
 private:
     void timerCallback() override;
     void endDrag();
+    // The gap and the row under the pointer, over the rows as they are scrolled now.
+    void updatePlaceUnderPointer();
+    void placeDragPicture();
 
     DraggableTableListBoxListener* listener;
     bool dragging = false;
+    juce::Point<int> pointer; // where the dragging pointer was last seen, in table coordinates
     int insertIndex = -1;
     int hoveredRow = -1;
     double scrollSpeed = 0.0;
+    juce::ImageComponent dragPicture;
 
     JUCE_DECLARE_NON_COPYABLE(DraggableTableListBox)
 };

@@ -59,4 +59,18 @@ int nextDragScrollPosition(int scrollPosition, int contentHeight, int viewportHe
     const auto position = static_cast<int>(std::lround((proportion + speed) * range));
     return position < 1 ? 0 : std::min(position, range);
 }
+
+juce::Rectangle<int> dragPictureBounds(const ListDragGeometry& geometry, juce::Point<int> pointer, int width,
+                                       int height)
+{
+    // Room for the pointer's arrow on the left. The hovered row and the marks of the nearest gap
+    // all lie less than a row and a marker's thickness above or below the pointer.
+    constexpr int besidePointer = 16;
+    const int clearance = geometry.rowHeight + insertMarkerThickness;
+    const int below = pointer.y + clearance;
+    const int above = pointer.y - clearance - height;
+    const bool fitsBelow = below + height <= geometry.height;
+    const bool fitsAbove = above >= geometry.headerHeight;
+    return {pointer.x + besidePointer, fitsBelow || !fitsAbove ? below : above, width, height};
+}
 } // namespace ui

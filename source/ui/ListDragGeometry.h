@@ -4,6 +4,9 @@
 
 namespace ui
 {
+// Height of the line that marks the gap moved rows would go into.
+constexpr int insertMarkerThickness = 2;
+
 // Where a pointer is in a scrolling table of equal rows under a column header, in the table's own
 // coordinates. The slot list's drag tracking, its automatic scrolling and the panes' file drops
 // use these; they need no component.
@@ -33,4 +36,9 @@ double dragScrollSpeed(const ListDragGeometry& geometry, int y);
 // The vertical scroll position after one tick at the given speed, for a rows area of
 // viewportHeight showing content of contentHeight.
 int nextDragScrollPosition(int scrollPosition, int contentHeight, int viewportHeight, double speed);
+// Where a picture of the dragged rows of the given size goes: right of the pointer and clear of
+// the row under it and of the gap nearest to it, where the drop marks are painted; below them, or
+// above them when only there it fits inside the table.
+juce::Rectangle<int> dragPictureBounds(const ListDragGeometry& geometry, juce::Point<int> pointer, int width,
+                                       int height);
 } // namespace ui

@@ -8,7 +8,6 @@ namespace
 {
 const juce::Colour listBackground{0xFF111111};
 const juce::Colour headerText{0xFFFFFFFF};
-constexpr int insertMarkerThickness = 2;
 
 bool isCopyDrag()
 {
@@ -108,7 +107,7 @@ void UserListComponent::paintDragMarks(juce::Graphics& g, int row, int width, in
     if (row != (belowLastRow ? rowCount - 1 : insertIndex))
         return;
     g.setColour(insertMarkerColour);
-    g.fillRect(0, belowLastRow ? height - insertMarkerThickness : 0, width, insertMarkerThickness);
+    g.fillRect(0, belowLastRow ? height - ui::insertMarkerThickness : 0, width, ui::insertMarkerThickness);
 }
 
 void UserListComponent::paintCell(juce::Graphics& g, int row, int columnId, int width, int height, bool rowIsSelected)
