@@ -53,8 +53,8 @@ void DraggableTableListBox::placeDragPicture()
     const auto& picture = dragPicture.getImage();
     if (picture.isNull())
         return;
-    dragPicture.setBounds(dragPictureBounds(getDragGeometry(), pointer, picture.getBounds().getWidth(),
-                                            picture.getBounds().getHeight()));
+    dragPicture.setBounds(
+        dragPictureBounds(getDragGeometry(), pointer, picture.getBounds().getWidth(), picture.getBounds().getHeight()));
     dragPicture.setVisible(true);
     dragPicture.toFront(false);
 }
@@ -121,8 +121,7 @@ juce::Image DraggableTableListBox::createPictureOfRows(const juce::SparseSet<int
             if (g.reduceClipRegion(area))
             {
                 g.setOrigin(area.getPosition());
-                model->paintCell(g, row, header.getColumnIdOfIndex(column, true), area.getWidth(), rowHeight,
-                                 selected);
+                model->paintCell(g, row, header.getColumnIdOfIndex(column, true), area.getWidth(), rowHeight, selected);
             }
         }
     }

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <numeric>
 
 namespace
@@ -108,6 +109,37 @@ protected:
                              juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier | modifiers));
         test::gui::sendMouse(list.getTable(), at, juce::ModifierKeys(modifiers));
         return test::runMessageLoopUntil([&] { return !list.isDragAndDropActive(); });
+    }
+
+    // The pixel lines of the table, as painted now, that are the insert marker's colour across the
+    // whole width of the rows.
+    static Rows insertMarkerLines(juce::ListBox& table)
+    {
+        const auto image = table.createComponentSnapshot(table.getLocalBounds());
+        const auto isMarker = [&](int x, int y) { return image.getPixelAt(x, y) == juce::Colour(0xFF333333); };
+        const int width = table.getVisibleRowWidth();
+        Rows lines;
+        for (int y = 0; y < image.getHeight(); ++y)
+            if (isMarker(1, y) && isMarker(width / 2, y) && isMarker(width - 1, y))
+                lines.push_back(y);
+        return lines;
+    }
+
+    // The rows on screen painted as the target of a copy (an unselected row under the copy colour),
+    // judged at the rows' right edge.
+    static Rows copyTargetRows(juce::TableListBox& table)
+    {
+        const auto image = table.createComponentSnapshot(table.getLocalBounds());
+        const auto copyTarget = juce::Colour(0xFF000000).overlaidWith(juce::Colour(0xDD333333));
+        Rows rows;
+        for (int row = 0; row < table.getNumRows(); ++row)
+        {
+            const auto area = table.getRowPosition(row, true);
+            if (area.getY() >= table.getHeaderHeight() && area.getBottom() <= image.getHeight() &&
+                image.getPixelAt(table.getVisibleRowWidth() - 1, area.getCentreY()) == copyTarget)
+                rows.push_back(row);
+        }
+        return rows;
     }
 
     static Rows selectedRows(juce::ListBox& table)
@@ -290,17 +322,7 @@ TEST_F(PaneTest, AMoveDragMarksItsGapAndLeavesTheMovedRowsSelectedInTheirNewPlac
     NumberedOscPaneOnScreen screen;
     auto& pane = screen.pane;
     auto& table = screen.table;
-    // The pixel lines of the table, as painted now, that are the marker's colour across the whole width.
-    const auto markerLines = [&]
-    {
-        const auto image = table.createComponentSnapshot(table.getLocalBounds());
-        const auto isMarker = [&](int x, int y) { return image.getPixelAt(x, y) == juce::Colour(0xFF333333); };
-        Rows lines;
-        for (int y = 0; y < image.getHeight(); ++y)
-            if (isMarker(1, y) && isMarker(image.getWidth() / 2, y) && isMarker(image.getWidth() - 1, y))
-                lines.push_back(y);
-        return lines;
-    };
+    const auto markerLines = [&] { return insertMarkerLines(table); };
     const int row4Top = headerHeight + 4 * rowHeight, row15Bottom = headerHeight + 16 * rowHeight;
 
     // Rows 1 and 2 over the upper half of row 4: the gap above row 4. Below the last row: the
@@ -376,4 +398,144 @@ TEST_F(PaneTest, AListTakesOnlyRowDragsOfItsOwn)
     EXPECT_FALSE(undoManager().canUndo());
 }
 
+// Held at an edge of the list until it has scrolled to the end, then released without another
+// move: the drop goes where the pointer is over the rows as they stand at the drop.
+struct HeldDrop
+{
+    const char* name;
+    bool atTopEdge; // the last row dragged to the top of a list scrolled to its end; else row 0 to the bottom
+    bool copy;
+    Rows order;
+};
+
+class HeldDropTest : public PaneTest, public testing::WithParamInterface<HeldDrop>
+{
+};
+
+TEST_P(HeldDropTest, LandsInTheRowUnderThePointerAfterTheListScrolledUnderIt)
+{
+    QTR_REQUIRE_DISPLAY();
+    const auto& held = GetParam();
+    NumberedOscPaneOnScreen screen(430); // about twelve of the sixteen rows on screen
+    auto& table = screen.table;
+    auto& viewport = *table.getViewport();
+    const int end = viewport.getViewedComponent()->getHeight() - viewport.getViewHeight();
+    ASSERT_GT(end, 0);
+    const int modifiers = held.copy ? juce::ModifierKeys::altModifier : 0;
+    const int dragged = held.atTopEdge ? 15 : 0;
+    const juce::Point<int> edge{100, held.atTopEdge ? headerHeight + 1 : table.getHeight() - 2};
+    viewport.setViewPosition(0, held.atTopEdge ? end : 0);
+    table.selectRow(dragged);
+
+    dragRows(table, table.getRowPosition(dragged, true).getCentre(), edge, modifiers);
+    ASSERT_TRUE(test::runMessageLoopUntil([&] { return viewport.getViewPositionY() == (held.atTopEdge ? 0 : end); }));
+    test::drainMessageLoop();
+
+    // Painted before the drop: the mark of the row now under the pointer, and the dragged row
+    // beside it without covering it.
+    const int under = held.atTopEdge ? 0 : 15;
+    const auto underArea = table.getRowPosition(under, true);
+    if (held.copy)
+        EXPECT_EQ(copyTargetRows(table), Rows({under}));
+    else if (held.atTopEdge)
+        EXPECT_EQ(insertMarkerLines(table), Rows({underArea.getY(), underArea.getY() + 1}));
+    else
+        EXPECT_EQ(insertMarkerLines(table), Rows({underArea.getBottom() - 2, underArea.getBottom() - 1}));
+    const auto& picture = table.getDragPicture();
+    EXPECT_TRUE(picture.isVisible());
+    EXPECT_FALSE(picture.getBounds().intersects(underArea.expanded(0, ui::insertMarkerThickness)));
+
+    test::gui::sendMouse(table, edge, juce::ModifierKeys(modifiers));
+    ASSERT_TRUE(test::runMessageLoopUntil([&] { return !screen.pane.getList().isDragAndDropActive(); }));
+    EXPECT_EQ(slotOrder<UnitModule::Oscillator>(), held.order);
+    EXPECT_FALSE(picture.isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edges, HeldDropTest,
+    testing::Values(HeldDrop{"MoveAtTheBottom", false, false, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0}},
+                    HeldDrop{"CopyAtTheBottom", false, true, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 0}},
+                    HeldDrop{"MoveAtTheTop", true, false, {15, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}},
+                    HeldDrop{"CopyAtTheTop", true, true, {15, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}}),
+    [](const testing::TestParamInfo<HeldDrop>& info) { return std::string(info.param.name); });
+
+TEST_F(PaneTest, ADropAfterTheWheelScrolledTheListUnderAStillPointerLandsInTheGapUnderIt)
+{
+    QTR_REQUIRE_DISPLAY();
+    NumberedOscPaneOnScreen screen(330);
+    auto& table = screen.table;
+    table.selectRow(0);
+    const auto centre = table.getLocalBounds().getCentre();
+    dragRows(table, table.getRowPosition(0, true).getCentre(), centre);
+    test::gui::wheel(table, -0.5f);
+    ASSERT_EQ(table.getViewport()->getViewPositionY(), 7 * rowHeight);
+
+    // The wheel turns over the table's centre, clearly inside the lower half of a row.
+    const int under = table.getRowContainingPosition(centre.x, centre.y);
+    ASSERT_GT(centre.y, table.getRowPosition(under, true).getCentreY() + 2);
+    const int gap = under + 1;
+    Rows order = identityOrder(16);
+    order.erase(order.begin());
+    order.insert(order.begin() + gap - 1, 0);
+    test::gui::sendMouse(table, centre, {});
+    ASSERT_TRUE(test::runMessageLoopUntil([&] { return !screen.pane.getList().isDragAndDropActive(); }));
+    EXPECT_EQ(slotOrder<UnitModule::Oscillator>(), order);
+}
+
+// WCAG's contrast ratio of two colours (1 to 21).
+double contrastRatio(juce::Colour a, juce::Colour b)
+{
+    const auto luminance = [](juce::Colour c)
+    {
+        const auto linear = [](juce::uint8 v)
+        {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.getRed()) + 0.7152 * linear(c.getGreen()) + 0.0722 * linear(c.getBlue());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST_F(PaneTest, ThePictureOfDraggedRowsReadsAsTheListShowsThemOnAnyDesktop)
+{
+    QTR_REQUIRE_DISPLAY();
+    NumberedOscPaneOnScreen screen;
+    auto& table = screen.table;
+    table.deselectAllRows();
+    table.selectRow(2);
+    table.selectRow(9, false, false);
+    const auto picture = table.createPictureOfRows(table.getSelectedRows());
+    ASSERT_EQ(picture.getHeight(), 2 * rowHeight);
+    ASSERT_EQ(picture.getWidth(), table.getHeader().getTotalWidth());
+
+    // A desktop that cannot show translucent windows puts the picture on white.
+    juce::Image shown(juce::Image::RGB, picture.getWidth(), picture.getHeight(), false);
+    {
+        juce::Graphics g(shown);
+        g.fillAll(juce::Colours::white);
+        g.drawImageAt(picture, 0, 0);
+    }
+    const auto onScreen = table.createComponentSnapshot(table.getLocalBounds());
+    const int nameColumn = table.getHeader().getIndexOfColumnId(2, true);
+    const auto nameArea = table.getHeader().getColumnPosition(nameColumn);
+    for (const int row : {2, 9})
+    {
+        const int top = row == 2 ? 0 : rowHeight;
+        // Each row as the list draws it, with its name readable against the row's background.
+        const auto listed = table.getRowPosition(row, true);
+        juce::Colour brightest = shown.getPixelAt(nameArea.getX(), top + 1);
+        for (int x = nameArea.getX(); x < nameArea.getRight(); ++x)
+            for (int y = top; y < top + rowHeight; ++y)
+            {
+                ASSERT_EQ(shown.getPixelAt(x, y), onScreen.getPixelAt(x, listed.getY() + y - top))
+                    << "row " << row << " at " << x << "," << y - top;
+                if (shown.getPixelAt(x, y).getBrightness() > brightest.getBrightness())
+                    brightest = shown.getPixelAt(x, y);
+            }
+        EXPECT_GE(contrastRatio(brightest, shown.getPixelAt(nameArea.getRight() - 1, top + rowHeight / 2)), 7.0)
+            << "row " << row;
+    }
+}
 } // namespace
