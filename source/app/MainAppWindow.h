@@ -5,6 +5,7 @@
 #include "core/DataEditStatus.h"
 #include "core/LastSavedFileStatus.h"
 #include "ui/DefaultLookAndFeel.h"
+#include "ui/HeldModifierKeys.h"
 #include "ui/QueuedWindowEventDispatcher.h"
 #include "ui/WindowBufferKeeper.h"
 

@@ -9,9 +9,9 @@
 #
 # Under a window manager (QTR_WINDOW_MANAGER set by the launcher) it also checks what the window
 # manager sees: three quit-and-start rounds reopen the window where and as tall as it was, the
-# size limits it is given are 720 wide and 280 to 1400 high and hold against resize requests, and
-# the close button of the window's frame asks before discarding an edit, and a click on a menu
-# title after a pause opens the menu. Positions and sizes are
+# size limits it is given are 720 wide and 280 to 1400 high and hold against resize requests, the
+# close button of the window's frame asks before discarding an edit, a click on a menu title after a
+# pause opens the menu, and shortcuts work after Alt+F4 closed a dialog. Positions and sizes are
 # those of the window's client area, as xwininfo reports them.
 #
 # Usage: program-run-test.sh <program> <send_close_request>
@@ -223,6 +223,20 @@ xdotool windowsize "$main" 720 500
 wait_until 10 has_size "$main" 720 500 || fail "a resize request within the limits ended at ${WIDTH}x$HEIGHT"
 client_geometry "$main"
 last_geometry="$X $Y $WIDTH $HEIGHT"
+
+# Shortcuts still work after the window manager closed a dialog on Alt+F4: it holds the keyboard
+# for its own shortcut, so the dialog's Alt comes up unseen by the program.
+preferences_title='^Preferences$'
+chooser_title='^Import User Unit$'
+xdotool windowactivate --sync "$main" key ctrl+comma
+wait_until 10 has_window "$preferences_title" || fail "Ctrl+, opened no preferences window"
+xdotool key alt+F4
+wait_until 10 has_no_window "$preferences_title" || fail "Alt+F4 did not close the preferences window"
+has_exited "$pid" && fail "Alt+F4 to the preferences window ended the program"
+opens_chooser() { xdotool key ctrl+i && wait_until 2 has_window "$chooser_title"; }
+wait_until 10 opens_chooser || fail "Ctrl+I opened no file chooser after Alt+F4 closed the preferences window"
+xdotool key Escape
+wait_until 10 has_no_window "$chooser_title" || fail "Escape did not close the file chooser"
 
 # With an edit, the frame's close button asks first: Escape keeps the program, Yes ends it.
 xdotool windowactivate --sync "$main" key ctrl+k
