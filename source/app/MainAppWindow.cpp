@@ -5,6 +5,7 @@
 #include "app/MainComponent.h"
 #include "core/CTRXResource.h"
 #include "core/PreferencesData.h"
+#include "ui/HeldModifierKeys.h"
 #include "ui/TooltipWindowManager.h"
 
 #include <utility>

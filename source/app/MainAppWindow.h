@@ -5,7 +5,6 @@
 #include "core/DataEditStatus.h"
 #include "core/LastSavedFileStatus.h"
 #include "ui/DefaultLookAndFeel.h"
-#include "ui/HeldModifierKeys.h"
 #include "ui/QueuedWindowEventDispatcher.h"
 #include "ui/WindowBufferKeeper.h"
 
