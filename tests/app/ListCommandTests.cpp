@@ -1,11 +1,14 @@
 // Import and clear by their shortcuts on each of the four tabs, undone and redone, through the real
 // application: each changes only the rows it names in the list of its tab, and every other record
-// of the four lists, spares included, stays as it was.
+// of the four lists, spares included, stays as it was. An import the musician declines changes
+// nothing at all.
 
 #include "app/ApplicationMenuManager.h"
 #include "core/ApplicationUndoManager.h"
+#include "core/CTRXResource.h"
 #include "core/DataEditStatus.h"
 #include "core/ModalDialogState.h"
+#include "core/PreferencesData.h"
 #include "data/DataCenter.h"
 #include "support/MessageLoop.h"
 #include "support/files/SlotListImage.h"
@@ -18,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace
@@ -56,7 +60,7 @@ protected:
     }
 };
 
-TEST_P(ListCommandTest, ImportAndClearChangeOnlyTheirRowsOfTheirTabsList)
+TEST_P(ListCommandTest, EachCommandChangesOnlyItsRowsOfItsTabsList)
 {
     startApplication(false, Ports::setByHand);
     if (HasFatalFailure())
@@ -70,11 +74,35 @@ TEST_P(ListCommandTest, ImportAndClearChangeOnlyTheirRowsOfTheirTabsList)
         if (other != tab)
             select(other, {0, 1});
     const w40388_data::UserData before = live();
+    juce::File chosen;
+    setUnitFileChooserForTesting([&](const juce::String&, const juce::String&) { return chosen; });
+
+    // A unit built for a sibling instrument, its warning answered with Cancel, Escape and the close
+    // button: no import, no error, no tab switch.
+    w40388_preferences::PreferencesData::getInstance()->SetBool(
+        w40388_preferences::warnBeforeImportingForOtherTargetKey, true);
+    const auto platform = tab % 2 == 0 ? UnitPlatform::Cantorel : UnitPlatform::ParvolinVr;
+    test::TemporaryUnitFile otherFile(test::buildUnitFile({module, platform, "Sibling"}),
+                                      tab % 2 == 0 ? ".cntlunit" : ".prvlvrunit");
+    chosen = otherFile.getFile();
+    const std::function<void(juce::Component&)> refusals[] = {
+        [](juce::Component& warning) { EXPECT_TRUE(test::gui::clickButton(warning, "CancelButton")); },
+        [](juce::Component& warning) { test::gui::pressKey(warning, juce::KeyPress(juce::KeyPress::escapeKey)); },
+        test::gui::pressWindowCloseButton};
+    for (const auto& refuse : refusals)
+    {
+        test::gui::ModalDialogDriver driver(refuse);
+        press('i', command);
+        EXPECT_EQ(driver.dialogTitle(), CTRXResource::getInstance()->getText("ImportUserDataWarningDialogTitle"));
+        EXPECT_EQ(test::imageOf(live()), test::imageOf(before));
+        EXPECT_FALSE(undoManager().canUndo() || edited());
+        EXPECT_EQ(content->getTabbedComponent().getCurrentTabIndex(), 0);
+    }
 
     // Imported while another tab shows: the tab comes to the front and the first empty slot, 2, takes the unit.
     const auto block = test::makeUnitDataBlock({module, UnitPlatform::FeltanDigital, "Imported"});
     test::TemporaryUnitFile file(test::buildUnitFile({module, UnitPlatform::FeltanDigital, "Imported"}));
-    setUnitFileChooserForTesting([&](const juce::String&, const juce::String&) { return file.getFile(); });
+    chosen = file.getFile();
     content->getTabbedComponent().setCurrentTabIndex((tab + 1) % 4);
     test::drainMessageLoop();
     press('i', command);

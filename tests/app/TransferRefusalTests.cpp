@@ -104,9 +104,7 @@ protected:
             test::gui::pressKey(window, juce::KeyPress(juce::KeyPress::escapeKey));
             return;
         case Answer::warningCloseButton:
-            // What the window system's close button delivers to the window.
-            window.getPeer()->handleUserClosingWindow();
-            return;
+            return test::gui::pressWindowCloseButton(window);
         case Answer::progressCancel:
             EXPECT_TRUE(instrument->waitForReceivedCount(c.messages, 5000));
             press("CancelButton");
