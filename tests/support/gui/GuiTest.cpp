@@ -149,6 +149,11 @@ bool pressKey(juce::Component& anyComponentInWindow, const juce::KeyPress& key)
     return peerOf(anyComponentInWindow).handleKeyPress(key);
 }
 
+void pressWindowCloseButton(juce::Component& window)
+{
+    peerOf(window).handleUserClosingWindow();
+}
+
 bool clickButton(juce::Component& root, const juce::String& textOrName)
 {
     auto* button = findButton(root, textOrName);

@@ -57,6 +57,10 @@ void wheel(juce::Component& component, float deltaY);
 // up its parents, as the platform would.
 bool pressKey(juce::Component& anyComponentInWindow, const juce::KeyPress& key);
 
+// The close request the window system sends when its title bar's close button is pressed,
+// delivered through the window's peer.
+void pressWindowCloseButton(juce::Component& window);
+
 // Clicks the button found with findButton inside root; false when there is none.
 bool clickButton(juce::Component& root, const juce::String& textOrName);
 
