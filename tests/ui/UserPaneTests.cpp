@@ -144,9 +144,9 @@ TEST_F(PaneTest, CellsShowTheSlotRecords)
 
     // A name from the instrument that is not UTF-8 (overlong sequences) is shown without
     // reading or writing past it.
-    liveData().oscData[3] = makeUnit<UnitModule::Oscillator>(
-        "\xF0\x80\x80\x81\xF0\x80\x80\x81\xF0\x80\x80\x81\xF0\x80\x80\x81", makeUnitVersionWord(1, 0, 0),
-        SlotState::Received);
+    liveData().oscData[3] =
+        makeUnit<UnitModule::Oscillator>("\xF0\x80\x80\x81\xF0\x80\x80\x81\xF0\x80\x80\x81\xF0\x80\x80\x81",
+                                         makeUnitVersionWord(1, 0, 0), SlotState::Received);
 
     // Row 0 empty, row 1 received with a zero target word, row 2 loaded.
     const std::tuple<int, int, const char*> cells[] = {
@@ -183,6 +183,9 @@ TEST_F(PaneTest, AUnitFileDroppedOnAPaneGoesIntoTheRowUnderThePointer)
         {"a text file", {"/notes.txt"}, rowCentreY(5), false, {}},
         // Other paths first: still the row under the pointer, with the first unit file.
         {"text first", {"/n.txt", "/b.prvlvrunit", "/c.cntlunit"}, rowCentreY(2), true, {{"b.prvlvrunit", 2, 2}}},
+        // Extensions in any letter case.
+        {"upper case", {"/A.FTNDIGUNIT"}, rowCentreY(3), true, {{"A.FTNDIGUNIT", 3, 2}}},
+        {"mixed case", {"/n.TXT", "/b.PrvlVrUnit"}, rowCentreY(1), true, {{"b.PrvlVrUnit", 1, 2}}},
     };
     for (const auto& [what, files, y, accepted, expected] : cases)
     {
