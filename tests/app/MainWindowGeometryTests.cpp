@@ -99,11 +99,16 @@ protected:
         return values;
     }
 
-    // True once the window and its native window both stand at the bounds.
+    // True once the window and its native window both stand at the bounds, and the window holds
+    // them as what it will store.
     bool windowIsAt(juce::Rectangle<int> bounds) const
     {
         return test::runMessageLoopUntil(
-            [&] { return window->getBounds() == bounds && window->getPeer()->getBounds() == bounds; });
+            [&]
+            {
+                return window->getBounds() == bounds && window->getPeer()->getBounds() == bounds &&
+                       window->getStoredBounds() == bounds;
+            });
     }
 };
 
