@@ -144,9 +144,9 @@ TEST_F(PaneTest, CellsShowTheSlotRecords)
 
     // A name from the instrument that is not UTF-8 (overlong sequences) is shown without
     // reading or writing past it.
-    liveData().oscData[3] =
-        makeUnit<UnitModule::Oscillator>("\xF0\x80\x80\x81\xF0\x80\x80\x81\xF0\x80\x80\x81\xF0\x80\x80\x81",
-                                         makeUnitVersionWord(1, 0, 0), SlotState::Received);
+    liveData().oscData[3] = makeUnit<UnitModule::Oscillator>(
+        "\xF0\x80\x80\x81\xF0\x80\x80\x81\xF0\x80\x80\x81\xF0\x80\x80\x81", makeUnitVersionWord(1, 0, 0),
+        SlotState::Received);
 
     // Row 0 empty, row 1 received with a zero target word, row 2 loaded.
     const std::tuple<int, int, const char*> cells[] = {
