@@ -1,5 +1,8 @@
 #include "app/MainWindowConstrainer.h"
 #include "app/MainWindowGeometry.h"
+#include "core/PreferencesData.h"
+#include "support/MessageLoop.h"
+#include "support/gui/ApplicationTest.h"
 
 #include <gtest/gtest.h>
 
@@ -71,4 +74,69 @@ TEST(MainWindowConstrainer, HandsOnTheFrameAndHoldsTheClientAreaToItsLimits)
         constrainer.checkBounds(bounds, {}, {}, stretchingTop, false, false, false);
         EXPECT_EQ(bounds, expected) << asked.toString();
     }
+}
+
+// The real window over its preferences file. Without a window manager (each test's own Xvfb) the
+// window gets exactly the bounds it asks for, so each key must come back in its own place.
+class MainWindowKeysTest : public test::ApplicationTest
+{
+protected:
+    juce::File preferencesFile() const
+    {
+        return preferencesFolder.getChildFile(w40388_preferences::preferencesFileName);
+    }
+
+    // The four window keys in the file, in the order x, y, width, height (-1 when missing).
+    std::vector<int> storedKeys() const
+    {
+        const auto xml = juce::parseXML(preferencesFile());
+        std::vector<int> values;
+        for (const auto* key : {"MainWindowPositionX", "MainWindowPositionY", "MainWindowWidth", "MainWindowHeight"})
+        {
+            const auto* child = xml != nullptr ? xml->getChildByName(key) : nullptr;
+            values.push_back(child != nullptr ? child->getIntAttribute("Value", -1) : -1);
+        }
+        return values;
+    }
+
+    // True once the window and its native window both stand at the bounds, and the window holds
+    // them as what it will store.
+    bool windowIsAt(juce::Rectangle<int> bounds) const
+    {
+        return test::runMessageLoopUntil(
+            [&]
+            {
+                return window->getBounds() == bounds && window->getPeer()->getBounds() == bounds &&
+                       window->getStoredBounds() == bounds;
+            });
+    }
+};
+
+TEST_F(MainWindowKeysTest, EachStoredKeyReopensTheWindowInItsOwnPlace)
+{
+    // Position and height differ from each other, from the width and from the defaults; the stored
+    // width is not the window's (it is always 720).
+    ASSERT_TRUE(preferencesFile().replaceWithText(
+        "<PreferencesData><MainWindowPositionX Value=\"130\"/><MainWindowPositionY Value=\"170\"/>"
+        "<MainWindowWidth Value=\"640\"/><MainWindowHeight Value=\"455\"/></PreferencesData>"));
+    startApplication(false, Ports::setByHand);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_TRUE(windowIsAt({130, 170, 720, 455})) << window->getBounds().toString();
+
+    // Made shorter, then moved: the move's place and the resize's height are stored.
+    window->setSize(720, 377);
+    window->setTopLeftPosition(310, 240);
+    ASSERT_TRUE(windowIsAt({310, 240, 720, 377}));
+    stopApplication();
+    EXPECT_EQ(storedKeys(), (std::vector<int>{310, 240, 720, 377}));
+
+    // Moved, then made taller: the same the other way round.
+    startApplication(false, Ports::setByHand);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_TRUE(windowIsAt({310, 240, 720, 377})) << window->getBounds().toString();
+    window->setTopLeftPosition(50, 60);
+    window->setSize(720, 612);
+    ASSERT_TRUE(windowIsAt({50, 60, 720, 612}));
+    stopApplication();
+    EXPECT_EQ(storedKeys(), (std::vector<int>{50, 60, 720, 612}));
 }

@@ -173,3 +173,33 @@ TEST_F(PreferencesDataTest, UnreadableFileIsNotReplacedWhileItCannotBeKeptAside)
     }
     EXPECT_FALSE(PreferencesData().GetBool("AutoReceive", true));
 }
+
+TEST_F(PreferencesDataTest, AfterAnUnreadableFileIsKeptAsideOrDeletedLaterChangesAreSavedAndReadBack)
+{
+    const juce::String unreadable = "<PreferencesData><ListHeight Value=\"40\"/><AutoReceive Val";
+    for (const bool deletedBeforeTheSave : {false, true})
+    {
+        SCOPED_TRACE(deletedBeforeTheSave ? "deleted" : "kept aside");
+        PreferencesData::setFolderOverrideForTesting(folder = temporary.getChildFile(deletedBeforeTheSave ? "d" : "k"));
+        writeFile(unreadable);
+        {
+            PreferencesData prefs;
+            prefs.SetInt("ListHeight", 31);
+            if (deletedBeforeTheSave)
+            {
+                ASSERT_TRUE(file().deleteFile());
+            }
+            prefs.Save();
+            prefs.SetInt("ListHeight", 33);
+            prefs.SetBool("AutoReceive", false);
+        } // saved again
+
+        const PreferencesData nextStart;
+        EXPECT_EQ(nextStart.GetInt("ListHeight", 0), 33);
+        EXPECT_FALSE(nextStart.GetBool("AutoReceive", true));
+        // Only the unreadable file was kept aside, once.
+        const auto aside = folder.getChildFile("PreferencesData.xml.corrupt");
+        EXPECT_EQ(aside.loadFileAsString(), deletedBeforeTheSave ? juce::String() : unreadable);
+        EXPECT_EQ(folder.getNumberOfChildFiles(juce::File::findFilesAndDirectories), deletedBeforeTheSave ? 1 : 2);
+    }
+}

@@ -162,3 +162,33 @@ TEST(MemoryBasedZipUncompressorTests, EntriesAndArchiveAreBoundedByDeclaredAndIn
     EXPECT_TRUE(uncompressed({first, test::deflatedEntry("a", juce::MemoryBlock(half + 1, true))}).failed());
     EXPECT_TRUE(uncompressed({first, first}).wasOk());
 }
+
+TEST(MemoryBasedZipUncompressorTests, EntriesAfterCommentedOnesAndArchivesWithACommentAreReadWhole)
+{
+    // Comments longer than a directory header, beside extra fields of other lengths.
+    auto folder = test::asZipToolWritesIt(test::folderEntry("U/"));
+    folder.comment = "the unit's folder";
+    auto commented = test::asZipToolWritesIt(test::deflatedEntry("U/a.bin", std::string(700, 'a')));
+    commented.comment = std::string(60, '#') + " written by hand";
+    auto last = test::storedEntry("U/c.txt", "last");
+    last.comment = "c";
+    const std::vector<test::RawZipEntry> entries{folder, commented, test::storedEntry("U/b.txt", "between"), last};
+    const std::pair<const char*, std::string> contents[] = {
+        {"U/", ""}, {"U/a.bin", std::string(700, 'a')}, {"U/b.txt", "between"}, {"U/c.txt", "last"}};
+
+    // Archive comments that put the end record at every offset within the steps of its search.
+    for (const std::size_t commentSize : {0, 1, 3, 19, 21, 22, 23, 43, 250})
+    {
+        test::RawZipLayout layout;
+        layout.commentSize = commentSize;
+        OpenedArchive opened(test::buildRawZip(entries, layout));
+        auto& archive = opened.archive;
+        ASSERT_EQ(archive.getNumEntries(), 4) << commentSize;
+        ASSERT_TRUE(archive.uncompressAll().wasOk()) << commentSize;
+        for (int i = 0; i < 4; ++i)
+        {
+            EXPECT_EQ(archive.getEntry(i)->filename, contents[i].first) << commentSize;
+            EXPECT_EQ(textOf(archive.getFileData(contents[i].first)), contents[i].second) << commentSize;
+        }
+    }
+}

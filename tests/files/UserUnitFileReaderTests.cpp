@@ -86,6 +86,12 @@ TEST(UserUnitFileReaderTests, ArchiveLayoutsAndManifestsGiveTheirReadCodes)
     auto bomb =
         test::deflatedEntry("U/payload.bin", juce::MemoryBlock(MemoryBasedZipUncompressor::maxEntryBytes + 1, true));
     bomb.declaredUncompressedSize = 0;
+    auto commentedFolder = test::folderEntry("U/");
+    commentedFolder.comment = "unit folder";
+    auto commentedManifest = storedEntry("U/manifest.json", manifest);
+    commentedManifest.comment = std::string(50, 'm');
+    test::RawZipLayout archiveComment;
+    archiveComment.commentSize = 30;
 
     const ReadCase cases[] = {
         {"folder entry first, stored members",
@@ -93,6 +99,9 @@ TEST(UserUnitFileReaderTests, ArchiveLayoutsAndManifestsGiveTheirReadCodes)
                  storedEntry("U/payload.bin", payload)}),
          ReadError::NoError},
         {"as a zip tool writes it", test::buildZipToolUnitFile({}), ReadError::NoError},
+        {"comments on the entries and the archive",
+         test::buildRawZip({commentedFolder, commentedManifest, storedEntry("U/payload.bin", payload)}, archiveComment),
+         ReadError::NoError},
         {"the first of two payloads",
          rawZip({storedEntry("U/manifest.json", manifest), storedEntry("U/payload.bin", payload),
                  storedEntry("U/payload.bin", test::makePayload(modulation))}),

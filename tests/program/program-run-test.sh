@@ -124,8 +124,11 @@ wait_until 10 eval '(($(visible_windows "" | wc -l) == windows_before))' || fail
 client_geometry "$main"
 xdotool windowmove "$main" 100 150
 wait_until 10 is_not_at "$main" "$X" "$Y" || fail "the window did not move"
+# A height of its own, not the one the window opens with when nothing is stored.
+xdotool windowsize "$main" 720 455
+wait_until 10 has_size "$main" 720 455 || fail "the window was not made 455 high: ${WIDTH}x$HEIGHT"
 client_geometry "$main"
-moved_x=$X moved_y=$Y
+moved_x=$X moved_y=$Y moved_height=$HEIGHT
 xdotool windowfocus --sync "$main"
 xdotool key ctrl+q
 expect_exit_code_zero "$first" "Ctrl+Q"
@@ -136,7 +139,7 @@ for entry in 'MidiPortAutoScan Value="1"' 'AutoReceive Value="1"' 'WarnBeforeWri
     "MainWindowPositionX Value=\"$moved_x\"" "MainWindowPositionY Value=\"$moved_y\"" 'MainWindowWidth Value="720"'; do
     grep -q "<$entry/>" "$preferences" || fail "preferences lack <$entry/>"
 done
-grep -q '<MainWindowHeight Value="[0-9]*"/>' "$preferences" || fail "preferences lack the window height"
+grep -q "<MainWindowHeight Value=\"$moved_height\"/>" "$preferences" || fail "preferences lack the window height"
 
 # Second run: the window opens where it was; a second launch ends by itself.
 start_program second
@@ -144,6 +147,7 @@ second=$pid
 wait_until 30 has_window "$main_title" || fail "no main window on the second run"
 main=$(visible_windows "$main_title")
 wait_until 10 is_at "$main" "$moved_x" "$moved_y" || fail "the window did not open where it was: $X,$Y"
+wait_until 10 has_size "$main" 720 "$moved_height" || fail "the window did not open as tall as it was: ${WIDTH}x$HEIGHT"
 wait_until 30 has_window "$receive_title" || fail "no progress window on the second run"
 
 start_program another
@@ -162,7 +166,9 @@ close_and_check_exit() {
 wait_until 60 close_and_check_exit || fail "close request during the receive: the program did not end"
 expect_exit_code_zero "$second" "close request during the receive"
 grep -q '^</PreferencesData>' "$preferences" || fail "preferences file not whole after the close request"
-grep -q "<MainWindowPositionX Value=\"$moved_x\"/>" "$preferences" || fail "geometry lost after the close request"
+for entry in "MainWindowPositionX Value=\"$moved_x\"" "MainWindowHeight Value=\"$moved_height\""; do
+    grep -q "<$entry/>" "$preferences" || fail "geometry lost after the close request: no <$entry/>"
+done
 
 if [[ -z ${QTR_WINDOW_MANAGER:-} ]]; then
     echo "PASS"

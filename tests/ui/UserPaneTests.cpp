@@ -215,6 +215,9 @@ TEST_F(PaneTest, AUnitFileDroppedOnAPaneGoesIntoTheRowUnderThePointer)
         {"a text file", {"/notes.txt"}, rowCentreY(5), false, {}},
         // Other paths first: still the row under the pointer, with the first unit file.
         {"text first", {"/n.txt", "/b.prvlvrunit", "/c.cntlunit"}, rowCentreY(2), true, {{"b.prvlvrunit", 2, 2}}},
+        // Extensions in any letter case.
+        {"upper case", {"/A.FTNDIGUNIT"}, rowCentreY(3), true, {{"A.FTNDIGUNIT", 3, 2}}},
+        {"mixed case", {"/n.TXT", "/b.PrvlVrUnit"}, rowCentreY(1), true, {{"b.PrvlVrUnit", 1, 2}}},
     };
     for (const auto& [what, files, y, accepted, expected] : cases)
     {

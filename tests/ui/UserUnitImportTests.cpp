@@ -4,6 +4,7 @@
 #include "core/PreferencesData.h"
 #include "data/DataCenter.h"
 #include "files/ReadError.h"
+#include "support/MessageLoop.h"
 #include "support/files/UnitFileBuilder.h"
 #include "support/gui/GuiTest.h"
 #include "support/gui/ScopedPreferences.h"
@@ -202,6 +203,27 @@ TEST_F(UserUnitImportTest, DroppedUnitFileFromAZipToolLandsInItsSlot)
     const auto seen = runAnswering([&] { importUserUnitFile(file.getFile(), 2, int(revFX)); }, text("CommonOK"));
     EXPECT_EQ(seen.message, juce::String()) << "no read error";
     EXPECT_EQ(slotContent(revFX, 2), (SlotContent{SlotState::Loaded, bytesOf(test::makeUnitDataBlock(unit))}));
+}
+
+TEST_F(UserUnitImportTest, UnitFileWithAnUpperCaseExtensionDroppedOnTheWindowLandsInTheRowUnderThePointer)
+{
+    const test::UnitFileOptions unit{osc, UnitPlatform::FeltanDigital, "Shouted"};
+    const auto file = unitFile(unit, ".FTNDIGUNIT");
+    auto& oscTable = table(0);
+    auto& window = *oscTable.getTopLevelComponent();
+    const auto row3 = window.getLocalPoint(&oscTable, oscTable.getRowPosition(3, true).getCentre());
+    bool accepted = false;
+    const auto seen = runAnswering(
+        [&]
+        {
+            accepted = window.getPeer()->handleDragDrop({{file.getFullPathName()}, {}, row3});
+            test::drainMessageLoop();
+        },
+        {});
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(seen.title, juce::String()) << "no dialog";
+    EXPECT_EQ(slotContent(osc, 3), (SlotContent{SlotState::Loaded, bytesOf(test::makeUnitDataBlock(unit))}));
+    EXPECT_EQ(undoManager().getUndoDescription(), "LoadUserOscData");
 }
 
 TEST_F(UserUnitImportTest, ReadErrorsShowTheirTextsAndTheUnreadableTextForCodesOutsideTheTable)

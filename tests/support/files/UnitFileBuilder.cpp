@@ -299,13 +299,14 @@ juce::MemoryBlock buildRawZip(const std::vector<RawZipEntry>& entries, const Raw
         put32(out, uncompressed);
         put16(out, static_cast<std::uint32_t>(entry.name.size()));
         put16(out, static_cast<std::uint32_t>(entry.centralExtra.getSize()));
-        put16(out, 0); // comment length
+        put16(out, static_cast<std::uint32_t>(entry.comment.size()));
         put16(out, 0); // disk number
         put16(out, 0); // internal attributes
         put32(out, 0); // external attributes
         put32(out, localOffsets[i]);
         out.write(entry.name.data(), entry.name.size());
         putBlock(out, entry.centralExtra);
+        out.write(entry.comment.data(), entry.comment.size());
     }
     const auto directorySize = static_cast<std::uint32_t>(out.getPosition()) - directoryOffset;
 

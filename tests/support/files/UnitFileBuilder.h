@@ -92,6 +92,7 @@ struct RawZipEntry
     juce::MemoryBlock localExtra;
     juce::MemoryBlock centralExtra;
     DataDescriptor descriptor = DataDescriptor::None;
+    std::string comment; // the entry's comment, after its name and extra field in the directory
 };
 
 RawZipEntry storedEntry(const std::string& name, const juce::MemoryBlock& data);
