@@ -71,19 +71,28 @@ if [[ -n $window_manager ]]; then
         echo "$0: $window_manager is missing (scripts/install-deps.sh installs it)" >&2
         exit 1
     fi
-    # Its own HOME, so that nothing it keeps is shared with another test's.
-    HOME="$work" "$window_manager" >"$work/manager.log" 2>&1 &
-    manager=$!
     manages_screen() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+    # Under a heavy load it has been seen to fail to open a display that had just reported ready;
+    # it is started again a few times before the test gives up.
     end=$((SECONDS + 30))
-    until manages_screen; do
-        if ((SECONDS >= end)) || ! kill -0 "$manager" 2>/dev/null; then
-            echo "$0: $window_manager did not start:" >&2
-            cat "$work/manager.log" >&2
-            exit 1
+    for attempt in 1 2 3; do
+        # Its own HOME, so that nothing it keeps is shared with another test's.
+        HOME="$work" "$window_manager" >"$work/manager.log" 2>&1 &
+        manager=$!
+        until manages_screen || ! kill -0 "$manager" 2>/dev/null || ((SECONDS >= end)); do
+            sleep 0.1
+        done
+        if manages_screen || kill -0 "$manager" 2>/dev/null; then
+            break # managing, or still starting when the time was up
         fi
-        sleep 0.1
+        wait "$manager" 2>/dev/null
+        manager=
     done
+    if ! manages_screen; then
+        echo "$0: $window_manager did not start:" >&2
+        cat "$work/manager.log" >&2
+        exit 1
+    fi
     export QTR_WINDOW_MANAGER=$window_manager
 fi
 
