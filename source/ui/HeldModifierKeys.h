@@ -10,8 +10,9 @@ namespace ui
 // released while the window manager holds the keyboard stays held in that record: after Alt+F4
 // closed a dialog, its Alt never came up, so every later shortcut arrived with Alt added (Ctrl+I as
 // Ctrl+Alt+I) and matched nothing until the user tapped Alt or clicked. In a window it is kept true
-// in, the held modifier keys are read from the X server each time a key goes down, before the
-// framework turns that key into a key press. Message thread only.
+// in, each time a key goes down, before the framework turns that key into a key press, a modifier
+// the framework holds as down is let go when the X server has it up and no release of it is on its
+// way to the program. Message thread only.
 class HeldModifierKeys : private juce::KeyListener
 {
 public:
@@ -19,9 +20,9 @@ public:
     // key listeners, so that it hears each key first.
     static void keepTrueIn(juce::Component& window);
 
-    // Makes the framework's held modifier keys those the X server reports as held now; the mouse
-    // buttons stay as they are. Does nothing without an X display.
-    static void refresh();
+    // Lets go of the modifier keys the framework holds as down that came up where the program could
+    // not see it. Does nothing without an X display.
+    static void forgetKeysReleasedElsewhere();
 
 private:
     HeldModifierKeys() = default;
