@@ -109,6 +109,8 @@ void receiveUserData()
     auto* undoManager = application::ApplicationUndoManager::getInstance();
     undoManager->beginNewTransaction(receiveTransactionName);
     undoManager->perform(new w40388_action::SetUserDataAction(*received));
+    // The rows now say what every slot holds, so no earlier swap is in doubt.
+    w40388_data::DataCenter::getInstance()->swapInDoubt.reset();
     forgetEditsAfterTransfer();
 }
 
@@ -124,12 +126,13 @@ void writeUserData()
 
     // The job works on the live lists: the progress dialog's modal flag keeps every command and
     // drop away from them until it has ended.
-    w40388_midi::WriteUserDataProcess process(&w40388_data::DataCenter::getInstance()->userData);
+    auto* dataCenter = w40388_data::DataCenter::getInstance();
+    w40388_midi::WriteUserDataProcess process(&dataCenter->userData, &dataCenter->swapInDoubt);
     if (runJob(process))
     {
         forgetEditsAfterTransfer();
     }
-    else if (process.getProgress() > 0.0f)
+    else if (process.getProgress() > 0.0f || process.hasChangedSlotIndices())
     {
         // The job failed part way: the instrument took some swaps, clears or units, and the live
         // records now say where their units sit. The undo history still holds records from before,

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "core/Singleton.h"
+#include "data/SwapInDoubt.h"
 #include "data/UserData.h"
 
 #include <juce_events/juce_events.h>
+
+#include <optional>
 
 namespace w40388_data
 {
@@ -16,6 +19,9 @@ public:
     ~DataCenter() override;
 
     UserData userData;
+    // Set and cleared by the write job under the same guard as the records it updates; cleared by
+    // the receive command when it installs what the instrument holds.
+    std::optional<SwapInDoubt> swapInDoubt;
 
     JUCE_DECLARE_NON_COPYABLE(DataCenter)
 };

@@ -18,6 +18,7 @@ constexpr const char* statusKeys[MidiCommunicationResult::count] = {
     "MidiCommunicationErrorReceiveWriteError",
     "MidiCommunicationErrorMessageBroken",
     "MidiCommunicationErrorReceiveUserCommErr",
+    "MidiCommunicationErrorSlotsInDoubt",
 };
 
 // Text keys
@@ -32,6 +33,7 @@ constexpr const char* detailKeys[MidiCommunicationResult::count] = {
     "MidiCommunicationErrorReceiveWriteErrorDetail",
     "MidiCommunicationErrorMessageBrokenDetail",
     "MidiCommunicationErrorReceiveUserCommErrDetail",
+    "MidiCommunicationErrorSlotsInDoubtDetail",
 };
 
 juce::String textOf(const char* const (&keys)[MidiCommunicationResult::count], int code)

@@ -20,9 +20,11 @@ enum : int
     writeError = 7,
     messageBroken = 8,
     userCommError = 9,
+    // A write found the instrument's slots other than the rows say after an interrupted write.
+    slotsInDoubt = 10,
 };
 
-constexpr int count = 10;
+constexpr int count = 11;
 } // namespace MidiCommunicationResult
 
 // The localised status text of a result code; empty for a code that names no result.

@@ -4,8 +4,6 @@
 #include "midi/MidiCommunicationResult.h"
 #include "midi/UserDataReceiver.h"
 
-#include <cstring>
-
 namespace w40388_midi
 {
 namespace Result = midi::MidiCommunicationResult;
@@ -44,16 +42,10 @@ template <typename Family> int ReceiveUserDataProcess::receiveList(int slotsBefo
 
     for (int slot = 0; slot < Family::numUsableSlots; ++slot)
     {
-        const auto answer = exchange(receiver, makeUserSlotHeaderRequest(family, channel, module, slot),
-                                     {AnalyzedInformation::BrokenHeader, AnalyzedInformation::SlotHeader,
-                                      AnalyzedInformation::Nak, AnalyzedInformation::UserCommError});
-        if (answer.kind != AnalyzedInformation::SlotHeader)
-            return MidiCommunicationTask::failureCodeOf(answer.kind);
-        if (answer.data.getSize() < record.header.size())
-            return Result::messageBroken;
+        if (const int code = readSlotHeader(receiver, module, slot, record.header); code != Result::noError)
+            return code;
 
         record.unitData.reset();
-        std::memcpy(record.header.data(), answer.data.getData(), record.header.size());
         record.slotIndex = slot;
         // A zero target word marks an empty slot.
         record.state = record.getTarget() != 0 ? SlotState::Received : SlotState::Empty;

@@ -4,6 +4,8 @@
 #include "midi/MidiCommunicationResult.h"
 #include "midi/MidiDeviceManager.h"
 
+#include <cstring>
+
 namespace w40388_midi
 {
 namespace Result = midi::MidiCommunicationResult;
@@ -69,5 +71,19 @@ AnalyzedInformation UserDataProcess::exchange(MidiCommunicationTask& task, const
     AnalyzedInformation answer;
     task.waitForAnswer(answer, awaitedKinds, answerTimeout);
     return answer;
+}
+
+int UserDataProcess::readSlotHeader(MidiCommunicationTask& task, int module, int slot,
+                                    std::array<juce::uint8, 32>& header) const
+{
+    const auto answer = exchange(task, makeUserSlotHeaderRequest(family, channel, module, slot),
+                                 {AnalyzedInformation::BrokenHeader, AnalyzedInformation::SlotHeader,
+                                  AnalyzedInformation::Nak, AnalyzedInformation::UserCommError});
+    if (answer.kind != AnalyzedInformation::SlotHeader)
+        return MidiCommunicationTask::failureCodeOf(answer.kind);
+    if (answer.data.getSize() < header.size())
+        return Result::messageBroken;
+    std::memcpy(header.data(), answer.data.getData(), header.size());
+    return Result::noError;
 }
 } // namespace w40388_midi

@@ -5,6 +5,7 @@
 #include "midi/MidiCommunicationProcess.h"
 #include "midi/SysExMessages.h"
 
+#include <array>
 #include <vector>
 
 namespace w40388_midi
@@ -59,6 +60,10 @@ protected:
     // Sends a request and waits for an answer of an awaited kind, or none in time.
     AnalyzedInformation exchange(MidiCommunicationTask& task, const SysExBytes& request,
                                  const std::vector<int>& awaitedKinds) const;
+
+    // Asks for the header of one user slot and copies its first 32 bytes into `header` (all zero
+    // for an empty slot); a MidiCommunicationResult code.
+    int readSlotHeader(MidiCommunicationTask& task, int module, int slot, std::array<juce::uint8, 32>& header) const;
 
     w40388_data::UserData* userData;
     juce::uint32 family = 0;

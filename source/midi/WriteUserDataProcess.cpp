@@ -5,16 +5,25 @@
 #include "midi/UserDataTransmitter.h"
 
 #include <algorithm>
+#include <array>
 #include <deque>
 
 namespace w40388_midi
 {
 namespace Result = midi::MidiCommunicationResult;
 using w40388_data::SlotState;
+using w40388_data::SwapInDoubt;
 
-WriteUserDataProcess::WriteUserDataProcess(w40388_data::UserData* dataToWrite)
-    : UserDataProcess(dataToWrite, answerTimeoutMs)
+WriteUserDataProcess::WriteUserDataProcess(w40388_data::UserData* dataToWrite,
+                                           std::optional<SwapInDoubt>* swapInDoubtToKeep)
+    : UserDataProcess(dataToWrite, answerTimeoutMs),
+      swapInDoubt(swapInDoubtToKeep != nullptr ? swapInDoubtToKeep : &ownSwapInDoubt)
 {
+}
+
+bool WriteUserDataProcess::hasChangedSlotIndices() const
+{
+    return changedSlotIndices;
 }
 
 juce::String WriteUserDataProcess::getTitle()
@@ -30,6 +39,20 @@ juce::String WriteUserDataProcess::getStartMessage()
 int WriteUserDataProcess::runLists()
 {
     counter = 0;
+    changedSlotIndices = false;
+
+    // Before anything changes on the instrument, learn where an earlier job's last swap left the units.
+    if (swapInDoubt->has_value())
+    {
+        const SwapInDoubt swap = **swapInDoubt;
+        const int code = forEachList(
+            [this, &swap](auto list, int) {
+                return decltype(list)::module == swap.module ? settleSwapInDoubt<decltype(list)>(swap)
+                                                             : Result::noError;
+            });
+        if (code != Result::noError)
+            return code;
+    }
     return forEachList([this](auto list, int slotsBefore) { return writeList<decltype(list)>(slotsBefore == 0); });
 }
 
@@ -58,12 +81,14 @@ template <typename Family> int WriteUserDataProcess::writeList(bool firstList)
         const auto pair = swaps.front();
         if (pair.from != pair.to)
         {
-            if (const int code =
-                    request(transmitter, makeSwapUserSlots(family, channel, module, pair.from & 0x7F, pair.to & 0x7F));
-                code != Result::noError)
+            if (const int code = swapSlots<Family>(transmitter, pair); code != Result::noError)
                 return code;
         }
-        Family::guardedRecord(*userData, pair.from).slotIndex = pair.from;
+        // Rows with no unit on the instrument take the number of their own position; the moved
+        // unit's row already names the slot it now sits in.
+        auto& fromRecord = Family::guardedRecord(*userData, pair.from);
+        if (fromRecord.state != SlotState::Received)
+            fromRecord.slotIndex = pair.from;
         Family::guardedRecord(*userData, pair.to).slotIndex = pair.to;
 
         swaps.pop_front();
@@ -106,6 +131,78 @@ template <typename Family> int WriteUserDataProcess::writeList(bool firstList)
             return Result::canceled;
     }
     return Result::noError;
+}
+
+template <typename Family> int WriteUserDataProcess::swapSlots(MidiCommunicationTask& transmitter, const SwapPair& pair)
+{
+    constexpr auto module = static_cast<int>(Family::module);
+    const int code = request(transmitter, makeSwapUserSlots(family, channel, module, pair.from & 0x7F, pair.to & 0x7F));
+    if (code == Result::noError)
+        exchangeSlotIndices<Family>(pair.from, pair.to);
+    else if (code != Result::nakOnReceive)
+        // No answer, a damaged or an error answer, or a Cancel during the wait: the instrument may
+        // have swapped the slots or not.
+        *swapInDoubt = SwapInDoubt{Family::module, pair.from, pair.to};
+    return code;
+}
+
+template <typename Family> int WriteUserDataProcess::settleSwapInDoubt(const SwapInDoubt& swap)
+{
+    constexpr auto module = static_cast<int>(Family::module);
+    UserDataTransmitter<typename Family::Record> transmitter;
+    prepare(transmitter);
+
+    const std::array<int, 2> slots{swap.firstSlot, swap.secondSlot};
+    std::array<std::array<juce::uint8, Family::Record::headerSize>, 2> held{};
+    for (size_t i = 0; i < slots.size(); ++i)
+    {
+        if (const int code = readSlotHeader(transmitter, module, slots[i] & 0x7F, held[i]); code != Result::noError)
+            return code;
+    }
+
+    // Whether every row naming one of the two slots shows the unit that slot holds, with the
+    // slots taken as the rows say or exchanged.
+    const auto& records = Family::records(*userData);
+    const auto rowsMatch = [&](bool exchanged)
+    {
+        for (int position = 0; position < Family::numUsableSlots; ++position)
+        {
+            const auto& record = records[position];
+            for (size_t i = 0; i < slots.size(); ++i)
+            {
+                if (record.state == SlotState::Received && record.slotIndex == slots[i] &&
+                    record.header != held[exchanged ? 1 - i : i])
+                    return false;
+            }
+        }
+        return true;
+    };
+    if (!rowsMatch(false))
+    {
+        // Neither way round: the slots hold units the rows do not show; only a receive can tell.
+        if (!rowsMatch(true))
+            return Result::slotsInDoubt;
+        exchangeSlotIndices<Family>(slots[0], slots[1]);
+    }
+    swapInDoubt->reset();
+    return Result::noError;
+}
+
+// Every row whose unit sits in one of the two slots now names the other.
+template <typename Family> void WriteUserDataProcess::exchangeSlotIndices(int first, int second)
+{
+    auto& records = Family::records(*userData);
+    for (int position = 0; position < Family::numUsableSlots; ++position)
+    {
+        auto& record = records[position];
+        if (record.state != SlotState::Received)
+            continue;
+        if (record.slotIndex == first)
+            record.slotIndex = second;
+        else if (record.slotIndex == second)
+            record.slotIndex = first;
+    }
+    changedSlotIndices = true;
 }
 
 int WriteUserDataProcess::request(MidiCommunicationTask& transmitter, const SysExBytes& message)

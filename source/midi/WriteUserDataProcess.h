@@ -1,6 +1,9 @@
 #pragma once
 
+#include "data/SwapInDoubt.h"
 #include "midi/UserDataProcess.h"
+
+#include <optional>
 
 namespace w40388_midi
 {
@@ -9,14 +12,26 @@ namespace w40388_midi
 // into place with slot swaps, then clearing emptied slots and writing loaded units, and records
 // on the live records where each unit now sits (slotIndex and state, written on the job thread
 // while the modal progress dialog keeps every edit away).
+//
+// The records say at every moment where their units really are, so a job that stops part way
+// leaves them true for the next one. A swap whose outcome the job could not learn is kept as a
+// swap in doubt; the next job reads both slots back before it changes anything.
 class WriteUserDataProcess : public UserDataProcess
 {
 public:
     static constexpr juce::uint32 answerTimeoutMs = 60000;
 
-    explicit WriteUserDataProcess(w40388_data::UserData* dataToWrite);
+    // `swapInDoubt` outlives the job and carries a swap in doubt from one job to the next; without
+    // it the job keeps its own.
+    explicit WriteUserDataProcess(w40388_data::UserData* dataToWrite,
+                                  std::optional<w40388_data::SwapInDoubt>* swapInDoubt = nullptr);
 
     juce::String getTitle() override;
+
+    // Whether the job changed the slot some row names (a swap, or what it learnt of a swap in
+    // doubt): the rows then differ from the records the undo history keeps, even when the job
+    // ended before its first step.
+    bool hasChangedSlotIndices() const;
 
 protected:
     juce::String getStartMessage() override;
@@ -30,11 +45,17 @@ private:
     };
 
     template <typename Family> int writeList(bool firstList);
+    template <typename Family> int swapSlots(MidiCommunicationTask& transmitter, const SwapPair& pair);
+    template <typename Family> int settleSwapInDoubt(const w40388_data::SwapInDoubt& swap);
+    template <typename Family> void exchangeSlotIndices(int first, int second);
 
     // Sends a request and maps the answer: Ack is success.
     int request(MidiCommunicationTask& transmitter, const SysExBytes& message);
     void countStep();
 
     int counter = 0;
+    bool changedSlotIndices = false;
+    std::optional<w40388_data::SwapInDoubt> ownSwapInDoubt;
+    std::optional<w40388_data::SwapInDoubt>* swapInDoubt;
 };
 } // namespace w40388_midi

@@ -56,6 +56,7 @@ struct Case
     int code = -1;               // result whose status text the progress window shows
     bool instrumentFound = true; // else the search finds nothing and the window says so
     bool writtenPartWay = false; // the oscillator list was written before the refusal
+    bool swapInDoubt = false;    // an earlier write left oscillator slots 1 and 4 in doubt
 };
 
 const Case cases[] = {
@@ -72,8 +73,10 @@ const Case cases[] = {
     {"ReceiveWithoutInstrument", receiveUserDataCommand, Answer::progressOk, {}, 0, -1, false},
     {"ReceiveIdentityRefused", receiveUserDataCommand, Answer::progressOk,
      std::pair{Match{Request::Identity}, Fault::otherMaker()}, 1, Result::targetDevice},
+    // Slots 1 and 4 read back hold neither row's unit: the write stops before changing anything.
+    {"SendSwapInDoubt", writeUserDataCommand, Answer::progressOk, {}, 3, Result::slotsInDoubt, true, false, true},
     {"ReceiveRefusedPartWay", receiveUserDataCommand, Answer::progressOk,
-     std::pair{Match{Request::SlotHeader, 1, 3}, Fault::nak()}, 1 + 16 + 4, Result::nakOnReceive},
+     std::pair{Match{Request::SlotHeader, 1, 3}, Fault::nak()}, 1 + 16 + 4, Result::nakOnReceive, true, false, true},
     // Cancelled while the first delay slot's answer is held back.
     {"ReceiveCancelled", receiveUserDataCommand, Answer::progressCancel,
      std::pair{Match{Request::SlotHeader, 2, 0}, Fault::delay(60000)}, 1 + 16 + 16 + 1, Result::canceled},
@@ -150,6 +153,9 @@ TEST_P(TransferRefusalTest, LeavesListsAndHistoryAsTheyWereAndSendsOnlyWhatItGot
     ASSERT_TRUE(test::runMessageLoopUntil([&] { return button.isEnabled(); }));
     if (c.fault)
         instrument->addFault(c.fault->first, c.fault->second);
+    auto& swapInDoubt = w40388_data::DataCenter::getInstance()->swapInDoubt;
+    if (c.swapInDoubt)
+        swapInDoubt = w40388_data::SwapInDoubt{UnitModule::Oscillator, 1, 4};
     instrument->clearReceivedMessages();
     {
         test::gui::ModalDialogDriver driver([&](juce::Component& window) { answer(window); });
@@ -180,6 +186,7 @@ TEST_P(TransferRefusalTest, LeavesListsAndHistoryAsTheyWereAndSendsOnlyWhatItGot
     EXPECT_EQ(undoManager().getUndoDescriptions(), c.writtenPartWay ? juce::StringArray() : undoBefore);
     EXPECT_EQ(undoManager().getRedoDescriptions(), c.writtenPartWay ? juce::StringArray() : redoBefore);
     EXPECT_TRUE(application::DataEditStatus::getInstance()->isEdited());
+    EXPECT_EQ(swapInDoubt.has_value(), c.swapInDoubt);
     EXPECT_TRUE(test::runMessageLoopUntil([&] { return header.getSendAllButton().isEnabled(); }));
     EXPECT_EQ(preferences->GetBool(w40388_preferences::warnBeforeWritingKey, !warned), warned);
 }

@@ -24,8 +24,9 @@ TEST(MidiCommunicationResult, CodesKeepTheirNumbersAndTexts)
         {Result::nakOnWrite, "MidiCommunicationErrorReceiveNakOnWrite"},
         {Result::writeError, "MidiCommunicationErrorReceiveWriteError"},
         {Result::messageBroken, "MidiCommunicationErrorMessageBroken"},
-        {Result::userCommError, "MidiCommunicationErrorReceiveUserCommErr"}};
-    ASSERT_EQ(Result::count, 10);
+        {Result::userCommError, "MidiCommunicationErrorReceiveUserCommErr"},
+        {Result::slotsInDoubt, "MidiCommunicationErrorSlotsInDoubt"}};
+    ASSERT_EQ(Result::count, 11);
     auto* texts = CTRXResource::getInstance();
     for (int code = 0; code < Result::count; ++code)
     {
@@ -36,7 +37,7 @@ TEST(MidiCommunicationResult, CodesKeepTheirNumbersAndTexts)
         EXPECT_EQ(midi::getMidiCommunicationErrorText(code), texts->getText(key));
         EXPECT_EQ(midi::getMidiCommunicationErrorDetailText(code), texts->getText(detailKey));
     }
-    for (const int code : {-1, 10, 255})
+    for (const int code : {-1, 11, 255})
         EXPECT_EQ(midi::getMidiCommunicationErrorText(code) + midi::getMidiCommunicationErrorDetailText(code), "");
 }
 

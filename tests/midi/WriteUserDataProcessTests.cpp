@@ -3,10 +3,17 @@
 #include "support/files/UnitFileBuilder.h"
 #include "support/midi/JobTestSupport.h"
 
+#include <array>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <tuple>
+
 namespace
 {
 using namespace test;
 using WriteJob = RecordingJob<w40388_midi::WriteUserDataProcess>;
+using Match = SimulatedInstrument::Match;
 
 const auto clear = [](int module, int slot, int channel = 0)
 { return w40388_midi::makeClearUserSlot(family, channel, module, slot); };
@@ -137,4 +144,159 @@ TEST_F(WriteUserDataProcessTest, CancellingInTheDelaySwapsStopsAfterTheSwapWithO
     EXPECT_FALSE(job.shouldExit()); // the job no longer refers to the finished thread
 }
 
+// A SEND ALL that stops part way, whatever stops it, leaves every row naming the slot its unit
+// really sits in, or the one swap it could not learn the outcome of in doubt; the next SEND ALL
+// then puts every unit into its row's slot and loses none.
+enum class StopWay
+{
+    Cancel,    // Cancel pressed once the request was answered
+    Refusal,   // the instrument refuses it (another device, for the identity check)
+    NoAnswer,  // carried out, but no answer comes
+    LostCable, // never reaches the instrument
+};
+
+struct StopPoint
+{
+    const char* name;
+    Match match;
+    int stepsBefore; // steps the job has made once the request is answered
+    int swapsBefore; // earlier swaps of the same first slot that go through
+    bool isSwap;
+};
+
+using InterruptedWriteTest = ::testing::WithParamInterface<std::tuple<StopPoint, StopWay>>;
+class WriteStoppedPartWayTest : public ConnectedJobTest, public InterruptedWriteTest
+{
+protected:
+    static constexpr int module = 4;
+
+    static std::array<juce::uint8, 32> headerOf(char unit)
+    {
+        return {static_cast<juce::uint8>(module), 0x03, static_cast<juce::uint8>(unit)};
+    }
+
+    // Oscillator rows as received: A to P in slots 0 to 15. Then A's row was dragged below C's
+    // (B C A), D's row 3 cleared, a unit imported into row 4 and row 5 cleared. The other lists
+    // are empty and get cleared after them.
+    void SetUp() override
+    {
+        ConnectedJobTest::SetUp();
+        const char units[] = "ABCDEFGHIJKLMNOP";
+        for (int slot = 0; slot < 16; ++slot)
+        {
+            const auto header = headerOf(units[slot]);
+            instrument->setSlotHeader(module, slot, Bytes(header.begin(), header.end()));
+            auto& row = lists.oscData[static_cast<size_t>(slot)];
+            row.header = header;
+            row.state = SlotState::Received;
+            row.slotIndex = slot;
+        }
+        const int order[] = {1, 2, 0};
+        for (int row = 0; row < 3; ++row)
+        {
+            lists.oscData[static_cast<size_t>(row)].header = headerOf(units[order[row]]);
+            lists.oscData[static_cast<size_t>(row)].slotIndex = order[row];
+        }
+        lists.oscData[3] = w40388_data::UserOscData();
+        lists.oscData[4] = w40388_data::UserOscData(makeUnitDataBlock(UnitFileOptions{}));
+        lists.oscData[5] = w40388_data::UserOscData();
+    }
+
+    // Every unit a row shows is on the instrument: in the slot the row names, or, for the swap in
+    // doubt, in either of its slots.
+    void expectEveryShownUnitWhereItsRowSays()
+    {
+        for (const auto& row : lists.oscData)
+        {
+            if (row.state != SlotState::Received || row.slotIndex < 0)
+                continue;
+            std::vector<int> slots{row.slotIndex.load()};
+            if (doubt && (row.slotIndex == doubt->firstSlot || row.slotIndex == doubt->secondSlot))
+                slots = {doubt->firstSlot, doubt->secondSlot};
+            bool found = false;
+            for (const int slot : slots)
+                found = found || std::memcmp(instrument->getSlot(module, slot).getData(), row.header.data(), 32) == 0;
+            EXPECT_TRUE(found) << "unit " << row.header[2] << " is not in slot " << row.slotIndex.load();
+        }
+    }
+
+    // Every slot of the instrument holds its row's unit, or nothing for an empty row.
+    void expectInstrumentHoldsTheLists()
+    {
+        for (int slot = 0; slot < 16; ++slot)
+        {
+            const auto& row = lists.oscData[static_cast<size_t>(slot)];
+            EXPECT_EQ(row.state == SlotState::Empty, instrument->isSlotEmpty(module, slot)) << "slot " << slot;
+            if (row.state != SlotState::Empty)
+            {
+                EXPECT_EQ(row.state, SlotState::Received);
+                EXPECT_EQ(row.slotIndex, slot);
+                EXPECT_EQ(std::memcmp(instrument->getSlot(module, slot).getData(), row.header.data(), 32), 0)
+                    << "slot " << slot;
+            }
+        }
+    }
+
+    w40388_data::UserData lists;
+    std::optional<w40388_data::SwapInDoubt> doubt;
+};
+
+std::string stopCaseName(const ::testing::TestParamInfo<std::tuple<StopPoint, StopWay>>& info)
+{
+    static const char* const ways[] = {"Cancel", "Refusal", "NoAnswer", "LostCable"};
+    return std::string(std::get<0>(info.param).name) + ways[static_cast<int>(std::get<1>(info.param))];
+}
+
+TEST_P(WriteStoppedPartWayTest, LeavesRowsTrueSoTheNextWriteLosesNoUnit)
+{
+    const auto& [point, way] = GetParam();
+    const bool atIdentity = point.match.request == Request::Identity;
+    WriteJob stopped(&lists, &doubt);
+    stopped.setTimeoutsForTesting(1000, 1000);
+    for (int swap = 0; swap < point.swapsBefore; ++swap)
+        instrument->addFault(point.match, Fault{});
+    int expected = Result::canceled;
+    switch (way)
+    {
+    case StopWay::Cancel:
+        stopped.cancelAtStep = point.stepsBefore;
+        break;
+    case StopWay::Refusal:
+        instrument->addFault(point.match, atIdentity ? Fault::otherFamily() : Fault::nak());
+        expected = atIdentity ? Result::targetDevice : Result::nakOnReceive;
+        break;
+    case StopWay::NoAnswer:
+        instrument->addFault(point.match, Fault::noAnswer());
+        expected = Result::timeout;
+        break;
+    case StopWay::LostCable:
+        instrument->addFault(point.match, Fault::lost());
+        expected = Result::timeout;
+        break;
+    }
+
+    EXPECT_EQ(runJob(stopped), expected);
+    const bool outcomeUnknown = point.isSwap && (way == StopWay::NoAnswer || way == StopWay::LostCable);
+    EXPECT_EQ(doubt.has_value(), outcomeUnknown);
+    expectEveryShownUnitWhereItsRowSays();
+
+    instrument->clearFaults();
+    WriteJob completing(&lists, &doubt);
+    EXPECT_EQ(runJob(completing), Result::noError);
+    EXPECT_FALSE(doubt.has_value());
+    expectInstrumentHoldsTheLists();
+}
+
+// Oscillator steps: ten rows already in place (15 down to 6), the two swaps, row 0's unit
+// already in place, then clear 3, write 4 and clear 5.
+INSTANTIATE_TEST_SUITE_P(
+    StopPointsAndWays, WriteStoppedPartWayTest,
+    ::testing::Combine(::testing::Values(StopPoint{"Identity", {Request::Identity}, 0, 0, false},
+                                         StopPoint{"FirstSwap", {Request::Swap, 4, 0}, 11, 0, true},
+                                         StopPoint{"SecondSwap", {Request::Swap, 4, 0}, 12, 1, true},
+                                         StopPoint{"FirstClear", {Request::Clear, 4, 3}, 14, 0, false},
+                                         StopPoint{"Write", {Request::DataDump, 4, 4}, 15, 0, false},
+                                         StopPoint{"SecondClear", {Request::Clear, 4, 5}, 16, 0, false}),
+                       ::testing::Values(StopWay::Cancel, StopWay::Refusal, StopWay::NoAnswer, StopWay::LostCable)),
+    stopCaseName);
 } // namespace

@@ -38,6 +38,13 @@ SimulatedInstrument::Fault SimulatedInstrument::Fault::noAnswer()
     return fault;
 }
 
+SimulatedInstrument::Fault SimulatedInstrument::Fault::lost()
+{
+    Fault fault;
+    fault.answer = Answer::Lost;
+    return fault;
+}
+
 SimulatedInstrument::Fault SimulatedInstrument::Fault::nak()
 {
     Fault fault;
@@ -399,6 +406,8 @@ SimulatedInstrument::Outgoing SimulatedInstrument::handleMessage(const Bytes& me
         delayMs = fault.delayMs;
         packets = fault.before;
         Bytes reply;
+        if (fault.answer == Fault::Answer::Lost)
+            return answer;
         if (fault.answer == Fault::Answer::Normal || fault.answer == Fault::Answer::Nothing)
             reply = carryOut(*request, message, module, slot);
         else
@@ -547,6 +556,7 @@ SimulatedInstrument::Bytes SimulatedInstrument::makeRefusal(const Fault& fault) 
         return makeMakerAnswer(fault.function);
     case Fault::Answer::Normal:
     case Fault::Answer::Nothing:
+    case Fault::Answer::Lost:
         break;
     }
     return {};

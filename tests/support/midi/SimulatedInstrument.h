@@ -75,6 +75,7 @@ public:
         {
             Normal,       // carry out the request and answer it
             Nothing,      // carry it out, send no answer
+            Lost,         // as if a cable were pulled: not carried out, not answered (still listed as received)
             Nak,          // refuse it: function 0x24
             UserCommError // refuse it with `function` (0x27 to 0x2F)
         };
@@ -90,6 +91,7 @@ public:
         std::vector<Bytes> before;
 
         static Fault noAnswer();
+        static Fault lost();
         static Fault nak();
         static Fault userCommError(juce::uint8 function);
         static Fault otherMaker(juce::uint8 maker = 0x41);
