@@ -45,6 +45,9 @@ TEST(UserUnitFileReaderTests, ReadsEveryModuleIntoTheTarget)
         options.module = static_cast<UnitModule>(module);
         options.platform = UnitPlatform::ParvolinVr;
         options.payloadSize = payloadSizes[module];
+        // Each id in its own header word.
+        options.devId = 0x01020304u + static_cast<std::uint32_t>(module);
+        options.prgId = 0x7A6B5C4Du;
         auto payload = test::deflatedEntry("unit/payload.bin", test::makePayload(options));
         payload.declaredUncompressedSize = 0;
         const auto outcome = readBytes(

@@ -260,6 +260,8 @@ TEST_P(WriteStoppedPartWayTest, LeavesRowsTrueSoTheNextWriteLosesNoUnit)
     {
     case StopWay::Cancel:
         stopped.cancelAtStep = point.stepsBefore;
+        if (atIdentity) // pressed while the instrument holds back its identity
+            instrument->addFault(point.match, Fault::delay(60000));
         break;
     case StopWay::Refusal:
         instrument->addFault(point.match, atIdentity ? Fault::otherFamily() : Fault::nak());
@@ -276,6 +278,7 @@ TEST_P(WriteStoppedPartWayTest, LeavesRowsTrueSoTheNextWriteLosesNoUnit)
     }
 
     EXPECT_EQ(runJob(stopped), expected);
+    EXPECT_EQ(stopped.GetMessage(), midi::getMidiCommunicationErrorText(expected));
     const bool outcomeUnknown = point.isSwap && (way == StopWay::NoAnswer || way == StopWay::LostCable);
     EXPECT_EQ(doubt.has_value(), outcomeUnknown);
     expectEveryShownUnitWhereItsRowSays();
