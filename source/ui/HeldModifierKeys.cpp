@@ -18,7 +18,8 @@ using NextEventFunction = decltype(juce::X11Symbols::xNextEvent);
 NextEventFunction frameworksNextEvent = nullptr;
 
 // The state bits the framework's Alt stands for: the rows of the modifier map that hold a key whose
-// symbol is the left or the right Alt, the two keys the framework follows as Alt.
+// symbol is the left or the right Alt, the two keys the framework follows as Alt. Read at each key
+// press, at human pace, so that a layout changed while the program runs counts at once.
 unsigned int altStateMask(::Display* display)
 {
     auto* x11 = juce::X11Symbols::getInstance();
