@@ -52,7 +52,7 @@ MainAppWindow::MainAppWindow()
     auto* menus = w40388_menu::ApplicationMenuManager::getInstance();
     setMenuBar(menus, menuBarHeight);
     addKeyListener(menus->getCommandManager().getKeyMappings());
-    ui::HeldModifierKeys::keepTrueIn(*this);
+    ui::HeldModifierKeys::keepTrue();
 
     updateTitle();
     setUsingNativeTitleBar(true);

@@ -3,97 +3,83 @@
 
 #include "ui/HeldModifierKeys.h"
 
-#include <array>
+#include <juce_gui_basics/juce_gui_basics.h>
 
 namespace ui
 {
 namespace
 {
-// The keys of each modifier the framework follows, as rows of the server's modifier map.
-struct FollowedModifier
-{
-    int flag;         // juce::ModifierKeys flag
-    int mappingIndex; // row of the server's modifier map; -1 when the keyboard has none
-};
+// X's KeyPress event type; the framework takes the name for its own class.
+constexpr int keyPressEventType = 2;
 
-// Alt is whichever modifier row holds the left Alt key, as the framework decides it.
-int altMappingIndex(::Display* display, const XModifierKeymap& mapping)
+using NextEventFunction = decltype(juce::X11Symbols::xNextEvent);
+
+// How the framework takes the next event from Xlib's queue, for every window it has.
+NextEventFunction frameworksNextEvent = nullptr;
+
+// The state bits the framework's Alt stands for: the rows of the modifier map that hold a key whose
+// symbol is the left or the right Alt, the two keys the framework follows as Alt. Read at each key
+// press, at human pace, so that a layout changed while the program runs counts at once.
+unsigned int altStateMask(::Display* display)
 {
-    const auto altKeycode = juce::X11Symbols::getInstance()->xKeysymToKeycode(display, XK_Alt_L);
-    for (int index = 0; index < 8 && altKeycode != 0; ++index)
-        for (int key = 0; key < mapping.max_keypermod; ++key)
-            if (mapping.modifiermap[index * mapping.max_keypermod + key] == altKeycode)
-                return index;
-    return -1;
+    auto* x11 = juce::X11Symbols::getInstance();
+    auto* mapping = x11->xGetModifierMapping(display);
+    if (mapping == nullptr)
+        return 0;
+    unsigned int mask = 0;
+    for (int row = 0; row < 8; ++row)
+        for (int key = 0; key < mapping->max_keypermod; ++key)
+        {
+            const auto keycode = mapping->modifiermap[row * mapping->max_keypermod + key];
+            const auto symbol = keycode != 0 ? x11->xkbKeycodeToKeysym(display, keycode, 0, 0) : NoSymbol;
+            if (symbol == XK_Alt_L || symbol == XK_Alt_R)
+                mask |= 1u << row;
+        }
+    x11->xFreeModifiermap(mapping);
+    return mask;
 }
 
-// Notes each key release waiting in Xlib's queue; takes none out of it.
-Bool notePendingRelease(::Display*, XEvent* event, XPointer releasedKeys)
+// Lets go of the modifiers the framework holds as down that were up as this key went down. Without
+// Alt in the modifier map the server cannot tell whether Alt was down, so Alt stays as it is.
+void forgetModifiersUpFor(const XKeyEvent& key)
 {
-    if (event->type == KeyRelease)
-        (*reinterpret_cast<std::array<bool, 256>*>(releasedKeys))[event->xkey.keycode & 0xFF] = true;
-    return False;
+    using Keys = juce::ModifierKeys;
+    const auto altMask = altStateMask(key.display);
+    const struct
+    {
+        int flag;
+        unsigned int stateMask;
+    } followed[] = {{Keys::shiftModifier, ShiftMask}, {Keys::ctrlModifier, ControlMask}, {Keys::altModifier, altMask}};
+
+    auto keys = Keys::currentModifiers;
+    for (const auto& modifier : followed)
+        if (modifier.stateMask != 0 && (key.state & modifier.stateMask) == 0)
+            keys = keys.withoutFlags(modifier.flag);
+    Keys::currentModifiers = keys;
+}
+
+int nextEventWithModifiersKeptTrue(::Display* display, XEvent* event)
+{
+    const auto result = frameworksNextEvent(display, event);
+    if (event->type == keyPressEventType)
+        forgetModifiersUpFor(event->xkey);
+    return result;
 }
 } // namespace
 
-void HeldModifierKeys::keepTrueIn(juce::Component& window)
-{
-    // One listener serves every window; it holds no state and outlives them all.
-    static HeldModifierKeys listener;
-    window.addKeyListener(&listener);
-}
-
-void HeldModifierKeys::forgetKeysReleasedElsewhere()
+void HeldModifierKeys::keepTrue()
 {
     auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
-    auto* display = windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
-    if (display == nullptr)
+    if (windowSystem == nullptr || windowSystem->getDisplay() == nullptr)
         return;
 
-    auto keys = juce::ModifierKeys::currentModifiers;
+    // Every event of every window the framework makes passes through its handle on Xlib's
+    // XNextEvent, on the message thread: a key press is looked at there, before it is handled.
+    auto* x11 = juce::X11Symbols::getInstance();
+    if (x11->xNextEvent != nextEventWithModifiersKeptTrue)
     {
-        juce::XWindowSystemUtilities::ScopedXLock lock;
-        auto* x11 = juce::X11Symbols::getInstance();
-        ::Window root = 0, child = 0;
-        int rootX = 0, rootY = 0, windowX = 0, windowY = 0;
-        unsigned int held = 0;
-        if (x11->xQueryPointer(display, x11->xRootWindow(display, x11->xDefaultScreen(display)), &root, &child, &rootX,
-                               &rootY, &windowX, &windowY, &held) == False)
-            return;
-        auto* mapping = x11->xGetModifierMapping(display);
-        if (mapping == nullptr)
-            return;
-
-        // Every event the server sent before answering the query is in Xlib's queue now. A key
-        // that is up on the server while its release waits there is no stale one: the framework
-        // will see it come up (a quick Ctrl+Q is handled before its Ctrl comes up).
-        std::array<bool, 256> releasePending{};
-        XEvent ignored;
-        XCheckIfEvent(display, &ignored, notePendingRelease, reinterpret_cast<XPointer>(&releasePending));
-
-        const FollowedModifier followed[] = {{juce::ModifierKeys::shiftModifier, ShiftMapIndex},
-                                             {juce::ModifierKeys::ctrlModifier, ControlMapIndex},
-                                             {juce::ModifierKeys::altModifier, altMappingIndex(display, *mapping)}};
-        for (const auto& modifier : followed)
-        {
-            if (modifier.mappingIndex < 0 || !keys.testFlags(modifier.flag) ||
-                (held & (1u << modifier.mappingIndex)) != 0)
-                continue;
-            bool comesUp = false;
-            for (int key = 0; key < mapping->max_keypermod; ++key)
-                comesUp |= releasePending[mapping->modifiermap[modifier.mappingIndex * mapping->max_keypermod + key]];
-            if (!comesUp)
-                keys = keys.withoutFlags(modifier.flag);
-        }
-        x11->xFreeModifiermap(mapping);
+        frameworksNextEvent = x11->xNextEvent;
+        x11->xNextEvent = nextEventWithModifiersKeptTrue;
     }
-    juce::ModifierKeys::currentModifiers = keys;
-}
-
-bool HeldModifierKeys::keyStateChanged(bool isKeyDown, juce::Component*)
-{
-    if (isKeyDown)
-        forgetKeysReleasedElsewhere();
-    return false;
 }
 } // namespace ui
