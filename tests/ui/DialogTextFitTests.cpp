@@ -219,9 +219,13 @@ protected:
         EXPECT_TRUE(fit.misfits.empty()) << ::testing::PrintToString(fit.misfits);
         // Nothing of ours may stand outside the content either.
         for (auto* child : content.getChildren())
+        {
             if (child->isVisible())
+            {
                 EXPECT_TRUE(content.getLocalBounds().contains(child->getBounds()))
                     << name << ": " << child->getName() << " at " << child->getBounds().toString();
+            }
+        }
     }
 
     test::gui::ScopedPreferences preferences;
