@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the fuzz targets need
-# (fonts-ipafont-gothic: the face that draws the interface's Latin and Japanese texts).
+# (fonts-ipaexfont-gothic: the face that draws the interface's Latin and Japanese texts, each ASCII
+# character as itself).
 # Does nothing when everything is already there.
 set -euo pipefail
 
@@ -10,7 +11,7 @@ packages=(
     libfreetype-dev libfontconfig1-dev libx11-dev libxrandr-dev libxinerama-dev
     libxcursor-dev libxext-dev libxcomposite-dev libgl-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    xvfb xauth xdotool x11-utils openbox imagemagick fonts-dejavu-core fonts-ipafont-gothic
+    xvfb xauth xdotool x11-utils openbox imagemagick fonts-dejavu-core fonts-ipaexfont-gothic
 )
 
 missing=()

@@ -115,12 +115,14 @@ juce::Typeface::Ptr findTypeface(const juce::String& name, const std::vector<Fon
 std::vector<FontLibrary::StandInFace> FontLibrary::defaultStandInFaces()
 {
     return {
-        {"IPAPGothic", juce::File("/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf")},
-        {"IPAGothic", juce::File("/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf")},
+        {"IPAexGothic", juce::File("/usr/share/fonts/opentype/ipaexfont-gothic/ipaexg.ttf")},
         {"VL Gothic", juce::File("/usr/share/fonts/truetype/vlgothic/VL-Gothic-Regular.ttf")},
         {"Noto Sans CJK JP", juce::File("/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc")},
         {"Noto Sans CJK JP", juce::File("/usr/share/fonts/google-noto-cjk/NotoSansCJK-Regular.ttc")},
         {"Noto Sans CJK JP", juce::File("/usr/share/fonts/noto-cjk/NotoSansCJK-Regular.ttc")},
+        // These draw the backslash as a yen sign: Japanese texts, with that one flaw, rather than none.
+        {"IPAPGothic", juce::File("/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf")},
+        {"IPAGothic", juce::File("/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf")},
     };
 }
 

@@ -52,10 +52,10 @@ public:
         juce::File file;
     };
 
-    // The stand-in faces in order of preference, where the distributions install them: single-face
-    // files first (the framework opens them from their file; the proportional IPAPGothic first,
-    // for Latin text that does not look typewritten), the CJK collection last (it is read into
-    // memory whole, 19 MB).
+    // The stand-in faces in order of preference, where the distributions install them: first those
+    // that draw every ASCII character as itself (IPAexGothic, whose Latin letters are proportional,
+    // leads; single-face files before the CJK collection, which is read into memory whole, 19 MB),
+    // then the IPA faces, which draw the backslash as a yen sign as Japanese text faces of old did.
     static std::vector<StandInFace> defaultStandInFaces();
 
     // Unless JUCE_FONT_PATH names them already, makes the framework list only the folder of the

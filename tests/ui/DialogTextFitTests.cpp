@@ -14,10 +14,12 @@
 #include "support/midi/SimulatedInstrumentFixture.h"
 #include "ui/AboutComponent.h"
 #include "ui/AlertDialogComponent.h"
+#include "ui/DefaultLookAndFeel.h"
 #include "ui/FontLibrary.h"
 #include "ui/ImportUserDataWarningComponent.h"
 #include "ui/MidiCommunicationDialog.h"
 #include "ui/PreferencesEditComponent.h"
+#include "ui/WarningDialogLayout.h"
 #include "ui/WriteUserDataWarningComponent.h"
 
 #include <gtest/gtest.h>
@@ -217,9 +219,13 @@ protected:
         EXPECT_TRUE(fit.misfits.empty()) << ::testing::PrintToString(fit.misfits);
         // Nothing of ours may stand outside the content either.
         for (auto* child : content.getChildren())
+        {
             if (child->isVisible())
+            {
                 EXPECT_TRUE(content.getLocalBounds().contains(child->getBounds()))
                     << name << ": " << child->getName() << " at " << child->getBounds().toString();
+            }
+        }
     }
 
     test::gui::ScopedPreferences preferences;
@@ -269,6 +275,39 @@ TEST_P(DialogTextFitTest, EveryDialogTextFitsItsArea)
             progress.processChanged();
             expectFits(progress, job->getTitle() + " " + key);
         }
+    }
+}
+
+// The warnings before an import and before SEND ALL share their layout; a message several times
+// longer than theirs, broken into lines or one paragraph, makes it grow with its controls below.
+TEST_P(DialogTextFitTest, WarningWithAMuchLongerMessageGrowsWithItsControlsBelowTheWholeText)
+{
+    struct NoAnswers : juce::Button::Listener
+    {
+        void buttonClicked(juce::Button*) override {}
+    } listener;
+    const auto lines = text("ImportUserDataWarningDialogLine1") + text("ImportUserDataWarningDialogLine2") +
+                       text("ImportUserDataWarningDialogLine3") + "\n";
+    const auto paragraph = text("ImportUserDataWarningDialogLine2").trim() + " ";
+    const std::pair<const char*, juce::String> messages[] = {
+        {"lines", juce::String::repeatedString(lines, 4) + "\n" + text("ImportUserDataWarningDialogLine4")},
+        {"paragraph", juce::String::repeatedString(paragraph, 8) + text("ImportUserDataWarningDialogLine4")},
+    };
+    for (const auto& [what, message] : messages)
+    {
+        w40388_ui::DefaultLookAndFeel lookAndFeel;
+        juce::Component content;
+        juce::Label label;
+        juce::TextButton ok("OK"), cancel("Cancel");
+        juce::ToggleButton tick("DontWarning");
+        const ui::WarningDialogTexts texts{message, text("ImportUserDataWarningDialogOk"), text("CommonCancel"),
+                                           text("ImportUserDataWarningDialogDontConfirmNext")};
+        ui::layOutWarningDialog(content, label, ok, cancel, tick, texts, lookAndFeel, listener);
+        expectFits(content, juce::String("warning with a long message in ") + what);
+        EXPECT_GT(content.getHeight(), 180) << what;
+        for (juce::Component* control : {static_cast<juce::Component*>(&ok), static_cast<juce::Component*>(&cancel),
+                                         static_cast<juce::Component*>(&tick)})
+            EXPECT_GE(control->getY(), label.getBottom()) << what << ": " << control->getName();
     }
 }
 

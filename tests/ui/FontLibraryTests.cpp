@@ -1,3 +1,4 @@
+#include "core/CurrentLanguageModel.h"
 #include "support/TemporaryFolder.h"
 #include "support/gui/GuiTest.h"
 #include "ui/DefaultLookAndFeel.h"
@@ -5,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 namespace
 {
@@ -123,5 +126,107 @@ TEST(FontLibrary, InterfaceFontsAndDefaultFontsDrawEveryJapaneseText)
     };
     for (const auto& [what, face] : faces)
         EXPECT_EQ(missingGlyphs(face, characters), "") << what;
+}
+
+juce::Typeface::Ptr latinFace()
+{
+    return juce::Font("DejaVu Sans", 16.0f, juce::Font::plain).getTypefacePtr();
+}
+
+// The glyph's coverage when it is stretched to fill a square, so that glyphs of different faces
+// compare by shape alone.
+juce::Image shapeOf(const juce::Typeface::Ptr& face, juce::juce_wchar character)
+{
+    constexpr int size = 16;
+    juce::Path outline;
+    face->getOutlineForGlyph(static_cast<int>(character), outline);
+    juce::Image shape(juce::Image::SingleChannel, size, size, true);
+    juce::Graphics g(shape);
+    g.setColour(juce::Colours::white);
+    g.fillPath(outline, outline.getTransformToScaleToFit(0.0f, 0.0f, float(size), float(size), false));
+    return shape;
+}
+
+// The coverage two shapes share over the coverage of either: 1 for the same shape.
+float likeness(const juce::Image& a, const juce::Image& b)
+{
+    float shared = 0.0f, either = 0.0f;
+    for (int y = 0; y < a.getHeight(); ++y)
+        for (int x = 0; x < a.getWidth(); ++x)
+        {
+            const auto p = a.getPixelAt(x, y).getFloatAlpha(), q = b.getPixelAt(x, y).getFloatAlpha();
+            shared += juce::jmin(p, q);
+            either += juce::jmax(p, q);
+        }
+    return either > 0.0f ? shared / either : 1.0f;
+}
+
+// The printable ASCII characters the face draws without a glyph of their own, and those that
+// Japanese and Korean character sets of old replaced (the backslash by the yen or won sign, the
+// tilde by an overline) when the face draws them more like the replacement than like the
+// character of a Latin face.
+juce::String asciiNotDrawnAsItself(const juce::Typeface::Ptr& face)
+{
+    std::set<juce::juce_wchar> ascii;
+    for (juce::juce_wchar character = 0x21; character < 0x7F; ++character)
+        ascii.insert(character);
+    auto wrong = missingGlyphs(face, ascii);
+    if (face == nullptr)
+        return wrong;
+    const std::pair<juce::juce_wchar, std::vector<juce::juce_wchar>> replaced[] = {
+        {'\\', {0xA5, 0x20A9}},
+        {'~', {0x203E}},
+    };
+    for (const auto& [character, replacements] : replaced)
+    {
+        const auto drawn = shapeOf(face, character);
+        const auto asItself = likeness(drawn, shapeOf(latinFace(), character));
+        if (std::any_of(replacements.begin(), replacements.end(),
+                        [&](juce::juce_wchar replacement)
+                        { return likeness(drawn, shapeOf(latinFace(), replacement)) >= asItself; }))
+            wrong += juce::String::charToString(character);
+    }
+    return wrong;
+}
+
+TEST(FontLibrary, InterfaceFontsDrawEveryAsciiCharacterAsItselfInBothLanguages)
+{
+    QTR_REQUIRE_DISPLAY();
+    using Language = w40388_application::CurrentLanguageModel;
+    // The check itself: a Latin face passes; the same face with the yen sign at the backslash and
+    // an overline at the tilde fails.
+    EXPECT_EQ(asciiNotDrawnAsItself(latinFace()).toStdString(), "");
+    auto* oldJapaneseSet = new juce::CustomTypeface;
+    const juce::Typeface::Ptr oldJapaneseFace(oldJapaneseSet);
+    for (juce::juce_wchar character = 0x21; character < 0x7F; ++character)
+    {
+        juce::juce_wchar drawnAs = character;
+        if (character == '\\')
+            drawnAs = 0xA5;
+        else if (character == '~')
+            drawnAs = 0x203E;
+        juce::Path outline;
+        latinFace()->getOutlineForGlyph(static_cast<int>(drawnAs), outline);
+        oldJapaneseSet->addGlyph(character, outline, 0.6f);
+    }
+    EXPECT_EQ(asciiNotDrawnAsItself(oldJapaneseFace).toStdString(), "\\~");
+
+    auto* library = ui::FontLibrary::getInstance();
+    for (const auto language : {Language::english, Language::japanese})
+    {
+        Language::getInstance()->setLanguage(language);
+        library->registerApplicationFonts();
+        w40388_ui::DefaultLookAndFeel lookAndFeel;
+        const std::pair<const char*, juce::Typeface::Ptr> faces[] = {
+            {"unit names", library->getFont("ListName").getTypefacePtr()},
+            {"dialog texts", library->getFont("DialogText").getTypefacePtr()},
+            {"framework default font", juce::Font(15.0f).withTypefaceStyle("Regular").getTypefacePtr()},
+            {"look-and-feel default font", lookAndFeel.getTypefaceForFont(juce::Font(15.0f))},
+        };
+        for (const auto& [what, face] : faces)
+            EXPECT_EQ(asciiNotDrawnAsItself(face).toStdString(), "")
+                << what << (language == Language::japanese ? " (Japanese)" : "");
+    }
+    Language::getInstance()->setLanguage(Language::english);
 }
 } // namespace
