@@ -47,6 +47,7 @@ public:
         std::function<void()> quit;
     };
 
+    // What getApplicationName() gives; it also begins the line said when no display can be opened.
     static constexpr const char* applicationName = "Feltan QTR-3 digital Librarian";
 
     // The program's application: ALSA, the user's preferences, the framework's quit.
