@@ -22,6 +22,9 @@
 #include "ui/RunMidiCommunicationProcess.h"
 #include "ui/SelectedRowsStatus.h"
 
+#include <cstdlib>
+#include <iostream>
+
 namespace
 {
 constexpr juce::uint32 qtr3FamilyId = 343;
@@ -42,6 +45,18 @@ constexpr const char* japaneseFrameworkTexts = "language: Japanese\n"
                                                "\"Cancel\" = \"キャンセル\"\n"
                                                "\"Yes\" = \"はい\"\n"
                                                "\"No\" = \"いいえ\"\n";
+
+// The one line said when no display can be opened, naming the display asked for. Without a DISPLAY
+// value the framework tries ":0.0".
+juce::String noDisplayMessage(const char* display)
+{
+    const juce::String name(display);
+    const auto asked = display == nullptr ? juce::String("DISPLAY is not set, and the default \":0.0\"")
+                       : name.isEmpty()   ? juce::String("DISPLAY is empty, and the default \":0.0\"")
+                                          : "the display DISPLAY=\"" + name + "\"";
+    return qtr3LibrarianApplication::applicationName + juce::String(": cannot start without a display: ") + asked +
+           " could not be opened.";
+}
 
 // An instrument search ends after its reply wait (a few seconds). One still marked as running this
 // long after a quit was first refused for it is taken to have hung, and no longer holds the quit.
@@ -70,7 +85,7 @@ qtr3LibrarianApplication::~qtr3LibrarianApplication()
 
 const juce::String qtr3LibrarianApplication::getApplicationName()
 {
-    return "Feltan QTR-3 digital Librarian";
+    return applicationName;
 }
 
 const juce::String qtr3LibrarianApplication::getApplicationVersion()
@@ -100,6 +115,15 @@ juce::String qtr3LibrarianApplication::instanceLockName(const juce::File& prefer
 
 bool qtr3LibrarianApplication::initialiseApp()
 {
+    // Without a display the framework goes on until the first window is placed, and crashes there.
+    // End before anything is opened, read or written: the preferences are left as they are.
+    if (juce::Desktop::getInstance().isHeadless())
+    {
+        std::cerr << noDisplayMessage(std::getenv("DISPLAY")) << std::endl;
+        setApplicationReturnValue(1);
+        return false;
+    }
+
     instanceLock = std::make_unique<juce::InterProcessLock>(instanceLockName(getPreferencesFolder()));
     if (!instanceLock->enter(0))
     {

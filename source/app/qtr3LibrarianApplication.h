@@ -47,6 +47,9 @@ public:
         std::function<void()> quit;
     };
 
+    // What getApplicationName() gives; it also begins the line said when no display can be opened.
+    static constexpr const char* applicationName = "Feltan QTR-3 digital Librarian";
+
     // The program's application: ALSA, the user's preferences, the framework's quit.
     qtr3LibrarianApplication();
     explicit qtr3LibrarianApplication(Options options);
@@ -70,9 +73,10 @@ public:
     // True when the application is ending.
     bool requestQuit();
 
-    // The runner's start: refuses to start (returns false, leaving the running instance alone)
-    // when another instance holds the lock of the same preferences folder, then runs the
-    // framework's start-up, which calls initialise().
+    // The runner's start: refuses to start when no display can be opened (one line on stderr,
+    // return value 1) and when another instance holds the lock of the same preferences folder
+    // (leaving the running instance alone), then runs the framework's start-up, which calls
+    // initialise().
     bool initialiseApp() override;
 
     w40388_application::ApplicationStartupProcess& getStartupProcess() noexcept { return startupProcess; }

@@ -124,8 +124,14 @@ void PreferencesData::Save()
 {
     const auto file = GetFilePath();
     const auto format = fileFormat();
-    // Text we would refuse to read back is not written: the file keeps the settings it holds.
+    // Text the next start would refuse (too large, or past the reader's other bounds, such as a
+    // key added to a file that already names as much as it may) is not written: the file keeps
+    // the settings it holds rather than being set aside as unreadable next time.
     if (file == juce::File() || xmlTextSize(*root, format) > maxXmlFileBytes)
+        return;
+    juce::MemoryOutputStream text;
+    root->writeTo(text, format);
+    if (parseFile(text.getData(), text.getDataSize()) == nullptr)
         return;
 
     if (unreadableFilePending)
@@ -136,7 +142,8 @@ void PreferencesData::Save()
         unreadableFilePending = false;
     }
 
-    // writeTo() writes a temporary file beside the target and renames it over the target.
+    // writeTo() writes the same text into a temporary file beside the target and renames it over
+    // the target.
     root->writeTo(file, format);
 }
 

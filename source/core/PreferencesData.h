@@ -72,8 +72,8 @@ public:
     // Replaces the file with the tree: written to a temporary file beside it, which then takes
     // its place, so a failed or interrupted save leaves the previous file whole. A file that could
     // not be read at load time is first kept aside under the ".corrupt" suffix. A tree whose text
-    // would be larger than a file parseFile reads is not written. Failures are not reported; the
-    // settings stay in memory.
+    // parseFile would refuse (larger than it reads, or naming more than it takes) is not written.
+    // Failures are not reported; the settings stay in memory.
     void Save();
 
     // The preferences file; creates its folder when missing.

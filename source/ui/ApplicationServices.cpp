@@ -8,6 +8,9 @@
 #include "ui/AlertDialogComponent.h"
 #include "ui/FontLibrary.h"
 #include "ui/ModalDialog.h"
+#include "ui/PreferencesEditComponent.h"
+
+#include <algorithm>
 
 namespace w40388_application
 {
@@ -27,11 +30,16 @@ void applyMidiPortPreferences()
     devices->outPortName = preferences->GetString(midiOutPortKey, {});
 }
 
+int readListHeight()
+{
+    const auto stored =
+        w40388_preferences::PreferencesData::getInstance()->GetInt(w40388_preferences::listHeightKey, 0);
+    return std::min(stored, PreferencesEditComponent::listRowHeights.back());
+}
+
 int applyListFontHeights()
 {
-    const auto listHeight =
-        w40388_preferences::PreferencesData::getInstance()->GetInt(w40388_preferences::listHeightKey, 0);
-    const auto fontHeight = static_cast<int>(static_cast<float>(listHeight) * 0.6f);
+    const auto fontHeight = static_cast<int>(static_cast<float>(readListHeight()) * 0.6f);
 
     auto* fonts = ui::FontLibrary::getInstance();
     for (const char* name : {"ListNumber", "ListName", "ListCategory"})

@@ -1,9 +1,9 @@
 #include "ui/UserPaneComponent.h"
 
 #include "core/ModalDialogState.h"
-#include "core/PreferencesData.h"
 #include "data/DataCenter.h"
 #include "ui/ApplicationCommandTargetProvider.h"
+#include "ui/ApplicationServices.h"
 #include "ui/UnitFileDrop.h"
 #include "ui/UserListFamily.h"
 #include "ui/UserUnitImport.h"
@@ -103,7 +103,7 @@ template <UnitModule Module> void UserPaneComponent<Module>::preferencesDataChan
 template <UnitModule Module> void UserPaneComponent<Module>::applyListHeightPreference()
 {
     // A missing or unusable value would leave rows one pixel high.
-    const int stored = w40388_preferences::PreferencesData::getInstance()->GetInt(w40388_preferences::listHeightKey, 0);
+    const int stored = w40388_application::readListHeight();
     list->setRowHeight(stored > 0 ? stored : defaultRowHeight);
 }
 

@@ -17,6 +17,7 @@
 #include "support/files/UnitFileBuilder.h"
 #include "support/gui/ApplicationTest.h"
 #include "support/gui/GuiTest.h"
+#include "ui/FontLibrary.h"
 #include "ui/ModalDialog.h"
 #include "ui/UserPaneComponents.h"
 #include "ui/UserUnitImport.h"
@@ -350,6 +351,40 @@ TEST_F(MenuBarTest, MenusFollowTheDebugMarkerAndTheModalFlag)
             EXPECT_TRUE(test::runMessageLoopUntil([&] { return !receiveAll.isEnabled(); }));
         }
         EXPECT_TRUE(test::runMessageLoopUntil([&] { return receiveAll.isEnabled(); }));
+        stopApplication();
+    }
+}
+
+using ListHeightTest = test::ApplicationTest;
+
+// Right after start-up the list fonts and every list's rows follow "ListHeight": the start-up
+// default, a stored height, and stored heights whose rows would overflow the list's layout, which
+// read as the largest height the preferences window offers.
+TEST_F(ListHeightTest, ListFontsAndRowsFollowTheStoredHeightFromTheStart)
+{
+    // Stored value (empty: no file), list font height, row height.
+    const std::tuple<const char*, float, int> cases[] = {
+        {"", 15.0f, 25}, {"40", 24.0f, 40}, {"2147483647", 24.0f, 40}, {"134217728", 24.0f, 40}};
+    for (const auto& [stored, fontHeight, rowHeight] : cases)
+    {
+        SCOPED_TRACE(stored);
+        const auto file = preferencesFolder.getChildFile(w40388_preferences::preferencesFileName);
+        ASSERT_TRUE(*stored == 0 ? file.deleteFile()
+                                 : file.replaceWithText("<PreferencesData><ListHeight Value=\"" + juce::String(stored) +
+                                                        "\"/></PreferencesData>"));
+        startApplication(false, Ports::setByHand);
+        if (HasFatalFailure())
+            return;
+        for (const auto* name : {"ListNumber", "ListName", "ListCategory"})
+            EXPECT_FLOAT_EQ(ui::FontLibrary::getInstance()->getFont(name).getHeight(), fontHeight) << name;
+        test::drainMessageLoop();
+        auto& tabs = content->getTabbedComponent();
+        const std::vector<int> rowHeights{
+            dynamic_cast<UserOscPaneComponent&>(*tabs.getTabContentComponent(0)).getList().getTable().getRowHeight(),
+            dynamic_cast<UserModFXPaneComponent&>(*tabs.getTabContentComponent(1)).getList().getTable().getRowHeight(),
+            dynamic_cast<UserDelFXPaneComponent&>(*tabs.getTabContentComponent(2)).getList().getTable().getRowHeight(),
+            dynamic_cast<UserRevFXPaneComponent&>(*tabs.getTabContentComponent(3)).getList().getTable().getRowHeight()};
+        EXPECT_EQ(rowHeights, std::vector<int>(4, rowHeight));
         stopApplication();
     }
 }

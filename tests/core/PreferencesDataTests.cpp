@@ -140,6 +140,66 @@ TEST_F(PreferencesDataTest, UnreadableOrHostileFilesAreKeptAsideAtTheFirstSaveAn
     }
 }
 
+TEST_F(PreferencesDataTest, HandEditedFileWithSingleQuotesAndFourByteCharactersIsReadAndSavedAlike)
+{
+    // A folder named with an emoji and a character beyond the basic plane, each four bytes in UTF-8.
+    const auto lastFolder = juce::String::fromUTF8("/home/u/Units \xf0\x9f\x8e\xb9 \xf0\xa0\x80\x8b");
+    const juce::String entries = "<AutoReceive Value='0'/><LastSavedFolder Value='" + lastFolder + "'/>";
+    writeFile("<?xml version='1.0' encoding='UTF-8'?>\n<PreferencesData>" + entries +
+              "<MidiInPort Value='QTR \"3\"'/></PreferencesData>");
+    for (int start = 0; start < 2; ++start) // as edited, then as the program saved it
+    {
+        const PreferencesData prefs;
+        EXPECT_FALSE(prefs.GetBool("AutoReceive", true)) << start;
+        EXPECT_EQ(prefs.GetString("LastSavedFolder", {}), lastFolder) << start;
+        EXPECT_EQ(prefs.GetString("MidiInPort", {}), "QTR \"3\"") << start;
+    }
+    EXPECT_EQ(folder.getNumberOfChildFiles(juce::File::findFiles), 1) << "nothing kept aside";
+}
+
+TEST_F(PreferencesDataTest, SaveThatTheNextStartCouldNotReadLeavesThePreviousFile)
+{
+    const std::string small = "<PreferencesData><AutoReceive Value=\"0\"/></PreferencesData>";
+    // The bytes left for the value of a new key before the saved text reaches the reading limit.
+    const auto room = [&](const char* key)
+    {
+        auto tree = juce::parseXML(small);
+        tree->createNewChildElement(key)->setAttribute("Value", "");
+        return static_cast<int>(maxXmlFileBytes - xmlTextSize(*tree, PreferencesData::fileFormat()));
+    };
+    const auto letters = [](int count) { return juce::String::repeatedString("x", count); };
+    // The file, the key set, its value, and whether the save writes it. A folder just within the limit and one
+    // byte beyond it; a port name that is short in memory but escaped beyond it; a key added to a file that
+    // already names as many elements and attributes as the reader takes.
+    const std::tuple<std::string, const char*, juce::String, bool> cases[] = {
+        {small, "LastSavedFolder", letters(room("LastSavedFolder")), true},
+        {small, "LastSavedFolder", letters(room("LastSavedFolder") + 1), false},
+        {small, "MidiInPort", juce::String::repeatedString("&", room("MidiInPort") / 5 + 1), false},
+        {boundedFile(2, maxXmlNames), "MidiPortAutoScan", "1", false}};
+
+    for (std::size_t row = 0; row < std::size(cases); ++row)
+    {
+        const auto& [text, key, value, written] = cases[row];
+        PreferencesData::setFolderOverrideForTesting(folder = temporary.getChildFile(juce::String(row)));
+        writeFile(text);
+        {
+            PreferencesData prefs;
+            prefs.SetString(key, value);
+            prefs.Save();
+        } // and saved again
+
+        const PreferencesData nextStart;
+        EXPECT_FALSE(nextStart.GetBool("AutoReceive", true)) << row;
+        EXPECT_TRUE(nextStart.GetString(key, "none") == (written ? value : "none")) << row;
+        if (!written)
+        {
+            EXPECT_TRUE(file().loadFileAsString().toStdString() == text) << row; // byte for byte, kept
+        }
+        // Nothing kept aside as unreadable, no temporary file left.
+        EXPECT_EQ(folder.getNumberOfChildFiles(juce::File::findFilesAndDirectories), 1) << row;
+    }
+}
+
 TEST_F(PreferencesDataTest, EmptyFileReadsAsNoSettingsAndIsReplacedWithoutKeepingItAside)
 {
     writeFile("");

@@ -37,14 +37,16 @@ const std::string validOscManifest = test::makeManifestJson({});
 
 TEST(UserUnitFileReaderTests, ReadsEveryModuleIntoTheTarget)
 {
-    // Payloads that declare no size, around the length the inflated block starts from.
-    const std::size_t payloadSizes[] = {300, 4096, 4097, 9000, 70000};
-    for (int module = 0; module < numUnitModules; ++module)
+    // Payloads that declare no size, around the length the inflated block starts from, and one that
+    // is its module's tag and nothing else.
+    const std::pair<int, std::size_t> modulesAndPayloadSizes[] = {{0, 300},  {1, 4096},  {2, 4097},
+                                                                  {3, 9000}, {4, 70000}, {3, 4}};
+    for (const auto& [module, payloadSize] : modulesAndPayloadSizes)
     {
         test::UnitFileOptions options;
         options.module = static_cast<UnitModule>(module);
         options.platform = UnitPlatform::ParvolinVr;
-        options.payloadSize = payloadSizes[module];
+        options.payloadSize = payloadSize;
         // Each id in its own header word.
         options.devId = 0x01020304u + static_cast<std::uint32_t>(module);
         options.prgId = 0x7A6B5C4Du;
@@ -52,7 +54,7 @@ TEST(UserUnitFileReaderTests, ReadsEveryModuleIntoTheTarget)
         payload.declaredUncompressedSize = 0;
         const auto outcome = readBytes(
             test::buildRawZip({test::storedEntry("unit/manifest.json", test::makeManifestJson(options)), payload}));
-        ASSERT_EQ(outcome.code, ReadError::NoError) << module;
+        ASSERT_EQ(outcome.code, ReadError::NoError) << module << ' ' << payloadSize;
         EXPECT_EQ(outcome.target.message, "");
         EXPECT_EQ(outcome.target.unitData, test::makeUnitDataBlock(options));
     }

@@ -5,7 +5,7 @@
 # receive's progress window, which OK closes; quit with Ctrl+Q and exit code 0, leaving the seven
 # defaults and the window's geometry in the preferences; open at the stored place next time; end a
 # second launch by itself while the first runs; and quit cleanly on the window's close request
-# while the receive's window is open.
+# while the receive's window is open. Started without a display, it must say so and end.
 #
 # Under a window manager (QTR_WINDOW_MANAGER set by the launcher) it also checks what the window
 # manager sees: three quit-and-start rounds reopen the window where and as tall as it was, the
@@ -89,6 +89,41 @@ expect_exit_code_zero() {
 }
 
 click_at() { xdotool mousemove "$1" "$2" click 1; }
+
+# Without a display the program says so in one line that names the display, ends with an error
+# code and leaves the preferences as they were: no folder made where there was none, a stored file
+# byte for byte. The display asked for is one with neither a socket nor a lock file, so no server,
+# above the numbers the GUI tests draw theirs from, and reached only through its socket ("unix:"),
+# as a bare number would be tried over TCP as well.
+no_display_number=$((20000 + RANDOM % 20000))
+while [[ -e /tmp/.X11-unix/X$no_display_number || -e /tmp/.X$no_display_number-lock ]]; do
+    no_display_number=$((no_display_number + 1))
+done
+no_display=unix:$no_display_number
+# Runs the program with the given environment changes and checks what it says and how it ends.
+expect_no_display_refusal() {
+    local expected=$1 code lines
+    shift
+    env "$@" timeout 60 "$program" >"$home/no-display.out" 2>"$home/no-display.err"
+    code=$?
+    ((code != 0 && code < 124)) || fail "no display ($*): exit code $code"
+    mapfile -t lines <"$home/no-display.err"
+    ((${#lines[@]} == 1)) && [[ ${lines[0]} == *"$expected"* ]] ||
+        fail "no display ($*): not one line naming $expected on stderr: $(cat "$home/no-display.err")"
+}
+expect_no_display_refusal "DISPLAY=\"$no_display\"" DISPLAY=$no_display
+[[ -e $(dirname "$preferences") ]] && fail "a start without a display made the preferences folder"
+# Unset, the framework tries display 0, which can be checked only where it has no server.
+if [[ ! -e /tmp/.X11-unix/X0 ]]; then
+    expect_no_display_refusal "DISPLAY is not set" -u DISPLAY
+fi
+mkdir -p "$(dirname "$preferences")" || fail "could not make the preferences folder"
+printf '<PreferencesData>\n<AutoReceive Value="0"/><Other>kept</Other>\n</PreferencesData>' >"$preferences"
+cp -p "$preferences" "$home/preferences-before"
+expect_no_display_refusal "DISPLAY=\"$no_display\"" DISPLAY=$no_display
+cmp -s "$preferences" "$home/preferences-before" || fail "a start without a display changed the preferences"
+(($(ls -A "$(dirname "$preferences")" | wc -l) == 1)) || fail "a start without a display wrote beside the preferences"
+rm -r "$(dirname "$preferences")" "$home"/no-display.* "$home/preferences-before"
 
 # Stands in for the window manager's atoms, from before the first start to the end.
 coproc holder { "$send_close_request" --hold; }

@@ -34,6 +34,9 @@ TEST(ApplyListFontHeights, ListFontsAreSixTenthsOfTheRowHeight)
     for (const auto* name : {"ListNumber", "ListName", "ListCategory"})
         EXPECT_FLOAT_EQ(fonts->getFont(name).getHeight(), 24.0f) << name;
     EXPECT_FLOAT_EQ(fonts->getFont("DialogText").getHeight(), 20.0f);
+    // A height beyond those the preferences window offers reads as its largest, 40.
+    w40388_preferences::PreferencesData::getInstance()->SetInt(w40388_preferences::listHeightKey, 134217728);
+    EXPECT_EQ(w40388_application::applyListFontHeights(), 24);
 
     // The changes reach observers coalesced into one notification.
     test::drainMessageLoop();

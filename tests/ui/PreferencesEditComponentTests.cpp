@@ -59,7 +59,7 @@ TEST_F(PreferencesWindowTest, ListSizeStepFollowsTheStoredRowHeightAndOnlyOkStor
     // Stored "ListHeight" (0: missing, so first), step, OK (else Cancel after moving the slider to
     // its first step), stored afterwards.
     const std::tuple<int, int, bool, int> cases[] = {
-        {0, 0, true, 20}, {22, 1, true, 25}, {100, 4, true, 40}, {30, 2, false, 30}};
+        {0, 0, true, 20}, {22, 1, true, 25}, {100, 4, true, 40}, {30, 2, false, 30}, {2147483647, 4, true, 40}};
     for (const auto& [listHeight, step, ok, afterwards] : cases)
     {
         if (listHeight != 0)
