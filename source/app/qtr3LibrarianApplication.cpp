@@ -21,13 +21,15 @@
 #include "ui/MainWindowManager.h"
 #include "ui/RunMidiCommunicationProcess.h"
 #include "ui/SelectedRowsStatus.h"
+#include "ui/UnitFileChooser.h"
 
 namespace
 {
 constexpr juce::uint32 qtr3FamilyId = 343;
 constexpr const char* debugMarkerFileName = "DebugMode.txt";
 
-// The framework's own button and menu words in Japanese, as UTF-8.
+// The framework's own button and menu words in Japanese, as UTF-8; from "file:" on, those of its
+// file chooser.
 constexpr const char* japaneseFrameworkTexts = "language: Japanese\n"
                                                "countries: ja\n"
                                                "\n"
@@ -41,7 +43,12 @@ constexpr const char* japaneseFrameworkTexts = "language: Japanese\n"
                                                "\"OK\" = \"OK\"\n"
                                                "\"Cancel\" = \"キャンセル\"\n"
                                                "\"Yes\" = \"はい\"\n"
-                                               "\"No\" = \"いいえ\"\n";
+                                               "\"No\" = \"いいえ\"\n"
+                                               "\"file:\" = \"ファイル名:\"\n"
+                                               "\"Open\" = \"開く\"\n"
+                                               "\"Go up to parent directory\" = \"親フォルダへ移動\"\n"
+                                               "\"Home folder\" = \"ホームフォルダ\"\n"
+                                               "\"Desktop\" = \"デスクトップ\"\n";
 
 // An instrument search ends after its reply wait (a few seconds). One still marked as running this
 // long after a quit was first refused for it is taken to have hung, and no longer holds the quit.
@@ -261,6 +268,10 @@ bool qtr3LibrarianApplication::requestQuit()
     // and the modal loop it runs in ends with the application's.
     if (isMidiCommunicationProcessRunning())
         cancelMidiCommunicationProcess();
+
+    // An open import chooser is closed at once and the import ends with nothing imported.
+    if (auto* chooser = ui::UnitFileChooser::getInstanceWithoutCreating())
+        chooser->close();
 
     if (options.quit)
         options.quit();
