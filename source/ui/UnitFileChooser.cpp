@@ -17,20 +17,35 @@ juce::TextEditor* findNameBox(juce::FileBrowserComponent& browser)
     return nullptr;
 }
 
+// The label the browser puts beside its name box.
+juce::Label* findNameLabel(juce::FileBrowserComponent& browser, juce::TextEditor* nameBox)
+{
+    for (auto* child : browser.getChildren())
+        if (auto* label = dynamic_cast<juce::Label*>(child);
+            label != nullptr && label->getAttachedComponent() == nameBox)
+            return label;
+    return nullptr;
+}
+
 // The framework's chooser dialog, whose name box takes the keyboard whenever the window itself
 // would: as it appears (a window can take the focus only once it is on screen, so it asks again
-// then) and when the window manager focuses it. Escape in the name box cancels, as elsewhere.
-class OwnChooserDialog : public juce::FileChooserDialogBox
+// then) and when the window manager focuses it. Escape in the name box cancels, as elsewhere. The
+// framework leaves room for an English "file:" beside the name box; the box moves right when the
+// label's text needs more.
+class OwnChooserDialog : public juce::FileChooserDialogBox, private juce::ComponentListener
 {
 public:
-    OwnChooserDialog(const juce::String& title, juce::FileBrowserComponent& browser)
-        : juce::FileChooserDialogBox(title, {}, browser, false,
-                                     browser.findColour(juce::AlertWindow::backgroundColourId), nullptr),
-          nameBox(findNameBox(browser))
+    OwnChooserDialog(const juce::String& title, juce::FileBrowserComponent& browserToShow)
+        : juce::FileChooserDialogBox(title, {}, browserToShow, false,
+                                     browserToShow.findColour(juce::AlertWindow::backgroundColourId), nullptr),
+          browser(browserToShow), nameBox(findNameBox(browser)), nameLabel(findNameLabel(browser, nameBox))
     {
         if (nameBox != nullptr)
             nameBox->onEscapeKey = [this] { exitModalState(0); };
+        browser.addComponentListener(this);
     }
+
+    ~OwnChooserDialog() override { browser.removeComponentListener(this); }
 
     void broughtToFront() override
     {
@@ -45,7 +60,22 @@ public:
     }
 
 private:
+    // After the browser has laid out its children.
+    void componentMovedOrResized(juce::Component&, bool, bool wasResized) override
+    {
+        if (!wasResized || nameBox == nullptr || nameLabel == nullptr)
+            return;
+        auto& lookAndFeel = nameLabel->getLookAndFeel();
+        const int labelWidth =
+            juce::roundToInt(lookAndFeel.getLabelFont(*nameLabel).getStringWidthFloat(nameLabel->getText()) + 0.5f) +
+            lookAndFeel.getLabelBorderSize(*nameLabel).getLeftAndRight();
+        if (nameBox->getX() < labelWidth)
+            nameBox->setBounds(nameBox->getBounds().withLeft(labelWidth));
+    }
+
+    juce::FileBrowserComponent& browser;
     juce::TextEditor* nameBox;
+    juce::Label* nameLabel;
 };
 
 // Runs the message loop until done() holds, the chooser is closed or the application quits.

@@ -318,7 +318,7 @@ TEST_P(EndToEndTest, FrameworkWordsFollowTheLanguage)
         {"Cancel", "\xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3\xe3\x82\xbb\xe3\x83\xab"},
         {"Yes", "\xe3\x81\xaf\xe3\x81\x84"},
         {"No", "\xe3\x81\x84\xe3\x81\x84\xe3\x81\x88"},
-        {"file:", "\xe3\x83\x95\xe3\x82\xa1\xe3\x82\xa4\xe3\x83\xab\xe5\x90\x8d:"},
+        {"file:", "\xe5\x90\x8d\xe5\x89\x8d:"},
         {"Open", "\xe9\x96\x8b\xe3\x81\x8f"},
         {"Go up to parent directory",
          "\xe8\xa6\xaa\xe3\x83\x95\xe3\x82\xa9\xe3\x83\xab\xe3\x83\x80\xe3\x81\xb8\xe7\xa7\xbb\xe5\x8b\x95"},
@@ -345,8 +345,7 @@ TEST_P(EndToEndTest, FrameworkImportChooserOpensAtTheLastImportSpeaksTheLanguage
     test::TemporaryUnitFile unitFile(
         test::buildUnitFile({UnitModule::Oscillator, UnitPlatform::FeltanDigital, "Typed Name"}));
     const auto expectedWords = language() == "ja"
-                                   ? juce::StringArray(juce::String::fromUTF8("\xe3\x83\x95\xe3\x82\xa1\xe3\x82"
-                                                                              "\xa4\xe3\x83\xab\xe5\x90\x8d:"),
+                                   ? juce::StringArray(juce::String::fromUTF8("\xe5\x90\x8d\xe5\x89\x8d:"),
                                                        juce::String::fromUTF8("\xe9\x96\x8b\xe3\x81\x8f"),
                                                        juce::String::fromUTF8("\xe3\x82\xad\xe3\x83\xa3\xe3\x83"
                                                                               "\xb3\xe3\x82\xbb\xe3\x83\xab"))
@@ -367,6 +366,9 @@ TEST_P(EndToEndTest, FrameworkImportChooserOpensAtTheLastImportSpeaksTheLanguage
                     if (auto* label = dynamic_cast<juce::Label*>(child))
                     {
                         words.add(label->getText());
+                        // Whole, not cut short to fit.
+                        EXPECT_LE(label->getFont().getStringWidthFloat(label->getText()),
+                                  label->getBorderSize().subtractedFrom(label->getLocalBounds()).getWidth());
                         nameBox = dynamic_cast<juce::TextEditor*>(label->getAttachedComponent());
                     }
                 for (auto* child : browser->getParentComponent()->getChildren())
