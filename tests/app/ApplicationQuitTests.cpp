@@ -27,15 +27,15 @@ using ApplicationQuitTest = test::ApplicationTest;
 class ActWhen : private juce::Timer
 {
 public:
-    ActWhen(std::function<bool()> conditionToWaitFor, std::function<void()> actionToRun, int timeoutMs = 10000)
+    ActWhen(std::function<bool()> conditionToWaitFor, std::function<void()> actionToRun)
         : condition(std::move(conditionToWaitFor)), action(std::move(actionToRun)),
-          deadline(juce::Time::getMillisecondCounterHiRes() + timeoutMs)
+          deadline(juce::Time::getMillisecondCounterHiRes() + 10000)
     {
         startTimer(5);
     }
     ~ActWhen() override { stopTimer(); }
 
-    bool acted() const { return hasActed; }
+    bool acted = false;
 
 private:
     void timerCallback() override
@@ -43,7 +43,7 @@ private:
         if (condition())
         {
             stopTimer();
-            hasActed = true;
+            acted = true;
             action();
         }
         else if (juce::Time::getMillisecondCounterHiRes() > deadline)
@@ -53,68 +53,15 @@ private:
     std::function<bool()> condition;
     std::function<void()> action;
     const double deadline;
-    bool hasActed = false;
 };
 
-// Whether the process runs: it exists and has not ended (an ended child not yet waited for is a zombie).
+// Whether the process exists and has not ended (an ended child not yet waited for is a zombie).
 bool processRuns(int pid)
 {
     const auto stat = juce::File("/proc/" + juce::String(pid) + "/stat").loadFileAsString();
-    return stat.isNotEmpty() && !stat.fromLastOccurrenceOf(")", false, false).trimStart().startsWithChar('Z');
+    return pid > 0 && stat.isNotEmpty() &&
+           !stat.fromLastOccurrenceOf(")", false, false).trimStart().startsWithChar('Z');
 }
-
-// A stand-in for the desktop's chooser, found through PATH as the framework looks for it: it writes
-// its process id, then prints the path in its answer file (deleting that file) or, without one,
-// stays open for a minute, as a chooser the user has not answered.
-class DesktopChooserStandIn
-{
-public:
-    DesktopChooserStandIn() : savedPath(juce::SystemStats::getEnvironmentVariable("PATH", {}))
-    {
-        const auto bin = folder.getChildFile("bin");
-        const auto which =
-            juce::File("/usr/bin/which").existsAsFile() ? juce::File("/usr/bin/which") : juce::File("/bin/which");
-        const auto zenity = bin.getChildFile("zenity");
-        const auto quoted = [](const juce::File& file) { return file.getFullPathName().quoted('\''); };
-        ok = bin.createDirectory() && which.createSymbolicLink(bin.getChildFile("which"), true) &&
-             zenity.replaceWithText("#!/bin/sh\nPATH=/usr/bin:/bin\necho $$ > " + quoted(pidFile) + "\nif [ -f " +
-                                        quoted(answerFile) + " ]; then cat " + quoted(answerFile) + "; rm -f " +
-                                        quoted(answerFile) + "; exit 0; fi\nexec sleep 60\n",
-                                    false, false, "\n") &&
-             zenity.setExecutePermission(true);
-        // Only the stand-in and which: a real zenity or kdialog elsewhere on PATH is never found.
-        ::setenv("PATH", bin.getFullPathName().toRawUTF8(), 1);
-    }
-
-    ~DesktopChooserStandIn()
-    {
-        if (const int pid = runningPid(); pid > 0)
-            ::kill(pid, SIGKILL);
-        ::setenv("PATH", savedPath.toRawUTF8(), 1);
-    }
-
-    bool isReady() const { return ok; }
-    // The next run prints the file's path and ends.
-    bool answer(const juce::File& file)
-    {
-        return pidFile.deleteFile() && answerFile.replaceWithText(file.getFullPathName());
-    }
-    // The next run stays open.
-    bool stayOpen() { return pidFile.deleteFile() && answerFile.deleteFile(); }
-
-    // The process id of the stand-in while it runs, else 0.
-    int runningPid() const
-    {
-        const int pid = pidFile.loadFileAsString().getIntValue();
-        return pid > 0 && processRuns(pid) ? pid : 0;
-    }
-
-private:
-    test::TemporaryFolder folder{"qtr-desktop-chooser"};
-    juce::File pidFile = folder.getChildFile("pid"), answerFile = folder.getChildFile("answer");
-    juce::String savedPath;
-    bool ok = false;
-};
 
 TEST_F(ApplicationQuitTest, CloseRequestDuringTheReceiveStopsTheJobAndQuitsWithPreferencesWhole)
 {
@@ -155,49 +102,57 @@ TEST_F(ApplicationQuitTest, CloseRequestDuringTheReceiveStopsTheJobAndQuitsWithP
     EXPECT_TRUE(file.loadFileAsString().contains("<MainWindowPositionY Value=\"" + juce::String(windowBounds.getY())));
 }
 
+// A stand-in for the desktop's chooser is the only one on PATH (this test case runs in a process of
+// its own, so PATH is not restored): it writes its process id, then prints the path in the answer
+// file when there is one, else stays open as a chooser the user has not answered.
 TEST_F(ApplicationQuitTest, CloseRequestWhileTheDesktopChooserIsOpenEndsItAndImportsNothing)
 {
-    DesktopChooserStandIn standIn;
-    ASSERT_TRUE(standIn.isReady());
+    test::TemporaryFolder folder("qtr-desktop-chooser");
+    const auto bin = folder.getChildFile("bin"), zenity = bin.getChildFile("zenity");
+    const auto pidFile = folder.getChildFile("pid"), answerFile = folder.getChildFile("answer");
+    ASSERT_TRUE(bin.createDirectory() &&
+                juce::File("/usr/bin/which").createSymbolicLink(bin.getChildFile("which"), true));
+    ASSERT_TRUE(
+        zenity.replaceWithText("#!/bin/sh\ncd " + folder.getFolder().getFullPathName().quoted('\'') +
+                                   "\necho $$ >pid\n[ -f answer ] && exec /bin/cat answer\nexec /bin/sleep 60\n",
+                               false, false, "\n") &&
+        zenity.setExecutePermission(true));
+    ::setenv("PATH", bin.getFullPathName().toRawUTF8(), 1);
     // The framework looks for a desktop chooser once per process, here for the first time.
     ASSERT_TRUE(juce::FileChooser::isPlatformDialogAvailable());
     startApplication(false, Ports::setByHand);
     if (HasFatalFailure())
         return;
-    const auto oscillatorSlot = [](int slot) -> auto&
-    {
-        return w40388_data::DataCenter::getInstance()->userData.oscData[slot];
-    };
+    const auto oscillator0 = [] { return w40388_data::DataCenter::getInstance()->userData.oscData[0].state.load(); };
     const auto press = [&](int key)
     { test::gui::pressKey(*window, juce::KeyPress(key, juce::ModifierKeys::commandModifier, 0)); };
 
-    // The chooser answers: the unit is imported.
-    test::TemporaryUnitFile unitFile(
-        test::buildUnitFile({UnitModule::Oscillator, UnitPlatform::FeltanDigital, "Desktop"}));
-    ASSERT_TRUE(standIn.answer(unitFile.getFile()));
+    // The chooser answers: the unit is imported (and undone, so that no unsent edit holds the quit).
+    test::TemporaryUnitFile unitFile(test::buildUnitFile({}));
+    ASSERT_TRUE(answerFile.replaceWithText(unitFile.getFile().getFullPathName()));
     press('i');
-    EXPECT_EQ(oscillatorSlot(0).state.load(), w40388_data::SlotState::Loaded);
-    // Undone, so that no unsent edit holds the quit below.
+    EXPECT_EQ(oscillator0(), w40388_data::SlotState::Loaded);
     press('z');
     EXPECT_FALSE(application::DataEditStatus::getInstance()->isEdited());
 
     // Left open, it ends with the close request.
-    ASSERT_TRUE(standIn.stayOpen());
+    ASSERT_TRUE(answerFile.deleteFile() && pidFile.deleteFile());
+    const auto standIn = [&] { return pidFile.loadFileAsString().getIntValue(); };
     bool endedWithTheRequest = false;
-    ActWhen closeWhileOpen([&] { return standIn.runningPid() > 0; },
+    ActWhen closeWhileOpen([&] { return processRuns(standIn()); },
                            [&]
                            {
-                               const int pid = standIn.runningPid();
+                               const int pid = standIn();
                                window->getPeer()->handleUserClosingWindow();
                                endedWithTheRequest = test::runMessageLoopUntil([&] { return !processRuns(pid); });
-                               // Without the end, the import would wait a minute for the stand-in.
-                               ::kill(pid, SIGKILL);
+                               if (pid > 0)
+                                   ::kill(pid, SIGKILL); // else the import would wait a minute for it
                            });
     press('i');
-    EXPECT_TRUE(closeWhileOpen.acted());
+    EXPECT_TRUE(closeWhileOpen.acted);
     EXPECT_TRUE(endedWithTheRequest);
     EXPECT_EQ(quitRequests, 1);
-    EXPECT_EQ(oscillatorSlot(0).state.load(), w40388_data::SlotState::Empty);
+    EXPECT_EQ(oscillator0(), w40388_data::SlotState::Empty);
     EXPECT_FALSE(ui::UnitFileChooser::getInstance()->isOpen());
     EXPECT_FALSE(ui::ModalDialogState::getInstance()->isOpen());
 }
