@@ -37,13 +37,12 @@ public:
     // framework's dialog closed. Does nothing when none is open.
     void close();
 
-    // Where the framework's own chooser opens: the folder of the last file chosen in this run while
-    // that folder exists, else the home folder.
-    juce::File getStartFolder() const;
-
     void setKind(Kind newKind) noexcept { kind = newKind; }
 
 private:
+    // Where the framework's own chooser opens: the folder of the last file chosen in this run while
+    // that folder exists, else the home folder.
+    juce::File getStartFolder() const;
     juce::File runDesktopChooser(const juce::String& title, const juce::String& patterns);
     juce::File runFrameworkChooser(const juce::String& title, const juce::String& patterns);
 
