@@ -12,6 +12,8 @@ packages=(
     libxcursor-dev libxext-dev libxcomposite-dev libgl-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     xvfb xauth xdotool x11-utils openbox imagemagick fonts-dejavu-core fonts-ipaexfont-gothic
+    # The desktop's file chooser, which the import command opens when it is installed.
+    zenity
 )
 
 missing=()

@@ -21,6 +21,7 @@
 #include "ui/MainWindowManager.h"
 #include "ui/RunMidiCommunicationProcess.h"
 #include "ui/SelectedRowsStatus.h"
+#include "ui/UnitFileChooser.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -30,7 +31,8 @@ namespace
 constexpr juce::uint32 qtr3FamilyId = 343;
 constexpr const char* debugMarkerFileName = "DebugMode.txt";
 
-// The framework's own button and menu words in Japanese, as UTF-8.
+// The framework's own button and menu words in Japanese, as UTF-8; from "file:" on, those of its
+// file chooser.
 constexpr const char* japaneseFrameworkTexts = "language: Japanese\n"
                                                "countries: ja\n"
                                                "\n"
@@ -44,7 +46,12 @@ constexpr const char* japaneseFrameworkTexts = "language: Japanese\n"
                                                "\"OK\" = \"OK\"\n"
                                                "\"Cancel\" = \"キャンセル\"\n"
                                                "\"Yes\" = \"はい\"\n"
-                                               "\"No\" = \"いいえ\"\n";
+                                               "\"No\" = \"いいえ\"\n"
+                                               "\"file:\" = \"名前:\"\n"
+                                               "\"Open\" = \"開く\"\n"
+                                               "\"Go up to parent directory\" = \"親フォルダへ移動\"\n"
+                                               "\"Home folder\" = \"ホームフォルダ\"\n"
+                                               "\"Desktop\" = \"デスクトップ\"\n";
 
 // The one line said when no display can be opened, naming the display asked for. Without a DISPLAY
 // value the framework tries ":0.0".
@@ -285,6 +292,10 @@ bool qtr3LibrarianApplication::requestQuit()
     // and the modal loop it runs in ends with the application's.
     if (isMidiCommunicationProcessRunning())
         cancelMidiCommunicationProcess();
+
+    // An open import chooser is closed at once and the import ends with nothing imported.
+    if (auto* chooser = ui::UnitFileChooser::getInstanceWithoutCreating())
+        chooser->close();
 
     if (options.quit)
         options.quit();

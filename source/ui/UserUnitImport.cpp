@@ -13,6 +13,7 @@
 #include "ui/ImportUserDataWarningComponent.h"
 #include "ui/MainWindowManager.h"
 #include "ui/ModalDialog.h"
+#include "ui/UnitFileChooser.h"
 #include "ui/UserListComponent.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -140,9 +141,7 @@ juce::File chooseUnitFile(const juce::String& title, const juce::String& pattern
         return {};
     if (testingChooser())
         return testingChooser()(title, patterns);
-
-    juce::FileChooser chooser(title, juce::File(), patterns, true, false, nullptr);
-    return chooser.browseForFileToOpen() ? chooser.getResult() : juce::File();
+    return ui::UnitFileChooser::getInstance()->browseForFileToOpen(title, patterns);
 }
 
 // "*.ftndigunit;*.cntlunit;*.prvlvrunit": this instrument's extension first.

@@ -32,5 +32,5 @@ void showReadErrorDialog(const int& code);
 using UnitFileChooserFunction = std::function<juce::File(const juce::String& title, const juce::String& patterns)>;
 
 // Replaces the file chooser of the import command; an empty function restores the real one
-// (juce::FileChooser). For tests, which answer the chooser without a window.
+// (ui::UnitFileChooser). For tests, which answer the chooser without a window.
 void setUnitFileChooserForTesting(UnitFileChooserFunction chooser);

@@ -19,6 +19,7 @@
 #include "support/gui/GuiTest.h"
 #include "ui/FontLibrary.h"
 #include "ui/ModalDialog.h"
+#include "ui/UnitFileChooser.h"
 #include "ui/UserPaneComponents.h"
 #include "ui/UserUnitImport.h"
 
@@ -318,12 +319,95 @@ TEST_P(EndToEndTest, FrameworkWordsFollowTheLanguage)
         {"Cancel", "\xe3\x82\xad\xe3\x83\xa3\xe3\x83\xb3\xe3\x82\xbb\xe3\x83\xab"},
         {"Yes", "\xe3\x81\xaf\xe3\x81\x84"},
         {"No", "\xe3\x81\x84\xe3\x81\x84\xe3\x81\x88"},
+        {"file:", "\xe5\x90\x8d\xe5\x89\x8d:"},
+        {"Open", "\xe9\x96\x8b\xe3\x81\x8f"},
+        {"Go up to parent directory",
+         "\xe8\xa6\xaa\xe3\x83\x95\xe3\x82\xa9\xe3\x83\xab\xe3\x83\x80\xe3\x81\xb8\xe7\xa7\xbb\xe5\x8b\x95"},
+        {"Home folder", "\xe3\x83\x9b\xe3\x83\xbc\xe3\x83\xa0\xe3\x83\x95\xe3\x82\xa9\xe3\x83\xab\xe3\x83\x80"},
+        {"Desktop", "\xe3\x83\x87\xe3\x82\xb9\xe3\x82\xaf\xe3\x83\x88\xe3\x83\x83\xe3\x83\x97"},
     };
     for (const auto& [english, japanese] : words)
         EXPECT_EQ(TRANS(english), language() == "ja" ? juce::String::fromUTF8(japanese) : juce::String(english))
             << english;
     // Keys are compared with their case.
     EXPECT_EQ(TRANS("cancel"), "cancel");
+}
+
+// The framework's own import chooser (the one used where no desktop chooser is installed) opens in
+// the home folder, then in the folder of the last unit chosen; shows its words in the interface's
+// language; and takes the keyboard in its name box, where a typed name and Return import the unit.
+// A quit while it is open closes it, with nothing imported.
+TEST_P(EndToEndTest, FrameworkImportChooserOpensAtTheLastImportSpeaksTheLanguageAndTakesTheKeyboard)
+{
+    startApplication(false, Ports::setByHand);
+    if (HasFatalFailure())
+        return;
+    ui::UnitFileChooser::getInstance()->setKind(ui::UnitFileChooser::Kind::framework);
+    test::TemporaryUnitFile unitFile(
+        test::buildUnitFile({UnitModule::Oscillator, UnitPlatform::FeltanDigital, "Typed Name"}));
+    const auto expectedWords = language() == "ja"
+                                   ? juce::StringArray(juce::String::fromUTF8("\xe5\x90\x8d\xe5\x89\x8d:"),
+                                                       juce::String::fromUTF8("\xe9\x96\x8b\xe3\x81\x8f"),
+                                                       juce::String::fromUTF8("\xe3\x82\xad\xe3\x83\xa3\xe3\x83"
+                                                                              "\xb3\xe3\x82\xbb\xe3\x83\xab"))
+                                   : juce::StringArray("file:", "Open", "Cancel");
+
+    // Opens the chooser by its shortcut and hands its browser to act, with the keyboard in its name box.
+    const auto openChooser = [&](const std::function<void(juce::Component&, juce::FileBrowserComponent&)>& act)
+    {
+        test::gui::ModalDialogDriver driver(
+            [&](juce::Component& dialog)
+            {
+                auto* browser = test::gui::findDescendant<juce::FileBrowserComponent>(dialog);
+                ASSERT_NE(browser, nullptr);
+                // The words: the name box's label, then the dialog's buttons.
+                juce::StringArray words;
+                juce::TextEditor* nameBox = nullptr;
+                for (auto* child : browser->getChildren())
+                    if (auto* label = dynamic_cast<juce::Label*>(child))
+                    {
+                        words.add(label->getText());
+                        // Whole, not cut short to fit.
+                        EXPECT_LE(label->getFont().getStringWidthFloat(label->getText()),
+                                  label->getBorderSize().subtractedFrom(label->getLocalBounds()).getWidth());
+                        nameBox = dynamic_cast<juce::TextEditor*>(label->getAttachedComponent());
+                    }
+                for (auto* child : browser->getParentComponent()->getChildren())
+                    if (auto* button = dynamic_cast<juce::TextButton*>(child); button != nullptr && button->isVisible())
+                        words.add(button->getButtonText());
+                EXPECT_EQ(words.joinIntoString("|"), expectedWords.joinIntoString("|"));
+                ASSERT_NE(nameBox, nullptr);
+                EXPECT_TRUE(test::runMessageLoopUntil([&] { return nameBox->hasKeyboardFocus(false); }));
+                act(dialog, *browser);
+            });
+        press('i', command);
+        EXPECT_TRUE(driver.acted());
+        EXPECT_TRUE(noDialogOpen());
+    };
+
+    openChooser(
+        [&](juce::Component& dialog, juce::FileBrowserComponent& browser)
+        {
+            EXPECT_EQ(browser.getRoot().getFullPathName(),
+                      juce::File::getSpecialLocation(juce::File::userHomeDirectory).getFullPathName());
+            browser.setRoot(unitFile.getFile().getParentDirectory());
+            for (const auto character : unitFile.getFile().getFileName())
+                test::gui::pressKey(dialog, juce::KeyPress(static_cast<int>(character), {}, character));
+            test::gui::pressKey(dialog, juce::KeyPress(juce::KeyPress::returnKey));
+        });
+    EXPECT_EQ(oscs()[0], "Typed Name");
+    // Undone, so that no unsent edit holds the quit below.
+    press('z', command);
+    EXPECT_FALSE(application::DataEditStatus::getInstance()->isEdited());
+
+    openChooser(
+        [&](juce::Component&, juce::FileBrowserComponent& browser)
+        {
+            EXPECT_EQ(browser.getRoot().getFullPathName(), unitFile.getFile().getParentDirectory().getFullPathName());
+            window->getPeer()->handleUserClosingWindow();
+        });
+    EXPECT_EQ(quitRequests, 1);
+    EXPECT_EQ(oscs(), Names(16));
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, EndToEndTest, testing::Values("en", "ja"),

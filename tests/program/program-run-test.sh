@@ -12,7 +12,9 @@
 # size limits it is given are 720 wide and 280 to 1400 high and hold against resize requests, the
 # close button of the window's frame asks before discarding an edit, a click on a menu title after a
 # pause opens the menu, and shortcuts work after Alt+F4 closed a dialog. Positions and sizes are
-# those of the window's client area, as xwininfo reports them.
+# those of the window's client area, as xwininfo reports them. The program finds no desktop file
+# chooser on its PATH, so the import command opens the framework's own, except in the last check:
+# there a stand-in for zenity is found, and the close button ends the program and the chooser at once.
 #
 # Usage: program-run-test.sh <program> <send_close_request>
 set -uo pipefail
@@ -74,8 +76,18 @@ is_not_at() { client_geometry "$1" && [[ $X != "$2" || $Y != "$3" ]]; }
 has_size() { client_geometry "$1" && [[ $WIDTH == "$2" && $HEIGHT == "$3" ]]; }
 stored() { sed -n "s/.*<$1 Value=\"\([^\"]*\)\".*/\1/p" "$preferences"; }
 
+# What the program finds on its PATH: which (how the framework looks for a desktop chooser) and,
+# when the second folder is given, a stand-in for zenity that writes its process id and stays open.
+own_bin=$home/bin-own desktop_bin=$home/bin-desktop
+mkdir -p "$own_bin" "$desktop_bin"
+ln -s "$(command -v which)" "$own_bin/which"
+ln -s "$(command -v which)" "$desktop_bin/which"
+printf '#!/bin/sh\necho $$ >"%s"\nexec /bin/sleep 60\n' "$home/zenity.pid" >"$desktop_bin/zenity"
+chmod +x "$desktop_bin/zenity"
+program_path=$own_bin
+
 start_program() {
-    "$program" >"$home/$1.log" 2>&1 &
+    PATH=$program_path "$program" >"$home/$1.log" 2>&1 &
     started+=($!)
     pid=$!
 }
@@ -314,5 +326,18 @@ click_at $((X + 60)) $((Y + 100))
 expect_exit_code_zero "$pid" "Yes to the close button's question"
 stored_geometry="$(stored MainWindowPositionX) $(stored MainWindowPositionY) $(stored MainWindowWidth) $(stored MainWindowHeight)"
 [[ $stored_geometry == "$last_geometry" ]] || fail "stored $stored_geometry, not the window's last $last_geometry"
+
+# With the desktop's chooser open and no edit, the close button ends the program and the chooser at once.
+program_path=$desktop_bin
+start_main_window "desktop chooser"
+xdotool windowactivate --sync "$main" key ctrl+i
+wait_until 10 test -s "$home/zenity.pid" || fail "Ctrl+I started no desktop chooser"
+chooser=$(<"$home/zenity.pid")
+click_close_button
+wait_until 10 has_exited "$pid" || fail "the close button did not end the program while the desktop chooser was open"
+expect_exit_code_zero "$pid" "close button while the desktop chooser was open"
+# Ended: gone, or a zombie that nobody has waited for yet.
+chooser_ended() { [[ ! -e /proc/$chooser/stat || $(awk '{print $3}' "/proc/$chooser/stat" 2>/dev/null) == Z ]]; }
+wait_until 10 chooser_ended || fail "the desktop chooser outlived the program"
 
 echo "PASS"
