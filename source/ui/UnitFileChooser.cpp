@@ -1,6 +1,8 @@
 #include "ui/UnitFileChooser.h"
 
 #include <functional>
+#include <limits>
+#include <locale.h>
 
 namespace ui
 {
@@ -99,7 +101,8 @@ juce::File UnitFileChooser::browseForFileToOpen(const juce::String& title, const
 
     open = true;
     closeRequested = false;
-    const bool desktop = kind == Kind::desktopWhenInstalled && juce::FileChooser::isPlatformDialogAvailable();
+    const bool desktop = kind == Kind::desktopWhenInstalled && juce::FileChooser::isPlatformDialogAvailable() &&
+                         desktopChooserCanShow(title);
     const auto chosen = desktop ? runDesktopChooser(title, patterns) : runFrameworkChooser(title, patterns);
     open = false;
 
@@ -118,6 +121,18 @@ void UnitFileChooser::close()
     desktopChooser.reset();
     if (ownDialog != nullptr)
         ownDialog->exitModalState(0);
+}
+
+bool UnitFileChooser::desktopChooserCanShow(const juce::String& title)
+{
+    if (juce::CharPointer_ASCII::isValidString(title.toRawUTF8(), std::numeric_limits<int>::max()))
+        return true;
+    // Asks for the environment's locale without making it the program's.
+    const locale_t environmentLocale = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
+    if (environmentLocale == static_cast<locale_t>(nullptr))
+        return false;
+    freelocale(environmentLocale);
+    return true;
 }
 
 juce::File UnitFileChooser::getStartFolder() const

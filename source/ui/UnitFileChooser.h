@@ -39,6 +39,11 @@ public:
 
     void setKind(Kind newKind) noexcept { kind = newKind; }
 
+    // Whether an installed desktop chooser can show `title`. It is a program of the desktop's
+    // toolkit, which reads no text beyond ASCII from its arguments when the C library lacks the
+    // locale the environment names: it then ends at once and shows nothing.
+    static bool desktopChooserCanShow(const juce::String& title);
+
 private:
     // Where the framework's own chooser opens: the folder of the last file chosen in this run while
     // that folder exists, else the home folder.

@@ -13,6 +13,7 @@
 #include "ui/ImportUserDataWarningComponent.h"
 #include "ui/MainWindowManager.h"
 #include "ui/SelectedRowsStatus.h"
+#include "ui/UnitFileChooser.h"
 #include "ui/UserPaneComponents.h"
 #include "ui/UserUnitImport.h"
 
@@ -323,3 +324,16 @@ TEST_F(UserUnitImportTest, OtherPlatformWarningStepsBackWhileAnotherDialogHoldsT
     EXPECT_TRUE(ui::ModalDialogState::getInstance()->isOpen()); // the other dialog's claim stands
 }
 } // namespace
+
+// A desktop chooser could not show a Japanese title under a locale the C library lacks, and the
+// import would end with nothing chosen: the framework's own chooser serves then (this test case
+// runs in a process of its own, so the environment is not restored).
+TEST(UnitFileChooserTest, DesktopChooserServesOnlyWhereItCanShowTheTitle)
+{
+    const auto japaneseTitle = juce::String::fromUTF8("\xe3\x83\xa6\xe3\x83\x8b\xe3\x83\x83\xe3\x83\x88");
+    ::setenv("LC_ALL", "xx_YY.UTF-8", 1);
+    EXPECT_FALSE(ui::UnitFileChooser::desktopChooserCanShow(japaneseTitle));
+    EXPECT_TRUE(ui::UnitFileChooser::desktopChooserCanShow("Import User Unit"));
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    EXPECT_TRUE(ui::UnitFileChooser::desktopChooserCanShow(japaneseTitle));
+}
