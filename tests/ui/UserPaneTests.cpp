@@ -583,20 +583,19 @@ TEST_F(PaneTest, TheDragPictureShowsWhollyInsideTheRowsBesideThePointerAndLeaves
     const auto& picture = table.getDragPicture();
     const auto rowsArea = table.getLocalBounds().withTrimmedTop(headerHeight);
     const int pictureWidth = table.getHeader().getTotalWidth();
-    const int everyRow = 16;
+    // The picture keeps this far from the pointer, clear of the row under it and its marks.
+    const int clearance = rowHeight + ui::insertMarkerThickness;
+    const auto roomAbove = [&](int row) { return rowCentreY(row) - clearance - headerHeight; };
+    const auto roomBelow = [&](int row) { return table.getHeight() - rowCentreY(row) - clearance; };
     // Rows dragged (the first ones), from the right part of their first row to the pointer,
-    // moved or copied, and the height of the picture that shows (every row fits on neither
-    // side of the pointer).
+    // moved or copied, and the height of the picture that shows: 16 or 15 rows fit on neither
+    // side of the pointer and are cut to the side with more room.
     const std::tuple<const char*, int, juce::Point<int>, bool, int> drags[] = {
         {"two rows to the right edge", 2, {table.getWidth() - 1, rowCentreY(6)}, false, 2 * rowHeight},
         {"two rows copied at the bottom", 2, {700, rowCentreY(15)}, true, 2 * rowHeight},
-        {"every row, middle", everyRow, {600, rowCentreY(8)}, false, rowCentreY(8) - 27 - headerHeight},
-        {"every row, high", everyRow, {600, rowCentreY(3)}, false, table.getHeight() - rowCentreY(3) - 27},
-        {"fifteen rows copied on to the last",
-         everyRow - 1,
-         {600, rowCentreY(15)},
-         true,
-         rowCentreY(15) - 27 - headerHeight},
+        {"every row, middle", 16, {600, rowCentreY(8)}, false, roomAbove(8)},
+        {"every row, high", 16, {600, rowCentreY(3)}, false, roomBelow(3)},
+        {"15 rows copied on to the last", 15, {600, rowCentreY(15)}, true, roomAbove(15)},
     };
     for (const auto& [what, count, to, copy, shownHeight] : drags)
     {
