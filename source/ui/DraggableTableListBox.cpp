@@ -2,11 +2,27 @@
 
 namespace ui
 {
+namespace
+{
+// Pixels of the screen per unit of the component: the display's own scale, the desktop's global
+// scale and any transforms of the component and its parents.
+float screenPixelsPerUnit(const juce::Component& component)
+{
+    auto scale = juce::Component::getApproximateScaleFactorForComponent(&component) *
+                 juce::Desktop::getInstance().getGlobalScaleFactor();
+    if (const auto* peer = component.getPeer())
+        scale *= static_cast<float>(peer->getPlatformScaleFactor());
+    return scale > 0.0f ? scale : 1.0f;
+}
+} // namespace
+
 DraggableTableListBox::DraggableTableListBox(juce::TableListBoxModel* model, DraggableTableListBoxListener* owner)
     : juce::TableListBox({}, model), listener(owner)
 {
     dragPicture.setInterceptsMouseClicks(false, false);
     dragPicture.setOpaque(true);
+    // The picture's image is cut to the shown part, so it always fills the component exactly.
+    dragPicture.setImagePlacement(juce::RectanglePlacement::stretchToFit);
     addChildComponent(dragPicture);
     startTimer(scrollTimerIntervalMs);
 }
@@ -50,11 +66,21 @@ void DraggableTableListBox::itemDragMove(const SourceDetails& details)
 
 void DraggableTableListBox::placeDragPicture()
 {
-    const auto& picture = dragPicture.getImage();
-    if (picture.isNull())
+    if (pictureOfDraggedRows.isNull())
         return;
-    dragPicture.setBounds(
-        dragPictureBounds(getDragGeometry(), pointer, picture.getBounds().getWidth(), picture.getBounds().getHeight()));
+    const auto bounds = dragPictureBounds(getDragGeometry(), pointer, pictureSize.x, pictureSize.y);
+    if (bounds.isEmpty())
+    {
+        dragPicture.setVisible(false);
+        return;
+    }
+    // The part that has room, in the picture's own pixels, so that it is drawn pixel for pixel.
+    const auto shown = pictureOfDraggedRows.getBounds().getIntersection(
+        {juce::roundToInt(static_cast<float>(bounds.getWidth()) * pictureScale),
+         juce::roundToInt(static_cast<float>(bounds.getHeight()) * pictureScale)});
+    if (dragPicture.getImage().getBounds() != shown)
+        dragPicture.setImage(pictureOfDraggedRows.getClippedImage(shown));
+    dragPicture.setBounds(bounds);
     dragPicture.setVisible(true);
     dragPicture.toFront(false);
 }
@@ -93,17 +119,27 @@ void DraggableTableListBox::endDrag()
     repaint();
 }
 
-juce::Image DraggableTableListBox::createPictureOfRows(const juce::SparseSet<int>& rows)
+int DraggableTableListBox::pictureWidth()
+{
+    return juce::jmin(getVisibleRowWidth(), getHeader().getTotalWidth());
+}
+
+juce::Image DraggableTableListBox::createPictureOfRows(const juce::SparseSet<int>& rows, float pixelsPerUnit)
 {
     auto* model = getModel();
     auto& header = getHeader();
     const int rowHeight = getRowHeight();
-    const int width = juce::jmin(getVisibleRowWidth(), header.getTotalWidth());
-    if (model == nullptr || rows.isEmpty() || width <= 0)
+    const int width = pictureWidth();
+    const int height = rows.size() * rowHeight;
+    const int pixelWidth = juce::roundToInt(static_cast<float>(width) * pixelsPerUnit);
+    const int pixelHeight = juce::roundToInt(static_cast<float>(height) * pixelsPerUnit);
+    if (model == nullptr || rows.isEmpty() || pixelWidth <= 0 || pixelHeight <= 0)
         return {};
 
-    juce::Image picture(juce::Image::RGB, width, rows.size() * rowHeight, true);
+    juce::Image picture(juce::Image::RGB, pixelWidth, pixelHeight, true);
     juce::Graphics g(picture);
+    g.addTransform(juce::AffineTransform::scale(static_cast<float>(pixelWidth) / static_cast<float>(width),
+                                                static_cast<float>(pixelHeight) / static_cast<float>(height)));
     g.fillAll(findColour(juce::ListBox::backgroundColourId).withAlpha(1.0f));
     for (int i = 0; i < rows.size(); ++i)
     {
@@ -131,7 +167,10 @@ juce::Image DraggableTableListBox::createPictureOfRows(const juce::SparseSet<int
 juce::ScaledImage DraggableTableListBox::createSnapshotOfRows(const juce::SparseSet<int>& rows, int& imageX,
                                                               int& imageY)
 {
-    dragPicture.setImage(createPictureOfRows(rows));
+    pictureScale = screenPixelsPerUnit(*this);
+    pictureOfDraggedRows = createPictureOfRows(rows, pictureScale);
+    pictureSize = {pictureWidth(), rows.size() * getRowHeight()};
+    dragPicture.setImage({});
     dragPicture.setVisible(false);
 
     const auto underPointer = getMouseXYRelative();

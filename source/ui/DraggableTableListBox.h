@@ -38,10 +38,13 @@ public:
     double getScrollSpeedForY(int y) { return dragScrollSpeed(getDragGeometry(), y); }
 
     // A picture of the rows as the table paints them, stacked in order and opaque, so that it reads
-    // the same on a desktop that cannot show translucent windows.
-    juce::Image createPictureOfRows(const juce::SparseSet<int>& rows);
+    // the same on a desktop that cannot show translucent windows. It has the given number of pixels
+    // per unit of the table, so that on a scaled display it is as sharp as the table itself.
+    juce::Image createPictureOfRows(const juce::SparseSet<int>& rows, float pixelsPerUnit = 1.0f);
 
-    // The picture that follows the pointer while rows are dragged over the table; hidden otherwise.
+    // The picture that follows the pointer while rows are dragged over the table, or as much of it
+    // as has room there (dragPictureBounds); hidden otherwise. Its image has as many pixels per unit
+    // as the display under the table.
     const juce::ImageComponent& getDragPicture() const noexcept { return dragPicture; }
 
     // The framework would show its drag image right under the pointer, over the gap and the row the
@@ -55,6 +58,8 @@ private:
     // The gap and the row under the pointer, over the rows as they are scrolled now.
     void updatePlaceUnderPointer();
     void placeDragPicture();
+    // The rows' visible width: the picture of dragged rows shows the columns as far as the table does.
+    int pictureWidth();
 
     DraggableTableListBoxListener* listener;
     bool dragging = false;
@@ -62,6 +67,9 @@ private:
     int insertIndex = -1;
     int hoveredRow = -1;
     double scrollSpeed = 0.0;
+    juce::Image pictureOfDraggedRows; // at pictureScale pixels per unit
+    float pictureScale = 1.0f;
+    juce::Point<int> pictureSize; // in the table's units
     juce::ImageComponent dragPicture;
 
     JUCE_DECLARE_NON_COPYABLE(DraggableTableListBox)

@@ -36,9 +36,12 @@ double dragScrollSpeed(const ListDragGeometry& geometry, int y);
 // The vertical scroll position after one tick at the given speed, for a rows area of
 // viewportHeight showing content of contentHeight.
 int nextDragScrollPosition(int scrollPosition, int contentHeight, int viewportHeight, double speed);
-// Where a picture of the dragged rows of the given size goes: right of the pointer and clear of
-// the row under it and of the gap nearest to it, where the drop marks are painted; below them, or
-// above them when only there it fits inside the table.
+
+// Where a picture of the dragged rows of the given size goes: wholly inside the rows area of the
+// table (never over the header), clear of the pointer, of the row under it and of the mark of the
+// gap nearest to it. It stands right of the pointer, or further left where the table ends; below
+// the marks, or above them when only there it fits. A picture that fits on neither side is cut to
+// the larger side, keeping its first rows; empty when there is no room at all.
 juce::Rectangle<int> dragPictureBounds(const ListDragGeometry& geometry, juce::Point<int> pointer, int width,
                                        int height);
 } // namespace ui

@@ -93,6 +93,32 @@ TEST(ListDragGeometry, ScrollsFasterTheDeeperThePointerIsInAnEdgeBand)
             << position << " at speed " << speed;
 }
 
+TEST(ListDragGeometry, PutsThePictureOfDraggedRowsWhollyInsideTheRowsBesideThePointerAndClearOfTheMarks)
+{
+    using Box = juce::Rectangle<int>;
+    // Pointer, row count, table height, picture size, then where the picture goes.
+    const std::tuple<const char*, juce::Point<int>, int, int, juce::Point<int>, Box> cases[] = {
+        {"right of and below the pointer", {100, 90}, 16, 440, {388, 50}, {116, 117, 388, 50}},
+        {"right part of a row", {600, 90}, 16, 440, {388, 50}, {332, 117, 388, 50}},
+        {"right edge", {719, 90}, 16, 440, {388, 50}, {332, 117, 388, 50}},
+        {"no room below", {100, 400}, 16, 440, {388, 50}, {116, 323, 388, 50}},
+        // Over the header the gap above row 0 is marked: the picture stays below that mark.
+        {"over the header", {100, 0}, 16, 440, {388, 50}, {116, 55, 388, 50}},
+        // Below the last of 8 rows its bottom edge is marked (y 226): the picture goes above it.
+        {"below the last row", {100, 420}, 8, 440, {388, 200}, {116, 28, 388, 196}},
+        // Too high for either side: cut to the larger one, never over the header.
+        {"many rows, more room below", {100, 228}, 16, 440, {388, 400}, {116, 255, 388, 185}},
+        {"many rows, more room above", {100, 300}, 16, 440, {388, 400}, {116, 28, 388, 245}},
+        {"just too high above", {100, 420}, 16, 440, {388, 370}, {116, 28, 388, 365}},
+        {"no room at all", {100, 40}, 16, 60, {388, 50}, {}},
+    };
+    for (const auto& [what, pointer, rowCount, height, size, expected] : cases)
+    {
+        const ui::ListDragGeometry geometry{25, rowCount, 28, 720, height, 0};
+        EXPECT_EQ(ui::dragPictureBounds(geometry, pointer, size.x, size.y), expected) << what;
+    }
+}
+
 TEST(UserListDragItem, AcceptsOnlyItsOwnListsDescriptions)
 {
     const auto description = ui::UserListDragItem("UserListDragItem", {1, 4}).toVar();

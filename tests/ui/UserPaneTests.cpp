@@ -176,9 +176,9 @@ TEST_F(PaneTest, CellsShowTheSlotRecords)
 
     // A name from the instrument that is not UTF-8 (overlong sequences) is shown without
     // reading or writing past it.
-    liveData().oscData[3] = makeUnit<UnitModule::Oscillator>(
-        "\xF0\x80\x80\x81\xF0\x80\x80\x81\xF0\x80\x80\x81\xF0\x80\x80\x81", makeUnitVersionWord(1, 0, 0),
-        SlotState::Received);
+    liveData().oscData[3] =
+        makeUnit<UnitModule::Oscillator>("\xF0\x80\x80\x81\xF0\x80\x80\x81\xF0\x80\x80\x81\xF0\x80\x80\x81",
+                                         makeUnitVersionWord(1, 0, 0), SlotState::Received);
 
     // Row 0 empty, row 1 received with a zero target word, row 2 loaded.
     const std::tuple<int, int, const char*> cells[] = {
@@ -501,44 +501,124 @@ double contrastRatio(juce::Colour a, juce::Colour b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+// The desktop's global scale for the scope, as a scaled display gives it.
+struct ScopedGlobalScale
+{
+    explicit ScopedGlobalScale(float scale) { juce::Desktop::getInstance().setGlobalScaleFactor(scale); }
+    ~ScopedGlobalScale() { juce::Desktop::getInstance().setGlobalScaleFactor(1.0f); }
+};
+
 TEST_F(PaneTest, ThePictureOfDraggedRowsReadsAsTheListShowsThemOnAnyDesktop)
+{
+    QTR_REQUIRE_DISPLAY();
+    for (const float scale : {1.0f, 2.0f})
+    {
+        const ScopedGlobalScale desktopScale(scale);
+        NumberedOscPaneOnScreen screen;
+        auto& table = screen.table;
+        table.deselectAllRows();
+        table.selectRow(2);
+        table.selectRow(9, false, false);
+        const auto picture = table.createPictureOfRows(table.getSelectedRows(), scale);
+        const int rowPixels = juce::roundToInt(rowHeight * scale);
+        const int width = juce::roundToInt(table.getHeader().getTotalWidth() * scale);
+        ASSERT_EQ(picture.getHeight(), 2 * rowPixels) << "scale " << scale;
+        ASSERT_EQ(picture.getWidth(), width) << "scale " << scale;
+
+        // A desktop that cannot show translucent windows puts the picture on white.
+        juce::Image shown(juce::Image::RGB, picture.getWidth(), picture.getHeight(), false);
+        {
+            juce::Graphics g(shown);
+            g.fillAll(juce::Colours::white);
+            g.drawImageAt(picture, 0, 0);
+        }
+        // The rows dragged by the right part of row 5: the picture the table shows beside the
+        // pointer has a pixel of the display for each of its own.
+        int imageX = 0, imageY = 0;
+        table.createSnapshotOfRows(table.getSelectedRows(), imageX, imageY);
+        const juce::DragAndDropTarget::SourceDetails drag(screen.pane.getList().makeDragDescription({2, 9}), &table,
+                                                          {600, rowCentreY(5)});
+        table.itemDragEnter(drag);
+        const auto& dragPicture = table.getDragPicture();
+        ASSERT_TRUE(dragPicture.isVisible()) << "scale " << scale;
+        const auto dragArea = (dragPicture.getBounds().toFloat() * scale).toNearestInt();
+        EXPECT_EQ(dragPicture.getImage().getBounds(), dragArea.withZeroOrigin()) << "scale " << scale;
+        ASSERT_EQ(dragArea.getWidth(), width) << "scale " << scale;
+
+        const auto onScreen = table.createComponentSnapshot(table.getLocalBounds(), true, scale);
+        table.itemDragExit(drag);
+        const auto nameArea =
+            (table.getHeader().getColumnPosition(table.getHeader().getIndexOfColumnId(2, true)).toFloat() * scale)
+                .toNearestInt();
+        for (const int row : {2, 9})
+        {
+            const int top = row == 2 ? 0 : rowPixels;
+            // Each row as the list draws it, every column, in the picture and where the table
+            // shows the picture; its name readable against the row's background.
+            const int listedY = juce::roundToInt(table.getRowPosition(row, true).getY() * scale);
+            juce::Colour brightest = shown.getPixelAt(nameArea.getX(), top + 1);
+            for (int x = 0; x < width; ++x)
+                for (int y = top; y < top + rowPixels; ++y)
+                {
+                    const auto listed = onScreen.getPixelAt(x, listedY + y - top);
+                    ASSERT_EQ(shown.getPixelAt(x, y), listed)
+                        << "row " << row << " at " << x << "," << y - top << ", scale " << scale;
+                    ASSERT_EQ(onScreen.getPixelAt(dragArea.getX() + x, dragArea.getY() + y), listed)
+                        << "shown row " << row << " at " << x << "," << y - top << ", scale " << scale;
+                    if (x >= nameArea.getX() && x < nameArea.getRight() &&
+                        shown.getPixelAt(x, y).getBrightness() > brightest.getBrightness())
+                        brightest = shown.getPixelAt(x, y);
+                }
+            EXPECT_GE(contrastRatio(brightest, shown.getPixelAt(nameArea.getRight() - 1, top + rowPixels / 2)), 7.0)
+                << "row " << row << ", scale " << scale;
+        }
+    }
+}
+
+TEST_F(PaneTest, TheDragPictureShowsWhollyInsideTheRowsBesideThePointerAndLeavesTheMarksInSight)
 {
     QTR_REQUIRE_DISPLAY();
     NumberedOscPaneOnScreen screen;
     auto& table = screen.table;
-    table.deselectAllRows();
-    table.selectRow(2);
-    table.selectRow(9, false, false);
-    const auto picture = table.createPictureOfRows(table.getSelectedRows());
-    ASSERT_EQ(picture.getHeight(), 2 * rowHeight);
-    ASSERT_EQ(picture.getWidth(), table.getHeader().getTotalWidth());
-
-    // A desktop that cannot show translucent windows puts the picture on white.
-    juce::Image shown(juce::Image::RGB, picture.getWidth(), picture.getHeight(), false);
+    const auto& picture = table.getDragPicture();
+    const auto rowsArea = table.getLocalBounds().withTrimmedTop(headerHeight);
+    const int pictureWidth = table.getHeader().getTotalWidth();
+    // The picture keeps this far from the pointer, clear of the row under it and its marks.
+    const int clearance = rowHeight + ui::insertMarkerThickness;
+    const auto roomAbove = [&](int row) { return rowCentreY(row) - clearance - headerHeight; };
+    const auto roomBelow = [&](int row) { return table.getHeight() - rowCentreY(row) - clearance; };
+    // Rows dragged (the first ones), from the right part of their first row to the pointer,
+    // moved or copied, and the height of the picture that shows: 16 or 15 rows fit on neither
+    // side of the pointer and are cut to the side with more room.
+    const std::tuple<const char*, int, juce::Point<int>, bool, int> drags[] = {
+        {"two rows to the right edge", 2, {table.getWidth() - 1, rowCentreY(6)}, false, 2 * rowHeight},
+        {"two rows copied at the bottom", 2, {700, rowCentreY(15)}, true, 2 * rowHeight},
+        {"every row, middle", 16, {600, rowCentreY(8)}, false, roomAbove(8)},
+        {"every row, high", 16, {600, rowCentreY(3)}, false, roomBelow(3)},
+        {"15 rows copied on to the last", 15, {600, rowCentreY(15)}, true, roomAbove(15)},
+    };
+    for (const auto& [what, count, to, copy, shownHeight] : drags)
     {
-        juce::Graphics g(shown);
-        g.fillAll(juce::Colours::white);
-        g.drawImageAt(picture, 0, 0);
-    }
-    const auto onScreen = table.createComponentSnapshot(table.getLocalBounds());
-    const int nameColumn = table.getHeader().getIndexOfColumnId(2, true);
-    const auto nameArea = table.getHeader().getColumnPosition(nameColumn);
-    for (const int row : {2, 9})
-    {
-        const int top = row == 2 ? 0 : rowHeight;
-        // Each row as the list draws it, with its name readable against the row's background.
-        const auto listed = table.getRowPosition(row, true);
-        juce::Colour brightest = shown.getPixelAt(nameArea.getX(), top + 1);
-        for (int x = nameArea.getX(); x < nameArea.getRight(); ++x)
-            for (int y = top; y < top + rowHeight; ++y)
-            {
-                ASSERT_EQ(shown.getPixelAt(x, y), onScreen.getPixelAt(x, listed.getY() + y - top))
-                    << "row " << row << " at " << x << "," << y - top;
-                if (shown.getPixelAt(x, y).getBrightness() > brightest.getBrightness())
-                    brightest = shown.getPixelAt(x, y);
-            }
-        EXPECT_GE(contrastRatio(brightest, shown.getPixelAt(nameArea.getRight() - 1, top + rowHeight / 2)), 7.0)
-            << "row " << row;
+        const int modifiers = copy ? juce::ModifierKeys::altModifier : 0;
+        table.deselectAllRows();
+        table.selectRangeOfRows(0, count - 1, true);
+        dragRows(table, {600, rowCentreY(0)}, to, modifiers);
+        ASSERT_TRUE(picture.isVisible()) << what;
+        const auto bounds = picture.getBounds();
+        EXPECT_TRUE(rowsArea.contains(bounds)) << what << ": " << bounds.toString();
+        EXPECT_EQ(bounds.getWidth(), pictureWidth) << what;
+        EXPECT_EQ(bounds.getHeight(), shownHeight) << what;
+        EXPECT_FALSE(bounds.contains(to)) << what;
+        // The row under the pointer and its marks as painted, the picture included.
+        const int under = table.getRowContainingPosition(to.x, to.y);
+        const auto underArea = table.getRowPosition(under, true);
+        EXPECT_FALSE(bounds.intersects(underArea)) << what;
+        if (copy)
+            EXPECT_EQ(copyTargetRows(table), Rows({under})) << what;
+        else
+            EXPECT_EQ(insertMarkerLines(table), Rows({underArea.getY(), underArea.getY() + 1})) << what;
+        ASSERT_TRUE(dropRows(screen.pane.getList(), to, modifiers)) << what;
+        EXPECT_FALSE(picture.isVisible()) << what;
     }
 }
 } // namespace
