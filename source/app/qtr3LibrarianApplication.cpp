@@ -22,6 +22,7 @@
 #include "ui/RunMidiCommunicationProcess.h"
 #include "ui/SelectedRowsStatus.h"
 #include "ui/UnitFileChooser.h"
+#include "ui/WindowManagerProtocols.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -130,6 +131,7 @@ bool qtr3LibrarianApplication::initialiseApp()
         setApplicationReturnValue(1);
         return false;
     }
+    ui::takePartInWindowManagerProtocols();
 
     instanceLock = std::make_unique<juce::InterProcessLock>(instanceLockName(getPreferencesFolder()));
     if (!instanceLock->enter(0))

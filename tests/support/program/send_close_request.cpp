@@ -1,23 +1,17 @@
 // Plays the part of a window manager's close button for the out-of-process program test, which has
-// no window manager:
-//   send_close_request --hold     interns the window-manager atoms and keeps them alive (an X server
-//                                 forgets atoms when its last client leaves, and the framework only
-//                                 takes part in WM_DELETE_WINDOW when the atom exists as it starts);
-//                                 prints "ready", then waits until its input ends
-//   send_close_request <window>   sends WM_DELETE_WINDOW to the window, as a title bar's close
-//                                 button does
+// no window manager: send_close_request <window> sends WM_DELETE_WINDOW to the window, as a title
+// bar's close button does.
 
 #include <X11/Xlib.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 int main(int argc, char* argv[])
 {
     if (argc != 2)
     {
-        std::fprintf(stderr, "usage: %s --hold | <window id>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <window id>\n", argv[0]);
         return 2;
     }
 
@@ -31,17 +25,6 @@ int main(int argc, char* argv[])
     const Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
     const Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSync(display, False);
-
-    if (std::strcmp(argv[1], "--hold") == 0)
-    {
-        std::printf("ready\n");
-        std::fflush(stdout);
-        while (std::getchar() != EOF)
-        {
-        }
-        XCloseDisplay(display);
-        return 0;
-    }
 
     const auto window = static_cast<Window>(std::strtoul(argv[1], nullptr, 0));
     XEvent event{};
