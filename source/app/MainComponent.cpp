@@ -1,7 +1,7 @@
 #include "app/MainComponent.h"
 
 #include "app/ApplicationMenuManager.h"
-#include "ui/UserListFamily.h"
+#include "data/SlotFamily.h"
 #include "ui/UserPaneComponents.h"
 
 namespace
@@ -12,7 +12,7 @@ const juce::Colour contentBackground(0x80262626);
 // Appends the pane of one slot list as a tab, titled with the family's translated tab title.
 template <UnitModule Module> void addPaneTab(ui::CustomTabbedComponent& tabs)
 {
-    tabs.addTab(TRANS(w40388_ui::UserListFamily<Module>::tabTitle), tabColour, new UserPaneComponent<Module>(), true);
+    tabs.addTab(TRANS(w40388_data::listTitle(Module)), tabColour, new UserPaneComponent<Module>(), true);
 }
 } // namespace
 

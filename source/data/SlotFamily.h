@@ -27,6 +27,25 @@ constexpr const char* slotIndexErrorFormat(UnitModule module) noexcept
     return "User slot index error: %d\n";
 }
 
+// The title the list goes by on screen, as its tab shows it.
+constexpr const char* listTitle(UnitModule module) noexcept
+{
+    switch (module)
+    {
+    case UnitModule::Oscillator:
+        return "USER OSCILLATORS";
+    case UnitModule::ModulationEffect:
+        return "USER MODULATION FX";
+    case UnitModule::DelayEffect:
+        return "USER DELAY FX";
+    case UnitModule::ReverbEffect:
+        return "USER REVERB FX";
+    case UnitModule::Global:
+        break;
+    }
+    return "";
+}
+
 // What tells the four slot lists apart: record type, list within UserData, number of usable slots
 // and index-error message. Code that serves all four lists is written once over this.
 template <UnitModule Module> struct SlotFamily

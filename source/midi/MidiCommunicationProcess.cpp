@@ -52,10 +52,10 @@ bool MidiCommunicationProcess::shouldExit() const
     return running != nullptr && running->threadShouldExit();
 }
 
-int MidiCommunicationProcess::failWith(int code)
+int MidiCommunicationProcess::failWith(int code, const juce::String& detail)
 {
     SetMessage(getMidiCommunicationErrorText(code));
-    SetErrorMessage(getMidiCommunicationErrorDetailText(code));
+    SetErrorMessage(detail.isNotEmpty() ? detail : getMidiCommunicationErrorDetailText(code));
     return code;
 }
 

@@ -57,8 +57,9 @@ protected:
     // True when the thread running the job has been asked to stop.
     bool shouldExit() const;
 
-    // Ends a job with an error: both texts of the code.
-    int failWith(int code);
+    // Ends a job with an error: the code's status text, and its detail text unless `detail` gives
+    // one that says more.
+    int failWith(int code, const juce::String& detail = {});
 
     // Ends a job at a cancellation point: only the status text changes.
     int cancel();

@@ -19,6 +19,7 @@ constexpr const char* statusKeys[MidiCommunicationResult::count] = {
     "MidiCommunicationErrorMessageBroken",
     "MidiCommunicationErrorReceiveUserCommErr",
     "MidiCommunicationErrorSlotsInDoubt",
+    "MidiCommunicationErrorSlotNamedTwice",
 };
 
 // Text keys
@@ -34,6 +35,7 @@ constexpr const char* detailKeys[MidiCommunicationResult::count] = {
     "MidiCommunicationErrorMessageBrokenDetail",
     "MidiCommunicationErrorReceiveUserCommErrDetail",
     "MidiCommunicationErrorSlotsInDoubtDetail",
+    "MidiCommunicationErrorSlotNamedTwiceDetail",
 };
 
 juce::String textOf(const char* const (&keys)[MidiCommunicationResult::count], int code)

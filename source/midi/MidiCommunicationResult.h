@@ -22,9 +22,12 @@ enum : int
     userCommError = 9,
     // A write found the instrument's slots other than the rows say after an interrupted write.
     slotsInDoubt = 10,
+    // A write found two rows of one list naming one instrument slot: a swap can move that unit
+    // but not copy it, so nothing was sent.
+    slotNamedTwice = 11,
 };
 
-constexpr int count = 11;
+constexpr int count = 12;
 } // namespace MidiCommunicationResult
 
 // The localised status text of a result code; empty for a code that names no result.

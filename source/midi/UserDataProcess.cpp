@@ -36,6 +36,7 @@ int UserDataProcess::execute()
     setProgress(0.0f);
     SetMessage(getStartMessage());
     SetErrorMessage({});
+    failureDetail = {};
 
     // Kept for the whole run: its queue goes on collecting and is discarded with it.
     DeviceInquiry inquiry;
@@ -52,7 +53,7 @@ int UserDataProcess::execute()
     if (code == Result::canceled || (code != Result::noError && shouldExit()))
         return cancel();
     if (code != Result::noError)
-        return failWith(code);
+        return failWith(code, failureDetail);
 
     setProgress(1.0f);
     return Result::noError;

@@ -34,7 +34,8 @@ protected:
     // The status text while the job runs.
     virtual juce::String getStartMessage() = 0;
 
-    // Works the four lists after a successful identity check; a MidiCommunicationResult code.
+    // Works the four lists after a successful identity check; a MidiCommunicationResult code. An
+    // error may leave a detail text that says more than its code's in `failureDetail`.
     virtual int runLists() = 0;
 
     // Calls f(family, slotsBefore) for the oscillator, modulation, delay and reverb lists in
@@ -66,6 +67,7 @@ protected:
     int readSlotHeader(MidiCommunicationTask& task, int module, int slot, std::array<juce::uint8, 32>& header) const;
 
     w40388_data::UserData* userData;
+    juce::String failureDetail;
     juce::uint32 family = 0;
     int channel = 0;
 

@@ -14,6 +14,23 @@ namespace Result = midi::MidiCommunicationResult;
 using w40388_data::SlotState;
 using w40388_data::SwapInDoubt;
 
+juce::String describeRowsNamingOneSlot(UnitModule module, const std::vector<int>& rows)
+{
+    const auto* texts = CTRXResource::getInstance();
+    const auto separator = texts->getText("MidiCommunicationSlotNumberSeparator");
+    const auto lastSeparator = texts->getText("MidiCommunicationSlotNumberLastSeparator");
+    juce::String numbers;
+    for (size_t i = 0; i < rows.size(); ++i)
+    {
+        if (i > 0)
+            numbers << (i + 1 == rows.size() ? lastSeparator : separator);
+        numbers << rows[i] + 1;
+    }
+    return texts->getText("MidiCommunicationErrorSlotNamedTwiceDetail")
+        .replace("%1", w40388_data::listTitle(module))
+        .replace("%2", numbers);
+}
+
 WriteUserDataProcess::WriteUserDataProcess(w40388_data::UserData* dataToWrite,
                                            std::optional<SwapInDoubt>* swapInDoubtToKeep)
     : UserDataProcess(dataToWrite, answerTimeoutMs),
@@ -41,6 +58,11 @@ int WriteUserDataProcess::runLists()
     counter = 0;
     changedSlotIndices = false;
 
+    // Lists that cannot be sent as they stand stop the job before it reads or changes any slot.
+    if (const int code = forEachList([this](auto list, int) { return refuseSlotNamedTwice<decltype(list)>(); });
+        code != Result::noError)
+        return code;
+
     // Before anything changes on the instrument, learn where an earlier job's last swap left the units.
     if (swapInDoubt->has_value())
     {
@@ -54,6 +76,30 @@ int WriteUserDataProcess::runLists()
             return code;
     }
     return forEachList([this](auto list, int slotsBefore) { return writeList<decltype(list)>(slotsBefore == 0); });
+}
+
+template <typename Family> int WriteUserDataProcess::refuseSlotNamedTwice()
+{
+    const auto& records = Family::records(*userData);
+    const auto namesSlot = [&records](int position, int slot)
+    { return records[position].state == SlotState::Received && records[position].slotIndex == slot; };
+
+    for (int first = 0; first < Family::numUsableSlots; ++first)
+    {
+        const int slot = records[first].slotIndex;
+        if (slot < 0 || !namesSlot(first, slot))
+            continue;
+        std::vector<int> rows{first};
+        for (int other = first + 1; other < Family::numUsableSlots; ++other)
+            if (namesSlot(other, slot))
+                rows.push_back(other);
+        if (rows.size() > 1)
+        {
+            failureDetail = describeRowsNamingOneSlot(Family::module, rows);
+            return Result::slotNamedTwice;
+        }
+    }
+    return Result::noError;
 }
 
 template <typename Family> int WriteUserDataProcess::writeList(bool firstList)

@@ -6,35 +6,31 @@
 namespace w40388_ui
 {
 // What tells the four slot panes apart beyond their slot list: the selection status their list
-// writes, the list's component name, the tab title and the module number handed to the import.
+// writes and the list's component name; the tab title is the list's own (data/SlotFamily.h).
 template <UnitModule Module> struct UserListFamily;
 
 template <> struct UserListFamily<UnitModule::Oscillator>
 {
     using SelectedRowsStatus = ui::SelectedUserOscStatus;
     static constexpr const char* listName = "User Osc. List";
-    static constexpr const char* tabTitle = "USER OSCILLATORS";
 };
 
 template <> struct UserListFamily<UnitModule::ModulationEffect>
 {
     using SelectedRowsStatus = ui::SelectedUserModFXStatus;
     static constexpr const char* listName = "User ModFX List";
-    static constexpr const char* tabTitle = "USER MODULATION FX";
 };
 
 template <> struct UserListFamily<UnitModule::DelayEffect>
 {
     using SelectedRowsStatus = ui::SelectedUserDelFXStatus;
     static constexpr const char* listName = "User DelFX List";
-    static constexpr const char* tabTitle = "USER DELAY FX";
 };
 
 template <> struct UserListFamily<UnitModule::ReverbEffect>
 {
     using SelectedRowsStatus = ui::SelectedUserRevFXStatus;
     static constexpr const char* listName = "User RevFX List";
-    static constexpr const char* tabTitle = "USER REVERB FX";
 };
 
 // The module number of a family as the import flow takes it (4, 1, 2, 3).

@@ -17,6 +17,7 @@
 #include "support/files/UnitFileBuilder.h"
 #include "support/gui/ApplicationTest.h"
 #include "support/gui/GuiTest.h"
+#include "support/midi/JobTestSupport.h"
 #include "ui/FontLibrary.h"
 #include "ui/ModalDialog.h"
 #include "ui/UnitFileChooser.h"
@@ -65,34 +66,6 @@ void putUnitsOnInstrument(test::SimulatedInstrument& instrument)
         {mod, 3, "Ring Mod"},  {del, 0, "Tape Echo"}, {del, 1, "Ping Pong"}, {rev, 7, "Hall Long"}};
     for (const auto& [module, slot, name] : units)
         instrument.setSlot(static_cast<int>(module), slot, unitBlock(module, name));
-}
-
-// Every usable slot of every list against the instrument: an empty record where the instrument's
-// slot is empty, else a unit on the instrument at that very slot with the same header.
-void expectListsMatchInstrument(const test::SimulatedInstrument& instrument, const std::string& stage)
-{
-    const auto check = [&](auto family)
-    {
-        using Family = decltype(family);
-        const int module = static_cast<int>(Family::module);
-        for (int slot = 0; slot < Family::numUsableSlots; ++slot)
-        {
-            const auto& record = Family::records(liveData())[static_cast<size_t>(slot)];
-            const auto onInstrument = instrument.getSlot(module, slot);
-            SCOPED_TRACE(stage + ", module " + std::to_string(module) + " slot " + std::to_string(slot));
-            EXPECT_EQ(record.state.load(), onInstrument.isEmpty() ? SlotState::Empty : SlotState::Received);
-            if (onInstrument.isEmpty())
-                continue;
-            ASSERT_GE(onInstrument.getSize(), record.header.size());
-            EXPECT_EQ(record.slotIndex.load(), slot);
-            EXPECT_EQ(juce::MemoryBlock(record.header.data(), record.header.size()),
-                      juce::MemoryBlock(onInstrument.getData(), record.header.size()));
-        }
-    };
-    check(w40388_data::OscSlotFamily{});
-    check(w40388_data::ModFXSlotFamily{});
-    check(w40388_data::DelFXSlotFamily{});
-    check(w40388_data::RevFXSlotFamily{});
 }
 
 // Presses OK in the progress window, which shows it once the job has failed.
@@ -190,7 +163,7 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
         20000));
     const auto* devices = midi::MidiDeviceManager::getInstance();
     EXPECT_TRUE(devices->automatic && devices->scanDone && devices->isConnected());
-    expectListsMatchInstrument(*instrument, "after the automatic receive");
+    test::expectListsMatchInstrument(liveData(), *instrument, "after the automatic receive");
     EXPECT_FALSE(titleHasEditedMark());
     EXPECT_EQ(enableState(), (EnableState{false, false, false, false}));
 
@@ -251,7 +224,7 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
         EXPECT_TRUE(test::runMessageLoopUntil([&] { return driver.acted() && noDialogOpen(); }, 20000));
         EXPECT_EQ(driver.dialogTitle(), text("WriteUserDataWarningDialogTitle"));
     }
-    expectListsMatchInstrument(*instrument, "after SEND ALL");
+    test::expectListsMatchInstrument(liveData(), *instrument, "after SEND ALL");
     EXPECT_EQ(instrument->getSlot(2, 1), unitBlock(UnitModule::DelayEffect, "New Delay"));
     EXPECT_TRUE(instrument->isSlotEmpty(4, 1));
     EXPECT_FALSE(titleHasEditedMark());
@@ -282,7 +255,7 @@ TEST_P(EndToEndTest, ReceiveImportArrangeSendAndQuit)
         EXPECT_TRUE(test::runMessageLoopUntil(
             [&] { return !application::DataEditStatus::getInstance()->isEdited() && noDialogOpen(); }, 20000));
     }
-    expectListsMatchInstrument(*instrument, "after a write refused part way and a second write");
+    test::expectListsMatchInstrument(liveData(), *instrument, "after a write refused part way and a second write");
 
     // Quitting with unsent edits asks first: No keeps the program running, by the window's quit
     // request and by the exit shortcut alike; Yes to the shortcut ends it through the application's

@@ -25,8 +25,9 @@ TEST(MidiCommunicationResult, CodesKeepTheirNumbersAndTexts)
         {Result::writeError, "MidiCommunicationErrorReceiveWriteError"},
         {Result::messageBroken, "MidiCommunicationErrorMessageBroken"},
         {Result::userCommError, "MidiCommunicationErrorReceiveUserCommErr"},
-        {Result::slotsInDoubt, "MidiCommunicationErrorSlotsInDoubt"}};
-    ASSERT_EQ(Result::count, 11);
+        {Result::slotsInDoubt, "MidiCommunicationErrorSlotsInDoubt"},
+        {Result::slotNamedTwice, "MidiCommunicationErrorSlotNamedTwice"}};
+    ASSERT_EQ(Result::count, 12);
     auto* texts = CTRXResource::getInstance();
     for (int code = 0; code < Result::count; ++code)
     {
@@ -37,7 +38,7 @@ TEST(MidiCommunicationResult, CodesKeepTheirNumbersAndTexts)
         EXPECT_EQ(midi::getMidiCommunicationErrorText(code), texts->getText(key));
         EXPECT_EQ(midi::getMidiCommunicationErrorDetailText(code), texts->getText(detailKey));
     }
-    for (const int code : {-1, 11, 255})
+    for (const int code : {-1, 12, 255})
         EXPECT_EQ(midi::getMidiCommunicationErrorText(code) + midi::getMidiCommunicationErrorDetailText(code), "");
 }
 

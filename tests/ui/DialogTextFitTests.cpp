@@ -268,6 +268,11 @@ TEST_P(DialogTextFitTest, EveryDialogTextFitsItsArea)
             progress.processChanged();
             expectFits(progress, job->getTitle() + " result " + juce::String(code));
         }
+        // The one detail text filled in by the job: the longest list title, and many rows.
+        job->SetMessage(midi::getMidiCommunicationErrorText(midi::MidiCommunicationResult::slotNamedTwice));
+        job->SetErrorMessage(w40388_midi::describeRowsNamingOneSlot(UnitModule::ModulationEffect, {9, 11, 13, 15}));
+        progress.processChanged();
+        expectFits(progress, job->getTitle() + " rows naming one slot");
         for (const auto* key : {"ConnectionErrorFailedToOpenPort", "ConnectionErrorNotFoundparvolinvr"})
         {
             job->SetMessage(text(key));

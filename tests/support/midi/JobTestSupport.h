@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace test
@@ -123,6 +124,35 @@ template <typename Function> void forEachRecord(w40388_data::UserData& data, Fun
     list(w40388_data::ModFXSlotFamily{});
     list(w40388_data::DelFXSlotFamily{});
     list(w40388_data::RevFXSlotFamily{});
+}
+
+// Every usable slot of every list against the instrument: an empty record where the instrument's
+// slot is empty, else a unit on the instrument at that very slot with the same header.
+inline void expectListsMatchInstrument(const w40388_data::UserData& lists, const SimulatedInstrument& instrument,
+                                       const std::string& stage)
+{
+    const auto check = [&](auto family)
+    {
+        using Family = decltype(family);
+        const int module = static_cast<int>(Family::module);
+        for (int slot = 0; slot < Family::numUsableSlots; ++slot)
+        {
+            const auto& record = Family::records(lists)[static_cast<size_t>(slot)];
+            const auto onInstrument = instrument.getSlot(module, slot);
+            SCOPED_TRACE(stage + ", module " + std::to_string(module) + " slot " + std::to_string(slot));
+            EXPECT_EQ(record.state.load(), onInstrument.isEmpty() ? SlotState::Empty : SlotState::Received);
+            if (onInstrument.isEmpty())
+                continue;
+            ASSERT_GE(onInstrument.getSize(), record.header.size());
+            EXPECT_EQ(record.slotIndex.load(), slot);
+            EXPECT_EQ(juce::MemoryBlock(record.header.data(), record.header.size()),
+                      juce::MemoryBlock(onInstrument.getData(), record.header.size()));
+        }
+    };
+    check(w40388_data::OscSlotFamily{});
+    check(w40388_data::ModFXSlotFamily{});
+    check(w40388_data::DelFXSlotFamily{});
+    check(w40388_data::RevFXSlotFamily{});
 }
 
 // The progress values 0, 1/48 ... last/48 and, for a job that ran to its end, 1.
