@@ -57,6 +57,8 @@ TEST(UserData, CopyTakesSparesButAssignmentLeavesThemAndGuardedAccessFallsBackTo
     UserData source, target;
     fill(source, 10);
     fill(target, 100);
+    source.revFXData[5] = UserRevFXData(juce::MemoryBlock()); // an empty block gives an empty slot
+    EXPECT_EQ(records(source, false)[16 + 16 + 8 + 5], "0 -1 " + juce::String::repeatedString("00 ", 32));
     const UserData copy(source), targetBefore(target);
     EXPECT_EQ(records(copy, false), records(source, false));
     EXPECT_EQ(records(copy, true), records(source, true));

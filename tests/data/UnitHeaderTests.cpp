@@ -94,12 +94,14 @@ TEST(UnitHeaderTests, BlockJoinsHeaderPayloadSizeAndZeroTailAndPassesOnlyItsOwnC
     header.setDevId(0xABCD);
     header.setPrgId(1);
     std::string failure;
-    header.setTarget(0x0405); // platform 4 is beyond 0x3FF, module 5 unknown
-    EXPECT_FALSE(UnitDataBlock::check(blockWithPayload(header, "UOSC"), failure));
-    EXPECT_EQ(failure, "Unit binary header is invalid.\"Unit\" v1.02-3 api:2.00-1 did:0000ABCD uid:00000001");
-
-    header.setTarget(0x0305); // known platform, unknown module
-    EXPECT_FALSE(UnitDataBlock::check(blockWithPayload(header, "UOSC"), failure));
+    // Unknown module 5 on platforms 4 and 3, and platforms 4 to 7 even with a known module.
+    for (const std::uint16_t target : {0x0405, 0x0305, 0x0404, 0x0504, 0x0704})
+    {
+        header.setTarget(target);
+        failure.clear();
+        EXPECT_FALSE(UnitDataBlock::check(blockWithPayload(header, "UOSC"), failure)) << std::hex << target;
+        EXPECT_EQ(failure, "Unit binary header is invalid.\"Unit\" v1.02-3 api:2.00-1 did:0000ABCD uid:00000001");
+    }
 
     header.setTarget(0x0304);
     std::memset(header.data() + 18, 'N', 14); // name without terminator

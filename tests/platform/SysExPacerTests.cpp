@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
 
 using platform::SysExPacer;
 using std::chrono::microseconds;
@@ -31,13 +32,22 @@ TEST(SysExPacer, SendsPiecesNoFasterThanTheCableEvenPastTheInterfaceBufferAndQue
         EXPECT_EQ(std::chrono::duration_cast<microseconds>(pacer.drainedAt() - start).count(), drainedUs) << size;
     }
 
-    // The queue drains at the cable's rate, and an idle line starts afresh.
+    // The queue drains at the cable's rate; a byte part way onto the wire still holds its place
+    // (one byte takes 320 us), and an idle line starts afresh.
     SysExPacer pacer;
     const auto start = SysExPacer::Clock::now();
     EXPECT_EQ(pacer.queuedAt(start), 0u);
     pacer.sent(256, start);
-    EXPECT_EQ(pacer.queuedAt(start + milliseconds(40)), 131u);
-    EXPECT_EQ(pacer.queuedAt(start + milliseconds(82)), 0u);
+    const std::pair<long long, std::size_t> queued[] = {{40000, 131}, {40100, 131}, {81900, 1}, {82000, 0}};
+    for (const auto& [afterUs, bytes] : queued)
+        EXPECT_EQ(pacer.queuedAt(start + microseconds(afterUs)), bytes) << afterUs;
+
+    // Pieces recorded at one instant drain one after the other.
+    SysExPacer burst;
+    burst.sent(256, start);
+    burst.sent(256, start);
+    EXPECT_EQ(burst.queuedAt(start), 512u);
+    EXPECT_EQ(std::chrono::duration_cast<microseconds>(burst.drainedAt() - start).count(), 163840);
 
     const auto later = start + milliseconds(500);
     EXPECT_EQ(pacer.nextSendTime(later), later);

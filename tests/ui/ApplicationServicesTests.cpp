@@ -1,6 +1,7 @@
 #include "core/PreferencesData.h"
 #include "core/PreferencesDataChangeBroadcaster.h"
 #include "midi/MidiDeviceManager.h"
+#include "platform/MidiPlatform.h"
 #include "platform/VirtualMidiBus.h"
 #include "support/MessageLoop.h"
 #include "support/gui/ScopedPreferences.h"
@@ -8,6 +9,8 @@
 #include "ui/FontLibrary.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace
 {
@@ -73,5 +76,11 @@ TEST(ApplyMidiPortPreferences, ManualModeTakesTheStoredPortNamesAutomaticModeKee
             std::make_tuple(automatic, juce::String(inAfter), juce::String(outAfter), false));
     }
     EXPECT_FALSE(devices->Connect());
+
+    // MIDI is in use now: a second choice of MIDI system is refused and the first stays.
+    const auto chosen = platform::getMidiBackend();
+    EXPECT_NE(std::dynamic_pointer_cast<platform::VirtualMidiBus>(chosen), nullptr);
+    EXPECT_FALSE(platform::selectMidiBackend(std::make_shared<platform::VirtualMidiBus>()));
+    EXPECT_EQ(platform::getMidiBackend(), chosen);
 }
 } // namespace
