@@ -376,7 +376,11 @@ TEST_F(UserUnitImportTest, DesktopChooserServesOnlyWhereItHandsBackEveryNameUnch
             ASSERT_NE(browser, nullptr) << "not the framework's chooser";
             browser->setRoot(folder.getFolder());
             browser->setFileName(named.getFileName());
-            EXPECT_TRUE(test::gui::clickButton(dialog, "Open"));
+            auto* open = test::gui::findButton(dialog, "Open");
+            ASSERT_NE(open, nullptr);
+            // The name reaches the button's enable rule on a later turn of the loop.
+            EXPECT_TRUE(test::runMessageLoopUntil([&] { return open->isEnabled(); }));
+            test::gui::click(*open);
         });
     EXPECT_TRUE(importUserUnitFileByCommand());
     EXPECT_TRUE(driver.acted());
