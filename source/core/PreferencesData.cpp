@@ -148,9 +148,17 @@ void PreferencesData::Save()
         unreadableFilePending = false;
     }
 
-    // writeTo() writes the same text into a temporary file beside the target and renames it over
-    // the target.
-    root->writeTo(file, format);
+    // The text checked above, into a temporary file beside the target that then takes its place.
+    juce::TemporaryFile temporary(file);
+    {
+        juce::FileOutputStream out(temporary.getFile());
+        if (!out.openedOk() || !out.write(text.getData(), text.getDataSize()))
+            return;
+        out.flush(); // and synced to the disk before the rename
+        if (out.getStatus().failed())
+            return;
+    }
+    temporary.overwriteTargetFileWithTemporary();
 }
 
 const juce::XmlElement* PreferencesData::findChild(const juce::String& key) const
