@@ -217,7 +217,7 @@ void qtr3LibrarianApplication::writePreferenceDefaults()
     preferences->SetDefaultString(midiInPortKey, {});
     preferences->SetDefaultString(midiOutPortKey, {});
     preferences->SetDefaultString(lastSavedFolderKey, {});
-    preferences->SetDefaultInt(listHeightKey, 25);
+    preferences->SetDefaultInt(listHeightKey, defaultListHeight);
 }
 
 void qtr3LibrarianApplication::readDebugMarker()

@@ -2,6 +2,7 @@
 
 #include "core/BoundedXml.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -32,6 +33,11 @@ juce::File defaultFolder()
 bool isFileSpace(juce::juce_wchar c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+int clampToInt(long value)
+{
+    return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
 }
 
 // The whole file, unless it is larger than any preferences file we read.
@@ -142,9 +148,17 @@ void PreferencesData::Save()
         unreadableFilePending = false;
     }
 
-    // writeTo() writes the same text into a temporary file beside the target and renames it over
-    // the target.
-    root->writeTo(file, format);
+    // The text checked above, into a temporary file beside the target that then takes its place.
+    juce::TemporaryFile temporary(file);
+    {
+        juce::FileOutputStream out(temporary.getFile());
+        if (!out.openedOk() || !out.write(text.getData(), text.getDataSize()))
+            return;
+        out.flush(); // and synced to the disk before the rename
+        if (out.getStatus().failed())
+            return;
+    }
+    temporary.overwriteTargetFileWithTemporary();
 }
 
 const juce::XmlElement* PreferencesData::findChild(const juce::String& key) const
@@ -238,11 +252,20 @@ int PreferencesData::parseInt(const juce::String& text)
 {
     // Leading white space, an optional sign, then digits up to the first non-digit; no digits
     // give 0. Values beyond the int range are clamped rather than left undefined.
-    const long value = std::strtol(text.toRawUTF8(), nullptr, 10);
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
+    return clampToInt(std::strtol(text.toRawUTF8(), nullptr, 10));
+}
+
+std::optional<int> PreferencesData::parseDecimal(const juce::String& text)
+{
+    const char* const start = text.toRawUTF8();
+    char* end = nullptr;
+    const long value = std::strtol(start, &end, 10);
+    if (end == start)
+        return std::nullopt;
+    while (isFileSpace(static_cast<unsigned char>(*end)))
+        ++end;
+    if (*end != 0)
+        return std::nullopt;
+    return clampToInt(value);
 }
 } // namespace w40388_preferences

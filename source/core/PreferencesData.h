@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <memory>
+#include <optional>
 
 namespace w40388_preferences
 {
@@ -25,6 +26,8 @@ inline constexpr const char* mainWindowPositionXKey = "MainWindowPositionX";
 inline constexpr const char* mainWindowPositionYKey = "MainWindowPositionY";
 inline constexpr const char* mainWindowSplitPositionKey = "MainWindowSplitPosition";
 inline constexpr const char* listHeightKey = "ListHeight";
+// The row height start-up stores when "ListHeight" is absent, and the one lists use when it holds no number.
+inline constexpr int defaultListHeight = 25;
 
 inline constexpr std::array<const char*, 13> preferenceKeys{
     autoReceiveKey,         midiPortAutoScanKey,    midiInPortKey,
@@ -98,6 +101,9 @@ public:
     // Value conversions of the file format.
     static bool parseBool(const juce::String& text);
     static int parseInt(const juce::String& text);
+    // A decimal number and nothing else but white space around it ("030" is 30, "0x20" and "30abc"
+    // are no number), clamped to the int range like parseInt; nothing for any other text.
+    static std::optional<int> parseDecimal(const juce::String& text);
 
 private:
     const juce::XmlElement* findChild(const juce::String& key) const;

@@ -75,7 +75,7 @@ AnalyzedInformation UserDataProcess::exchange(MidiCommunicationTask& task, const
 }
 
 int UserDataProcess::readSlotHeader(MidiCommunicationTask& task, int module, int slot,
-                                    std::array<juce::uint8, 32>& header) const
+                                    std::array<juce::uint8, sysex::slotHeaderSize>& header) const
 {
     const auto answer = exchange(task, makeUserSlotHeaderRequest(family, channel, module, slot),
                                  {AnalyzedInformation::BrokenHeader, AnalyzedInformation::SlotHeader,

@@ -64,7 +64,8 @@ protected:
 
     // Asks for the header of one user slot and copies its first 32 bytes into `header` (all zero
     // for an empty slot); a MidiCommunicationResult code.
-    int readSlotHeader(MidiCommunicationTask& task, int module, int slot, std::array<juce::uint8, 32>& header) const;
+    int readSlotHeader(MidiCommunicationTask& task, int module, int slot,
+                       std::array<juce::uint8, sysex::slotHeaderSize>& header) const;
 
     w40388_data::UserData* userData;
     juce::String failureDetail;

@@ -8,9 +8,6 @@
 #include "ui/AlertDialogComponent.h"
 #include "ui/FontLibrary.h"
 #include "ui/ModalDialog.h"
-#include "ui/PreferencesEditComponent.h"
-
-#include <algorithm>
 
 namespace w40388_application
 {
@@ -30,11 +27,21 @@ void applyMidiPortPreferences()
     devices->outPortName = preferences->GetString(midiOutPortKey, {});
 }
 
+int listRowHeightStep(int rowHeight)
+{
+    for (std::size_t step = 0; step < listRowHeights.size(); ++step)
+        if (listRowHeights[step] >= rowHeight)
+            return static_cast<int>(step);
+    return static_cast<int>(listRowHeights.size()) - 1;
+}
+
 int readListHeight()
 {
-    const auto stored =
-        w40388_preferences::PreferencesData::getInstance()->GetInt(w40388_preferences::listHeightKey, 0);
-    return std::min(stored, PreferencesEditComponent::listRowHeights.back());
+    using namespace w40388_preferences;
+    const auto stored = PreferencesData::parseDecimal(PreferencesData::getInstance()->GetString(listHeightKey, {}));
+    if (!stored)
+        return defaultListHeight;
+    return listRowHeights[static_cast<std::size_t>(listRowHeightStep(*stored))];
 }
 
 int applyListFontHeights()

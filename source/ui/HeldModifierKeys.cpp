@@ -5,6 +5,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <optional>
+
 namespace ui
 {
 namespace
@@ -18,9 +20,8 @@ using NextEventFunction = decltype(juce::X11Symbols::xNextEvent);
 NextEventFunction frameworksNextEvent = nullptr;
 
 // The state bits the framework's Alt stands for: the rows of the modifier map that hold a key whose
-// symbol is the left or the right Alt, the two keys the framework follows as Alt. Read at each key
-// press, at human pace, so that a layout changed while the program runs counts at once.
-unsigned int altStateMask(::Display* display)
+// symbol is the left or the right Alt, the two keys the framework follows as Alt.
+unsigned int readAltStateMask(::Display* display)
 {
     auto* x11 = juce::X11Symbols::getInstance();
     auto* mapping = x11->xGetModifierMapping(display);
@@ -37,6 +38,17 @@ unsigned int altStateMask(::Display* display)
         }
     x11->xFreeModifiermap(mapping);
     return mask;
+}
+
+// readAltStateMask as last read from the server; emptied when the server reports a changed keyboard
+// or modifier mapping, so that a layout changed while the program runs counts from the next key on.
+std::optional<unsigned int> altStateMaskRead;
+
+unsigned int altStateMask(::Display* display)
+{
+    if (!altStateMaskRead)
+        altStateMaskRead = readAltStateMask(display);
+    return *altStateMaskRead;
 }
 
 // Lets go of the modifiers the framework holds as down that were up as this key went down. Without
@@ -63,6 +75,8 @@ int nextEventWithModifiersKeptTrue(::Display* display, XEvent* event)
     const auto result = frameworksNextEvent(display, event);
     if (event->type == keyPressEventType)
         forgetModifiersUpFor(event->xkey);
+    else if (event->type == MappingNotify && event->xmapping.request != MappingPointer)
+        altStateMaskRead.reset();
     return result;
 }
 } // namespace

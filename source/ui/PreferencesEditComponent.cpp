@@ -61,14 +61,6 @@ std::unique_ptr<juce::TextButton> makeButton(const char* name, const char* textK
 }
 } // namespace
 
-int PreferencesEditComponent::listSizeStepFor(int rowHeight)
-{
-    for (size_t step = 0; step < listRowHeights.size(); ++step)
-        if (listRowHeights[step] >= rowHeight)
-            return static_cast<int>(step);
-    return static_cast<int>(listRowHeights.size()) - 1;
-}
-
 PreferencesEditComponent::PreferencesEditComponent()
 {
     otherGroup = makeGroup("otherGroup", "PreferencesDialogGroupOther");
@@ -88,7 +80,7 @@ PreferencesEditComponent::PreferencesEditComponent()
 
     listSizeSlider->setSliderStyle(juce::Slider::LinearHorizontal);
     listSizeSlider->setTextBoxStyle(juce::Slider::NoTextBox, false, 0, 0);
-    listSizeSlider->setRange(0.0, static_cast<double>(listRowHeights.size() - 1), 1.0);
+    listSizeSlider->setRange(0.0, static_cast<double>(w40388_application::listRowHeights.size() - 1), 1.0);
     listSizeSlider->setColour(juce::Slider::thumbColourId, juce::Colour(0xFF666666));
     listSizeSlider->setColour(juce::Slider::trackColourId, juce::Colour(0xFF111111));
 
@@ -137,7 +129,7 @@ PreferencesEditComponent::~PreferencesEditComponent()
 void PreferencesEditComponent::readPreferences()
 {
     auto* preferences = PreferencesData::getInstance();
-    listHeightAtStart = preferences->GetInt(w40388_preferences::listHeightKey, 0);
+    listHeightAtStart = preferences->GetString(w40388_preferences::listHeightKey, {});
 
     manualPortsToggle->setToggleState(!preferences->GetBool(w40388_preferences::midiPortAutoScanKey, true),
                                       juce::dontSendNotification);
@@ -146,7 +138,8 @@ void PreferencesEditComponent::readPreferences()
     warnBeforeWritingToggle->setToggleState(preferences->GetBool(w40388_preferences::warnBeforeWritingKey, true),
                                             juce::dontSendNotification);
 
-    const auto step = listSizeStepFor(listHeightAtStart);
+    // The height the lists use, whatever the file holds.
+    const auto step = w40388_application::listRowHeightStep(w40388_application::readListHeight());
     listSizeSlider->setValue(step, juce::sendNotificationAsync);
     listSizeValueLabel->setText(juce::String(step + 1), juce::dontSendNotification);
 
@@ -234,15 +227,16 @@ void PreferencesEditComponent::storePreferences()
                            midiInPortNames[midiInPortComboBox->getSelectedItemIndex()]);
     preferences->SetString(w40388_preferences::midiOutPortKey,
                            midiOutPortNames[midiOutPortComboBox->getSelectedItemIndex()]);
+    const auto& heights = w40388_application::listRowHeights;
     const auto step =
-        juce::jlimit(0, static_cast<int>(listRowHeights.size()) - 1, static_cast<int>(listSizeSlider->getValue()));
-    preferences->SetInt(w40388_preferences::listHeightKey, listRowHeights[static_cast<size_t>(step)]);
+        juce::jlimit(0, static_cast<int>(heights.size()) - 1, static_cast<int>(listSizeSlider->getValue()));
+    preferences->SetInt(w40388_preferences::listHeightKey, heights[static_cast<size_t>(step)]);
     w40388_application::applyListFontHeights();
 }
 
 void PreferencesEditComponent::restoreListHeight()
 {
-    PreferencesData::getInstance()->SetInt(w40388_preferences::listHeightKey, listHeightAtStart);
+    PreferencesData::getInstance()->SetString(w40388_preferences::listHeightKey, listHeightAtStart);
     // The panes re-read the row height.
     application::PreferencesDataChangeBroadcaster::getInstance()->sendPreferencesDataChanged();
 }

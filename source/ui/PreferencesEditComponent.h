@@ -4,7 +4,6 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include <array>
 #include <functional>
 #include <memory>
 
@@ -33,12 +32,6 @@ public:
         confirmed = 1
     };
 
-    // The list row height ("ListHeight") of each slider step.
-    static constexpr std::array<int, 5> listRowHeights{{20, 25, 30, 35, 40}};
-
-    // The first step whose row height is at least rowHeight; the last step above 40.
-    static int listSizeStepFor(int rowHeight);
-
     PreferencesEditComponent();
     ~PreferencesEditComponent() override;
 
@@ -61,7 +54,7 @@ private:
     w40388_ui::DefaultLookAndFeel lookAndFeel;
     juce::StringArray midiInPortNames;  // index i: source i
     juce::StringArray midiOutPortNames; // index i: destination i
-    int listHeightAtStart = 0;
+    juce::String listHeightAtStart;     // as stored, restored on Cancel
 
     std::unique_ptr<juce::GroupComponent> otherGroup;
     std::unique_ptr<juce::GroupComponent> midiPortGroup;

@@ -1,7 +1,8 @@
 #include "ui/UnitFileChooser.h"
 
+#include <cstring>
 #include <functional>
-#include <limits>
+#include <langinfo.h>
 #include <locale.h>
 
 namespace ui
@@ -101,12 +102,12 @@ juce::File UnitFileChooser::browseForFileToOpen(const juce::String& title, const
 
     open = true;
     closeRequested = false;
-    const bool desktop = kind == Kind::desktopWhenInstalled && juce::FileChooser::isPlatformDialogAvailable() &&
-                         desktopChooserCanShow(title);
+    const bool desktop =
+        kind == Kind::desktopWhenInstalled && juce::FileChooser::isPlatformDialogAvailable() && desktopChooserServes();
     const auto chosen = desktop ? runDesktopChooser(title, patterns) : runFrameworkChooser(title, patterns);
     open = false;
 
-    if (closeRequested || !chosen.existsAsFile())
+    if (closeRequested || chosen == juce::File())
         return {};
     lastFolder = chosen.getParentDirectory();
     return chosen;
@@ -123,16 +124,15 @@ void UnitFileChooser::close()
         ownDialog->exitModalState(0);
 }
 
-bool UnitFileChooser::desktopChooserCanShow(const juce::String& title)
+bool UnitFileChooser::desktopChooserServes()
 {
-    if (juce::CharPointer_ASCII::isValidString(title.toRawUTF8(), std::numeric_limits<int>::max()))
-        return true;
-    // Asks for the environment's locale without making it the program's.
-    const locale_t environmentLocale = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
+    // Asks for the environment's locale, every category of it, without making it the program's.
+    const locale_t environmentLocale = newlocale(LC_ALL_MASK, "", static_cast<locale_t>(nullptr));
     if (environmentLocale == static_cast<locale_t>(nullptr))
         return false;
+    const bool utf8 = std::strcmp(nl_langinfo_l(CODESET, environmentLocale), "UTF-8") == 0;
     freelocale(environmentLocale);
-    return true;
+    return utf8;
 }
 
 juce::File UnitFileChooser::getStartFolder() const

@@ -9,7 +9,8 @@
 namespace ui
 {
 // The file chooser of the import command. It opens the desktop's chooser (zenity or kdialog, which
-// the framework runs as a process of its own) when one is installed, else the framework's own
+// the framework runs as a process of its own) when one is installed and can serve in the
+// environment's locale (see desktopChooserServes), else the framework's own
 // chooser made to behave as a desktop's does: it opens in the folder of the last file chosen in this
 // run (the home folder at first), shows the framework's words in the interface's language (start-up
 // installs their translations) and takes the keyboard in its name box. Either one runs in a nested
@@ -28,7 +29,8 @@ public:
     ~UnitFileChooser() override;
 
     // Lets the user choose one file to open. Returns juce::File() when the chooser was cancelled or
-    // closed, and at once when a chooser is already open.
+    // closed, and at once when a chooser is already open; a chosen file is returned even when it
+    // cannot be found, so that reading it reports why.
     juce::File browseForFileToOpen(const juce::String& title, const juce::String& patterns);
 
     bool isOpen() const noexcept { return open; }
@@ -39,10 +41,13 @@ public:
 
     void setKind(Kind newKind) noexcept { kind = newKind; }
 
-    // Whether an installed desktop chooser can show `title`. It is a program of the desktop's
-    // toolkit, which reads no text beyond ASCII from its arguments when the C library lacks the
-    // locale the environment names: it then ends at once and shows nothing.
-    static bool desktopChooserCanShow(const juce::String& title);
+    // Whether an installed desktop chooser can serve in the environment's locale. It is a program of
+    // the desktop's toolkit, which takes its title and hands back the chosen name in the character set
+    // of that locale: only where the C library loads the whole locale the environment names, and its
+    // character set is UTF-8, does it show any title and give back every name as it is on disk.
+    // Elsewhere it ends at once on a title beyond ASCII, or answers a name with letters beyond ASCII
+    // with "?" in their place.
+    static bool desktopChooserServes();
 
 private:
     // Where the framework's own chooser opens: the folder of the last file chosen in this run while

@@ -102,9 +102,7 @@ template <UnitModule Module> void UserPaneComponent<Module>::preferencesDataChan
 
 template <UnitModule Module> void UserPaneComponent<Module>::applyListHeightPreference()
 {
-    // A missing or unusable value would leave rows one pixel high.
-    const int stored = w40388_application::readListHeight();
-    list->setRowHeight(stored > 0 ? stored : defaultRowHeight);
+    list->setRowHeight(w40388_application::readListHeight());
 }
 
 template class UserPaneComponent<UnitModule::Oscillator>;

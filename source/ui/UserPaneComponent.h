@@ -25,8 +25,6 @@ class UserPaneComponent : public juce::Component,
 public:
     static constexpr int headerHeight = 28;
     static constexpr const char* dragIdentifier = "UserListDragItem";
-    // Row height when the preference holds no usable value.
-    static constexpr int defaultRowHeight = 25;
 
     // Receives the dropped unit file with the slot under the pointer and the pane's module number.
     using UnitFileImporter = std::function<void(const juce::File& file, const int& slot, const int& module)>;

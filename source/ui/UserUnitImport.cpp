@@ -242,8 +242,9 @@ bool importUserUnitFileByCommand()
     if (ui::ModalDialogState::getInstance()->isOpen())
         return true;
 
+    // A chosen file that is gone or unreadable is the reader's to report.
     const auto file = chooseUnitFile(text("FileImportUserUnitTitle"), unitFilePatterns());
-    if (!file.existsAsFile())
+    if (file == juce::File())
         return true;
 
     const auto unit = readUnitFile(file);

@@ -27,8 +27,8 @@ bool importUserUnitFileByCommand();
 void showReadErrorDialog(const int& code);
 
 // Asks the user for one unit file to open: title of the chooser and its file patterns
-// ("*.ftndigunit;*.cntlunit;*.prvlvrunit"). A file that does not exist (juce::File() included)
-// means the user cancelled.
+// ("*.ftndigunit;*.cntlunit;*.prvlvrunit"). juce::File() means the user cancelled; any other file
+// is read, and one that cannot be found or read gets its read error.
 using UnitFileChooserFunction = std::function<juce::File(const juce::String& title, const juce::String& patterns)>;
 
 // Replaces the file chooser of the import command; an empty function restores the real one

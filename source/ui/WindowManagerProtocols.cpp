@@ -21,6 +21,5 @@ void takePartInWindowManagerProtocols()
     atoms.protocols = Atoms::getCreating(display, "WM_PROTOCOLS");
     atoms.protocolList[Atoms::TAKE_FOCUS] = Atoms::getCreating(display, "WM_TAKE_FOCUS");
     atoms.protocolList[Atoms::DELETE_WINDOW] = Atoms::getCreating(display, "WM_DELETE_WINDOW");
-    atoms.protocolList[Atoms::PING] = Atoms::getCreating(display, "_NET_WM_PING");
 }
 } // namespace ui

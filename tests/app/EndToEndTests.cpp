@@ -415,20 +415,24 @@ TEST_F(MenuBarTest, MenusFollowTheDebugMarkerAndTheModalFlag)
 using ListHeightTest = test::ApplicationTest;
 
 // Right after start-up the list fonts and every list's rows follow "ListHeight": the start-up
-// default, a stored height, and stored heights whose rows would overflow the list's layout, which
-// read as the largest height the preferences window offers.
+// default, a stored height, and hand-edited values the preferences window does not offer, which
+// read as the nearest height it offers, or as the default when they are no number.
 TEST_F(ListHeightTest, ListFontsAndRowsFollowTheStoredHeightFromTheStart)
 {
-    // Stored value (empty: no file), list font height, row height.
+    // Stored value (empty: no file; null: an entry without a value), list font height, row height.
     const std::tuple<const char*, float, int> cases[] = {
-        {"", 15.0f, 25}, {"40", 24.0f, 40}, {"2147483647", 24.0f, 40}, {"134217728", 24.0f, 40}};
+        {"", 15.0f, 25},    {"40", 24.0f, 40},  {"2147483647", 24.0f, 40}, {"134217728", 24.0f, 40},
+        {"0", 12.0f, 20},   {"-1", 12.0f, 20},  {"1", 12.0f, 20},          {"19", 12.0f, 20},
+        {"abc", 15.0f, 25}, {"030", 18.0f, 30}, {"0x20", 15.0f, 25},       {nullptr, 15.0f, 25}};
     for (const auto& [stored, fontHeight, rowHeight] : cases)
     {
-        SCOPED_TRACE(stored);
+        SCOPED_TRACE(stored == nullptr ? "no value" : stored);
         const auto file = preferencesFolder.getChildFile(w40388_preferences::preferencesFileName);
-        ASSERT_TRUE(*stored == 0 ? file.deleteFile()
-                                 : file.replaceWithText("<PreferencesData><ListHeight Value=\"" + juce::String(stored) +
-                                                        "\"/></PreferencesData>"));
+        const auto entry =
+            stored == nullptr ? juce::String("<ListHeight/>") : "<ListHeight Value=\"" + juce::String(stored) + "\"/>";
+        ASSERT_TRUE(stored != nullptr && *stored == 0
+                        ? file.deleteFile()
+                        : file.replaceWithText("<PreferencesData>" + entry + "</PreferencesData>"));
         startApplication(false, Ports::setByHand);
         if (HasFatalFailure())
             return;

@@ -54,7 +54,8 @@ TEST_F(CTRXResourceTest, MissingUnreadableOrHostileTablesGiveEmptyTextsAndLeaveN
     for (const auto& bytes : {std::string(), entry, std::string("\0\xff\xfe<\0\x80\x81", 7), // empty, torn, binary,
                               entry + juce::String::repeatedString("<a>", 40000).toStdString() +
                                   juce::String::repeatedString("</a>", 40000).toStdString() + "</Strings>",
-                              entry + std::string(maxXmlFileBytes, ' ') + "</Strings>"}) // hostile
+                              entry + std::string(maxXmlFileBytes, ' ') + "</Strings>", // hostile
+                              entry + "<Bad Text=\"\xed\xa0\x80\"/></Strings>"})        // encoded surrogate
     {
         writeTable("en", bytes);
         EXPECT_EQ(load("en")->getText("CommonOK"), "");

@@ -103,14 +103,15 @@ TEST(PreferencesConversion, BoolAndIntReadAsTheFileFormatSays)
 TEST_F(PreferencesDataTest, UnreadableOrHostileFilesAreKeptAsideAtTheFirstSaveAndDefaultsUsed)
 {
     const std::string off = "<P><AutoReceive Value=\"0\"/>";
-    // Torn, processing instruction in content, document type, hidden nesting, and a wide tag: each attribute would
-    // be saved on a line of its own, indented past the long tag (4 MB).
+    // Torn, processing instruction in content, document type, hidden nesting, a wide tag (each attribute would be
+    // saved on a line of its own, indented past the long tag: 4 MB), and an encoded surrogate.
     const std::pair<std::string, bool> cases[] = {
         {"<PreferencesData><AutoReceive Value=\"0\"/><ListHeight Val", false},
         {off + "<?x?>a</P>", false},
         {"<!DOCTYPE P [<!ENTITY e \"<a/>\">]>" + off + "&e;</P>", false},
         {off + repeat("<a>&x</a>;", 100) + repeat("</a>", 100) + "</P>", false},
         {off + "<" + std::string(20000, 't') + repeat(" a=\"" + std::string(64, 'v') + '"', 200) + "/></P>", false},
+        {off + "<MidiInPort Value=\"\xed\xa0\x80\"/></P>", false},
         {boundedFile(40000, 40002), false},
         {boundedFile(maxXmlDepth, 70), true},
         {boundedFile(maxXmlDepth + 1, 70), false},

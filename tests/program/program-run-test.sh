@@ -12,9 +12,10 @@
 # size limits it is given are 720 wide and 280 to 1400 high and hold against resize requests, the
 # close button of the window's frame asks before discarding an edit, a click on a menu title after a
 # pause opens the menu, and shortcuts work after Alt+F4 closed a dialog. Positions and sizes are
-# those of the window's client area, as xwininfo reports them. The program finds no desktop file
-# chooser on its PATH, so the import command opens the framework's own, except in the last check:
-# there a stand-in for zenity is found, and the close button ends the program and the chooser at once.
+# those of the window's client area, as xwininfo reports them. The import command opens the
+# framework's own file chooser: at first no desktop chooser is on the PATH, then a stand-in for zenity
+# is, which under LANG=C (a locale that is not UTF-8) is passed over. In the last check, under
+# C.UTF-8, the stand-in serves, and the close button ends the program and the chooser at once.
 #
 # Usage: program-run-test.sh <program> <send_close_request>
 set -uo pipefail
@@ -125,9 +126,10 @@ expect_no_display_refusal() {
 }
 expect_no_display_refusal "DISPLAY=\"$no_display\"" DISPLAY=$no_display
 [[ -e $(dirname "$preferences") ]] && fail "a start without a display made the preferences folder"
-# Unset, the framework tries display 0, which can be checked only where it has no server.
+# Unset or empty, the framework tries display 0, which can be checked only where it has no server.
 if [[ ! -e /tmp/.X11-unix/X0 ]]; then
     expect_no_display_refusal "DISPLAY is not set" -u DISPLAY
+    expect_no_display_refusal "DISPLAY is empty" DISPLAY=
 fi
 mkdir -p "$(dirname "$preferences")" || fail "could not make the preferences folder"
 printf '<PreferencesData>\n<AutoReceive Value="0"/><Other>kept</Other>\n</PreferencesData>' >"$preferences"
@@ -251,6 +253,7 @@ done
 
 # A click on a menu title after a pause opens the menu at once. The pause is the point of the
 # check: the window goes more than three seconds without painting while the pointer rests there.
+program_path=$desktop_bin
 start_at_stored_place "menu and limits"
 xdotool mousemove $((X + 20)) $((Y + 10))
 sleep 3.5
@@ -287,6 +290,7 @@ wait_until 10 has_no_window "$preferences_title" || fail "Alt+F4 did not close t
 has_exited "$pid" && fail "Alt+F4 to the preferences window ended the program"
 opens_chooser() { xdotool key ctrl+i && wait_until 2 has_window "$chooser_title"; }
 wait_until 10 opens_chooser || fail "Ctrl+I opened no file chooser after Alt+F4 closed the preferences window"
+[[ -e $home/zenity.pid ]] && fail "under LANG=C the import started the desktop chooser"
 xdotool key Escape
 wait_until 10 has_no_window "$chooser_title" || fail "Escape did not close the file chooser"
 
@@ -327,7 +331,7 @@ stored_geometry="$(stored MainWindowPositionX) $(stored MainWindowPositionY) $(s
 [[ $stored_geometry == "$last_geometry" ]] || fail "stored $stored_geometry, not the window's last $last_geometry"
 
 # With the desktop's chooser open and no edit, the close button ends the program and the chooser at once.
-program_path=$desktop_bin
+export LANG=C.UTF-8
 start_main_window "desktop chooser"
 xdotool windowactivate --sync "$main" key ctrl+i
 wait_until 10 test -s "$home/zenity.pid" || fail "Ctrl+I started no desktop chooser"

@@ -28,10 +28,9 @@ TEST(ApplyListFontHeights, ListFontsAreSixTenthsOfTheRowHeight)
     CountingPreferencesObserver observer;
     application::PreferencesDataChangeBroadcaster::getInstance()->addListener(&observer);
 
-    // No stored row height gives 0; the framework keeps a font at least a tenth of a point high. Only the list
-    // fonts follow the row height (its tenths are checked with the preferences window).
-    EXPECT_EQ(w40388_application::applyListFontHeights(), 0);
-    EXPECT_LT(fonts->getFont("ListName").getHeight(), 1.0f);
+    // No stored row height reads as the default 25. Only the list fonts follow the row height (its tenths are
+    // checked with the preferences window).
+    EXPECT_EQ(w40388_application::applyListFontHeights(), 15);
     w40388_preferences::PreferencesData::getInstance()->SetInt(w40388_preferences::listHeightKey, 40);
     EXPECT_EQ(w40388_application::applyListFontHeights(), 24);
     for (const auto* name : {"ListNumber", "ListName", "ListCategory"})

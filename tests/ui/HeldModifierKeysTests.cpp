@@ -183,7 +183,8 @@ struct AltLayout
     unsigned int altDownState;
 };
 
-// Gives the test's own display the layout's modifier map for the Alt keys, and back after.
+// Gives the test's own display the layout's modifier map for the Alt keys, and back after. A key is
+// pressed under the display's own layout first, so the program has read that one before it changes.
 class AltLayoutTest : public HeldModifierKeysTest, public testing::WithParamInterface<AltLayout>
 {
 protected:
@@ -192,6 +193,7 @@ protected:
         HeldModifierKeysTest::SetUp();
         if (IsSkipped())
             return;
+        pressEscape(Keys(), 0);
         const juce::XWindowSystemUtilities::ScopedXLock lock;
         original = XGetModifierMapping(display());
         ASSERT_NE(original, nullptr);

@@ -56,10 +56,10 @@ protected:
 
 TEST_F(PreferencesWindowTest, ListSizeStepFollowsTheStoredRowHeightAndOnlyOkStoresIt)
 {
-    // Stored "ListHeight" (0: missing, so first), step, OK (else Cancel after moving the slider to
-    // its first step), stored afterwards.
+    // Stored "ListHeight" (0: missing, so the default 25 the lists use), step, OK (else Cancel after moving the
+    // slider to its first step), stored afterwards.
     const std::tuple<int, int, bool, int> cases[] = {
-        {0, 0, true, 20}, {22, 1, true, 25}, {100, 4, true, 40}, {30, 2, false, 30}, {2147483647, 4, true, 40}};
+        {0, 1, true, 25}, {22, 1, true, 25}, {100, 4, true, 40}, {30, 2, false, 30}, {2147483647, 4, true, 40}};
     for (const auto& [listHeight, step, ok, afterwards] : cases)
     {
         if (listHeight != 0)

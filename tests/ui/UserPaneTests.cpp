@@ -19,6 +19,7 @@
 
 #include <cmath>
 #include <numeric>
+#include <set>
 
 namespace
 {
@@ -188,6 +189,24 @@ TEST_F(PaneTest, CellsShowTheSlotRecords)
     for (const auto& [row, column, text] : cells)
         EXPECT_EQ(view.getCellText(row, column), juce::String(text)) << "row " << row << " column " << column;
     EXPECT_EQ(view.getCellText(3, 2).length(), 4);
+
+    // The colours a cell's text is drawn in where it covers whole pixels: names white, brighter than the others.
+    const auto inkOf = [&](int column, bool selected)
+    {
+        juce::Image image(juce::Image::ARGB, 180, rowHeight, true);
+        juce::Graphics g(image);
+        view.paintCell(g, 2, column, image.getWidth(), image.getHeight(), selected);
+        std::set<juce::uint32> ink;
+        for (int y = 0; y < image.getHeight(); ++y)
+            for (int x = 0; x < image.getWidth(); ++x)
+                if (image.getPixelAt(x, y).isOpaque())
+                    ink.insert(image.getPixelAt(x, y).getARGB());
+        return ink;
+    };
+    const std::tuple<int, bool, juce::uint32> colours[] = {
+        {2, false, 0xFFFFFFFF}, {2, true, 0xFFFFFFFF}, {3, false, 0xFF808080}, {3, true, 0xFFD3D3D3}};
+    for (const auto& [column, selected, colour] : colours)
+        EXPECT_EQ(inkOf(column, selected), std::set<juce::uint32>{colour}) << column << selected;
 }
 
 TEST_F(PaneTest, AUnitFileDroppedOnAPaneGoesIntoTheRowUnderThePointer)

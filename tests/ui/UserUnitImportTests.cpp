@@ -5,6 +5,7 @@
 #include "data/DataCenter.h"
 #include "files/ReadError.h"
 #include "support/MessageLoop.h"
+#include "support/TemporaryFolder.h"
 #include "support/files/UnitFileBuilder.h"
 #include "support/gui/GuiTest.h"
 #include "support/gui/ScopedPreferences.h"
@@ -323,17 +324,69 @@ TEST_F(UserUnitImportTest, OtherPlatformWarningStepsBackWhileAnotherDialogHoldsT
     EXPECT_FALSE(undoManager().canUndo());
     EXPECT_TRUE(ui::ModalDialogState::getInstance()->isOpen()); // the other dialog's claim stands
 }
-} // namespace
 
-// A desktop chooser could not show a Japanese title under a locale the C library lacks, and the
-// import would end with nothing chosen: the framework's own chooser serves then (this test case
-// runs in a process of its own, so the environment is not restored).
-TEST(UnitFileChooserTest, DesktopChooserServesOnlyWhereItCanShowTheTitle)
+// The desktop's chooser (here a stand-in that answers the name it is told) serves only where the whole
+// locale the environment names loads and is UTF-8: elsewhere the real one ends at once on a title beyond
+// ASCII or answers "?" for letters beyond it. "xx_YY.UTF-8" stands for a locale the system never generated,
+// as de_DE.UTF-8 or ja_JP.UTF-8 often are. The framework's own chooser then hands back any name as it is.
+TEST_F(UserUnitImportTest, DesktopChooserServesOnlyWhereItHandsBackEveryNameUnchanged)
 {
-    const auto japaneseTitle = juce::String::fromUTF8("\xe3\x83\xa6\xe3\x83\x8b\xe3\x83\x83\xe3\x83\x88");
-    ::setenv("LC_ALL", "xx_YY.UTF-8", 1);
-    EXPECT_FALSE(ui::UnitFileChooser::desktopChooserCanShow(japaneseTitle));
-    EXPECT_TRUE(ui::UnitFileChooser::desktopChooserCanShow("Import User Unit"));
-    ::setenv("LC_ALL", "C.UTF-8", 1);
-    EXPECT_TRUE(ui::UnitFileChooser::desktopChooserCanShow(japaneseTitle));
+    // LANG, LC_MESSAGES, LC_ALL (null: unset), whether the desktop's chooser serves.
+    const std::tuple<const char*, const char*, const char*, bool> cases[] = {{"C", nullptr, nullptr, false},
+                                                                             {"xx_YY.UTF-8", nullptr, nullptr, false},
+                                                                             {"C.UTF-8", "xx_YY.UTF-8", nullptr, false},
+                                                                             {"C.UTF-8", nullptr, "C", false},
+                                                                             {"C", nullptr, "C.UTF-8", true},
+                                                                             {"C.UTF-8", nullptr, nullptr, true}};
+    const auto setLocale = [](const char* lang, const char* messages, const char* all)
+    {
+        for (const auto* name :
+             {"LC_ALL", "LC_CTYPE", "LC_MESSAGES", "LC_COLLATE", "LC_NUMERIC", "LC_TIME", "LC_MONETARY", "LC_PAPER",
+              "LC_NAME", "LC_ADDRESS", "LC_TELEPHONE", "LC_MEASUREMENT", "LC_IDENTIFICATION"})
+            ::unsetenv(name);
+        for (const auto& [name, value] : {std::pair{"LANG", lang}, {"LC_MESSAGES", messages}, {"LC_ALL", all}})
+            if (value != nullptr)
+                ::setenv(name, value, 1);
+    };
+    for (const auto& [lang, messages, all, desktop] : cases)
+    {
+        setLocale(lang, messages, all);
+        EXPECT_EQ(ui::UnitFileChooser::desktopChooserServes(), desktop)
+            << lang << ' ' << (messages != nullptr) << ' ' << (all != nullptr ? all : "");
+    }
+
+    const test::TemporaryFolder folder{"qtr-chooser"};
+    const auto standIn = folder.getChildFile("zenity");
+    ASSERT_TRUE(standIn.replaceWithText("#!/bin/sh\nprintf '%s\\n' \"$QTR_CHOSEN\"\n", false, false, "\n") &&
+                standIn.setExecutePermission(true));
+    // Nothing else on the PATH but which, with which the framework looks for a desktop chooser.
+    ASSERT_TRUE(juce::File("/usr/bin/which").createSymbolicLink(folder.getChildFile("which"), false));
+    ::setenv("PATH", folder.getFolder().getFullPathName().toRawUTF8(), 1);
+    const auto named = folder.getChildFile(juce::String::fromUTF8("M\xc3\xbcller \xc3\xbcnit.ftndigunit"));
+    const test::UnitFileOptions unit{osc, UnitPlatform::FeltanDigital, "Umlaut"};
+    const auto bytes = test::buildUnitFile(unit);
+    ASSERT_TRUE(named.replaceWithData(bytes.getData(), bytes.getSize()));
+    ::setenv("QTR_CHOSEN", named.getSiblingFile("M?ller ?nit.ftndigunit").getFullPathName().toRawUTF8(), 1);
+
+    setLocale("C", nullptr, nullptr);
+    test::gui::ModalDialogDriver driver(
+        [&](juce::Component& dialog)
+        {
+            auto* browser = test::gui::findDescendant<juce::FileBrowserComponent>(dialog);
+            ASSERT_NE(browser, nullptr) << "not the framework's chooser";
+            browser->setRoot(folder.getFolder());
+            browser->setFileName(named.getFileName());
+            auto* open = test::gui::findButton(dialog, "Open");
+            ASSERT_NE(open, nullptr);
+            // The name reaches the button's enable rule on a later turn of the loop.
+            EXPECT_TRUE(test::runMessageLoopUntil([&] { return open->isEnabled(); }));
+            test::gui::click(*open);
+        });
+    EXPECT_TRUE(importUserUnitFileByCommand());
+    EXPECT_TRUE(driver.acted());
+    EXPECT_EQ(slotContent(osc, 0), (SlotContent{SlotState::Loaded, bytesOf(test::makeUnitDataBlock(unit))}));
+    // A name the desktop's chooser answered garbled is no file: the import says it cannot be read.
+    setLocale("C.UTF-8", nullptr, nullptr);
+    expectReadError([] { importUserUnitFileByCommand(); }, ReadError::InvalidUserUnitFile, "garbled name");
 }
+} // namespace
