@@ -159,7 +159,7 @@ protected:
         return *application::ApplicationUndoManager::getInstance();
     }
 
-    // Answers the window that comes up; for the progress window, records the status it shows at the end.
+    // Answers the window that comes up; for the progress window, records the texts it shows at the end.
     void answer(juce::Component& window)
     {
         const auto& c = GetParam();
