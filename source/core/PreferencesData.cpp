@@ -129,14 +129,13 @@ bool PreferencesData::keepUnreadableFileAside(const juce::File& file)
 void PreferencesData::Save()
 {
     const auto file = GetFilePath();
-    const auto format = fileFormat();
+    if (file == juce::File())
+        return;
     // Text the next start would refuse (too large, or past the reader's other bounds, such as a
     // key added to a file that already names as much as it may) is not written: the file keeps
     // the settings it holds rather than being set aside as unreadable next time.
-    if (file == juce::File() || xmlTextSize(*root, format) > maxXmlFileBytes)
-        return;
     juce::MemoryOutputStream text;
-    root->writeTo(text, format);
+    root->writeTo(text, fileFormat());
     if (parseFile(text.getData(), text.getDataSize()) == nullptr)
         return;
 
